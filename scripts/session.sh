@@ -1,0 +1,32 @@
+# Sourced: an X display and a running Wine server for a whole test run.
+# shellcheck shell=bash
+# Both are started detached from the caller's pipes: a Wine service that inherits CTest's
+# output pipe outlives the test and CTest waits on it forever.
+
+session_start() {
+  local fdfile
+  fdfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" </dev/null >/dev/null 2>&1 &
+  TERVANE_XVFB_PID=$!
+  local i
+  for i in $(seq 1 100); do
+    [ -s "$fdfile" ] && break
+    sleep 0.1
+  done
+  [ -s "$fdfile" ] || { echo "session: Xvfb did not start" >&2; rm -f "$fdfile"; return 1; }
+  export DISPLAY=":$(head -n1 "$fdfile")"
+  rm -f "$fdfile"
+  mkdir -p "$WINEPREFIX"
+  "$WINESERVER" -p </dev/null >/dev/null 2>&1
+  "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+session_stop() {
+  "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+  "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
+  if [ -n "${TERVANE_XVFB_PID:-}" ]; then
+    kill "$TERVANE_XVFB_PID" 2>/dev/null || true
+    wait "$TERVANE_XVFB_PID" 2>/dev/null || true
+    TERVANE_XVFB_PID=
+  fi
+}

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the product and the test programs, and runs every test.
+set -euo pipefail
+source "$(dirname "$0")/env.sh"
+"$ROOT/scripts/setup.sh"
+# The product tree compiles everything as 32-bit, tests included, even where they run as 64-bit.
+"$ROOT/scripts/build.sh" i686
+[ "$TERVANE_TEST_ARCH" = i686 ] || "$ROOT/scripts/build.sh" "$TERVANE_TEST_ARCH"
+
+source "$ROOT/scripts/session.sh"
+trap session_stop EXIT
+trap 'exit 130' INT TERM
+session_start
+echo "test: running the $TERVANE_TEST_ARCH test programs under Wine ($WINE) on display $DISPLAY"
+ctest --test-dir "$ROOT/build/$TERVANE_TEST_ARCH" --output-on-failure --timeout 300 -j"$(nproc)" "$@"
