@@ -12,4 +12,4 @@ trap session_stop EXIT
 trap 'exit 130' INT TERM
 session_start
 echo "test: running the $TERVANE_TEST_ARCH test programs under Wine ($WINE) on display $DISPLAY"
-ctest --test-dir "$ROOT/build/$TERVANE_TEST_ARCH" --output-on-failure --timeout 300 -j"$(nproc)" "$@"
+ctest --test-dir "$ROOT/build/$TERVANE_TEST_ARCH" --output-on-failure --timeout 120 -j"$(nproc)" "$@"
