@@ -1,0 +1,167 @@
+#pragma once
+// A simulated HID bus that stands in for SetupAPI, HID, file and event calls, so the
+// transport and everything above it run without a device.
+//
+//     CSimHidBus bus;                          // declare it before the objects bound to it
+//     size_t tervane = bus.AddTervane();       // VID 0x0483, PID 0x5750
+//     CTervane device;
+//     bus.Bind(device);                        // or: CTervane device(bus);
+//     device.Connect();
+//     device.SetPatternLevel(3, 7);
+//     bus.Reports()[1].bytes;                  // every report written, in order
+//     bus.Unplug(tervane);                     // the open handle dies for good
+//     bus.Replug(tervane);                     // found again by the next search only
+//     bus.SetWriteFault(tervane, SimWriteFault::PendingNeverCompletes, 1);
+//     device.Close();
+//     EXPECT_TRUE(bus.IsClean()) << bus.Accounting();
+//
+// Time is virtual: a wait on an event that nobody signalled returns WAIT_TIMEOUT at once.
+// Handle values are never reused, so a handle from before an unplug stays dead. Single
+// threaded, like the transport. The bus must outlive every controller bound to it.
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "device/HidSystem.h"
+
+class HIDController;
+
+enum class SimWriteFault {
+    None,
+    Fails,                     // WriteFile fails at once
+    PendingCompletes,          // reported pending, then completes: the report arrives
+    PendingNeverCompletes,     // reported pending, never completes: nothing arrives
+    PendingCompletesWithError, // reported pending, completes as failed: nothing arrives
+    PendingWaitFails,          // reported pending; waiting on its event fails
+};
+
+struct SimHidReport {
+    size_t interfaceIndex;
+    std::array<uint8_t, 16> bytes;
+};
+
+class CSimHidBus final : public IHidSystem {
+public:
+    static const uint16_t kTervaneVendorId = 0x0483;
+    static const uint16_t kTervaneProductId = 0x5750;
+    static const int kAlways = -1;
+
+    CSimHidBus() = default;
+    ~CSimHidBus();
+    CSimHidBus(const CSimHidBus&) = delete;
+    CSimHidBus& operator=(const CSimHidBus&) = delete;
+
+    // Interfaces enumerate in the order they were added; the result is the interface's
+    // index, which is also its enumeration index. An empty path gets a unique one.
+    size_t AddInterface(uint16_t vendorId, uint16_t productId, const std::string& path = "");
+    size_t AddTervane();
+    size_t InterfaceCount() const { return m_interfaces.size(); }
+    const std::string& DevicePath(size_t index) const;
+
+    // Points the controller (closed first) at this bus.
+    void Bind(HIDController& controller);
+
+    // Faults stay until changed. An unplugged interface leaves a gap in the enumeration.
+    void SetOpenFails(size_t index, bool fails);
+    void SetAttributesFail(size_t index, bool fails);
+    // The next `count` writes to the interface meet the fault (kAlways: every later write).
+    void SetWriteFault(size_t index, SimWriteFault fault, int count = kAlways);
+    void Unplug(size_t index);
+    void Replug(size_t index);
+    bool IsPlugged(size_t index) const;
+    void SetEventCreationFails(bool fails) { m_eventCreationFails = fails; }
+
+    const std::vector<SimHidReport>& Reports() const { return m_reports; }
+    void ClearReports() { m_reports.clear(); }
+
+    // Accounting of what the bus handed out and what came back.
+    int SearchCount() const { return m_searches; }       // device information sets handed out
+    int OpenCount(size_t index) const;                   // successful opens of the interface
+    size_t OpenDeviceHandles() const { return CountOpen(HandleKind::Device); }
+    size_t OpenEvents() const { return CountOpen(HandleKind::Event); }
+    size_t OpenDeviceInfoSets() const { return CountOpen(HandleKind::InfoSet); }
+    size_t LiveAllocations() const { return m_allocations.size(); }
+    // Releases of something not handed out, already released, or released the wrong way.
+    int InvalidReleases() const { return m_invalidReleases; }
+    // Calls with malformed records: wrong size fields, buffers smaller than claimed.
+    int Misuses() const { return m_misuses; }
+    DWORD LastWaitTimeout() const { return m_lastWaitTimeout; }
+    // Nothing open, nothing allocated, nothing released twice, no misuse.
+    bool IsClean() const;
+    std::string Accounting() const;
+
+    // IHidSystem
+    void HidD_GetHidGuid(LPGUID hidGuid) override;
+    BOOLEAN HidD_GetAttributes(HANDLE device, PHIDD_ATTRIBUTES attributes) override;
+    HDEVINFO SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enumerator, HWND parent,
+                                  DWORD flags) override;
+    BOOL SetupDiEnumDeviceInterfaces(HDEVINFO set, PSP_DEVINFO_DATA deviceInfo,
+                                     const GUID* interfaceClassGuid, DWORD memberIndex,
+                                     PSP_DEVICE_INTERFACE_DATA interfaceData) override;
+    BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO set, PSP_DEVICE_INTERFACE_DATA interfaceData,
+                                          PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail,
+                                          DWORD detailSize, PDWORD requiredSize,
+                                          PSP_DEVINFO_DATA deviceInfo) override;
+    BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set) override;
+    HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                       DWORD disposition, DWORD flags, HANDLE templateFile) override;
+    BOOL WriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written,
+                   LPOVERLAPPED overlapped) override;
+    BOOL GetOverlappedResult(HANDLE file, LPOVERLAPPED overlapped, LPDWORD transferred,
+                             BOOL wait) override;
+    HANDLE CreateEventA(LPSECURITY_ATTRIBUTES security, BOOL manualReset, BOOL initialState,
+                        LPCSTR name) override;
+    DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) override;
+    BOOL CloseHandle(HANDLE object) override;
+    DWORD GetLastError() override { return m_lastError; }
+    void* Allocate(size_t bytes) override;
+    void Free(void* block) override;
+
+private:
+    enum class HandleKind { Device, Event, InfoSet };
+
+    struct Interface {
+        uint16_t vendorId;
+        uint16_t productId;
+        std::string path;
+        bool plugged = true;
+        unsigned generation = 0; // raised by every replug; older handles are dead
+        bool openFails = false;
+        bool attributesFail = false;
+        SimWriteFault writeFault = SimWriteFault::None;
+        int writeFaultCount = 0;
+        int opens = 0;
+    };
+
+    struct HandleRecord {
+        HandleKind kind;
+        size_t interfaceIndex = 0;      // Device
+        unsigned generation = 0;        // Device
+        bool autoReset = false;         // Event
+        bool signalled = false;         // Event
+        bool waitFails = false;         // Event
+        std::vector<bool> present;      // InfoSet: which interfaces were there when taken
+    };
+
+    HANDLE NewHandle(HandleRecord record);
+    HandleRecord* Find(HANDLE handle, HandleKind kind);
+    // The interface behind a live device handle, or null (with the last error set).
+    Interface* LiveDevice(HANDLE handle);
+    SimWriteFault TakeWriteFault(Interface& device);
+    bool Fail(DWORD error);
+    size_t CountOpen(HandleKind kind) const;
+
+    std::vector<Interface> m_interfaces;
+    std::map<uintptr_t, HandleRecord> m_handles;
+    std::map<void*, size_t> m_allocations;
+    std::vector<SimHidReport> m_reports;
+    uintptr_t m_nextHandle = 0x1000;
+    DWORD m_lastError = 0;
+    DWORD m_lastWaitTimeout = 0;
+    int m_searches = 0;
+    int m_invalidReleases = 0;
+    int m_misuses = 0;
+    bool m_eventCreationFails = false;
+};
