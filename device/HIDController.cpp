@@ -3,6 +3,14 @@
 #include <algorithm>
 #include <initializer_list>
 
+// The record sizes a 32-bit process hands to SetupAPI and HID; a 64-bit build differs
+// and always uses sizeof.
+#ifndef _WIN64
+static_assert(sizeof(SP_DEVICE_INTERFACE_DATA) == 28, "interface data record");
+static_assert(sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) == 5, "fixed part of the detail record");
+#endif
+static_assert(sizeof(HIDD_ATTRIBUTES) == 12, "attribute record");
+
 namespace {
 
 const DWORD kLastInterfaceIndex = 127;

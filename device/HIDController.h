@@ -9,15 +9,15 @@
 // User-interface thread only; no lock.
 class HIDController {
 public:
-    static const uint16_t kTervaneVendorId = 0x0483;
-    static const uint16_t kTervaneProductId = 0x5750;
-    static const DWORD kReportSize = 16;
+    static constexpr uint16_t kTervaneVendorId = 0x0483;
+    static constexpr uint16_t kTervaneProductId = 0x5750;
+    static constexpr DWORD kReportSize = 16;
 
     // Send status values; 1 and 3 are never produced.
-    static const uint8_t kSendOk = 0;
-    static const uint8_t kSendLinkDown = 2;
-    static const uint8_t kSendTimedOut = 4;
-    static const uint8_t kSendFailed = 5;
+    static constexpr uint8_t kSendOk = 0;
+    static constexpr uint8_t kSendLinkDown = 2;
+    static constexpr uint8_t kSendTimedOut = 4;
+    static constexpr uint8_t kSendFailed = 5;
 
     explicit HIDController(IHidSystem& system = HidSystemWin32());
     virtual ~HIDController();

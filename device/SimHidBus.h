@@ -44,9 +44,9 @@ struct SimHidReport {
 
 class CSimHidBus final : public IHidSystem {
 public:
-    static const uint16_t kTervaneVendorId = 0x0483;
-    static const uint16_t kTervaneProductId = 0x5750;
-    static const int kAlways = -1;
+    static constexpr uint16_t kTervaneVendorId = 0x0483;
+    static constexpr uint16_t kTervaneProductId = 0x5750;
+    static constexpr int kAlways = -1;
 
     CSimHidBus() = default;
     ~CSimHidBus();

@@ -31,9 +31,9 @@ public:
     const uint8_t* GetReport() const { return m_report; }
 
 private:
-    static const int kPauseOffset = 6;
-    static const int kPatternOffset = 7;
-    static const int kLevelOffset = 8;
+    static constexpr int kPauseOffset = 6;
+    static constexpr int kPatternOffset = 7;
+    static constexpr int kLevelOffset = 8;
 
     void StorePattern(int pattern);
     void StoreLevel(int level);

@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+
+#include "device/HIDController.h"
+#include "device/SimHidBus.h"
+#include "support/HidReports.h"
+
+namespace {
+const uint16_t kMouseVendorId = 0x046D;
+const uint16_t kMouseProductId = 0xC077;
+const HidReportBytes kIdle = TervaneReport('0', '0', '0');
+
+size_t AddMouse(CSimHidBus& bus)
+{
+    return bus.AddInterface(kMouseVendorId, kMouseProductId);
+}
+} // namespace
+
+TEST(HidTransport, NoMatchingDeviceLeavesTheLinkDown)
+{
+    CSimHidBus bus;
+    size_t mouse = AddMouse(bus);
+    bus.AddInterface(CSimHidBus::kTervaneVendorId, 0x5751);
+    HIDController hid(bus);
+
+    EXPECT_FALSE(hid.Connect());
+    EXPECT_FALSE(hid.HasHandle());
+    EXPECT_FALSE(hid.IsLinkUp());
+    EXPECT_EQ(hid.GetVendorId(), 0xFFFF);
+    EXPECT_EQ(HIDController::kSendLinkDown, hid.Send(kIdle.data()));
+    EXPECT_TRUE(bus.Reports().empty());
+    // Every interface looked at was opened, then closed again with its detail record freed.
+    EXPECT_EQ(1, bus.OpenCount(mouse));
+    EXPECT_TRUE(bus.IsClean()) << bus.Accounting();
+}
+
+TEST(HidTransport, SearchCoversAll128IndicesAcrossGaps)
+{
+    struct Case {
+        size_t othersBefore;
+        bool firstUnplugged; // a gap in the enumeration
+        bool found;
+    };
+    const Case cases[] = {
+        {0, false, true}, {3, true, true}, {127, true, true}, {128, false, false},
+    };
+    for (const Case& k : cases) {
+        CSimHidBus bus;
+        for (size_t i = 0; i < k.othersBefore; ++i)
+            AddMouse(bus);
+        if (k.firstUnplugged)
+            bus.Unplug(0);
+        size_t tervane = bus.AddTervane();
+        HIDController hid(bus);
+
+        EXPECT_EQ(k.found, hid.Connect()) << k.othersBefore << " interfaces before";
+        EXPECT_EQ(k.found ? 1 : 0, bus.OpenCount(tervane)) << k.othersBefore;
+        EXPECT_EQ(k.found ? 1u : 0u, bus.OpenDeviceHandles()) << k.othersBefore;
+        EXPECT_EQ(0u, bus.OpenDeviceInfoSets()) << k.othersBefore;
+        EXPECT_EQ(0u, bus.LiveAllocations()) << k.othersBefore;
+        hid.Close();
+        EXPECT_TRUE(bus.IsClean()) << k.othersBefore << ": " << bus.Accounting();
+    }
+}
+
+TEST(HidTransport, FirstMatchingInterfaceWins)
+{
+    CSimHidBus bus;
+    AddMouse(bus);
+    size_t first = bus.AddTervane();
+    size_t second = bus.AddTervane();
+    HIDController hid(bus);
+
+    ASSERT_TRUE(hid.Connect());
+    EXPECT_EQ(HIDController::kTervaneVendorId, hid.GetVendorId());
+    EXPECT_EQ(HIDController::kTervaneProductId, hid.GetProductId());
+    EXPECT_EQ(0, bus.OpenCount(second));
+    ASSERT_EQ(HIDController::kSendOk, hid.Send(kIdle.data()));
+    ASSERT_EQ(1u, bus.Reports().size());
+    EXPECT_EQ(first, bus.Reports()[0].interfaceIndex);
+    EXPECT_EQ(kIdle, bus.Reports()[0].bytes);
+}
+
+TEST(HidTransport, UnusableInterfacesAreClosedAndSkipped)
+{
+    struct Case {
+        const char* name;
+        void (CSimHidBus::*fault)(size_t, bool);
+        int firstOpens;
+    };
+    const Case cases[] = {
+        {"open fails", &CSimHidBus::SetOpenFails, 0},
+        {"attributes unreadable", &CSimHidBus::SetAttributesFail, 1},
+    };
+    for (const Case& k : cases) {
+        CSimHidBus bus;
+        size_t broken = bus.AddTervane();
+        size_t good = bus.AddTervane();
+        (bus.*k.fault)(broken, true);
+        HIDController hid(bus);
+
+        ASSERT_TRUE(hid.Connect()) << k.name;
+        EXPECT_EQ(k.firstOpens, bus.OpenCount(broken)) << k.name;
+        EXPECT_EQ(1u, bus.OpenDeviceHandles()) << k.name;
+        ASSERT_EQ(HIDController::kSendOk, hid.Send(kIdle.data())) << k.name;
+        EXPECT_EQ(good, bus.Reports().at(0).interfaceIndex) << k.name;
+
+        // With the broken interface alone nothing is found, and nothing is left open.
+        CSimHidBus lone;
+        (lone.*k.fault)(lone.AddTervane(), true);
+        HIDController alone(lone);
+        EXPECT_FALSE(alone.Connect()) << k.name;
+        EXPECT_TRUE(lone.IsClean()) << k.name << ": " << lone.Accounting();
+    }
+}
+
+TEST(HidTransport, ConnectWhileUpDoesNotSearch)
+{
+    CSimHidBus bus;
+    size_t tervane = bus.AddTervane();
+    HIDController hid(bus);
+    ASSERT_TRUE(hid.Connect());
+    ASSERT_TRUE(hid.Connect());
+    EXPECT_EQ(1, bus.SearchCount());
+    EXPECT_EQ(1, bus.OpenCount(tervane));
+    EXPECT_EQ(2u, bus.OpenEvents());
+}
+
+TEST(HidTransport, UnplugMidWriteKeepsTheHandleUntilReplugReplacesIt)
+{
+    CSimHidBus bus;
+    size_t tervane = bus.AddTervane();
+    HIDController hid(bus);
+    ASSERT_TRUE(hid.Connect());
+
+    bus.Unplug(tervane);
+    EXPECT_EQ(HIDController::kSendFailed, hid.Send(kIdle.data()));
+    EXPECT_FALSE(hid.IsLinkUp());
+    EXPECT_TRUE(hid.HasHandle());
+    EXPECT_EQ(HIDController::kSendLinkDown, hid.Send(kIdle.data()));
+
+    // Still unplugged: the search fails and the stale handle stays in place.
+    EXPECT_FALSE(hid.Connect());
+    EXPECT_TRUE(hid.HasHandle());
+    EXPECT_EQ(1u, bus.OpenDeviceHandles());
+
+    bus.Replug(tervane);
+    ASSERT_TRUE(hid.Connect());
+    EXPECT_EQ(2, bus.OpenCount(tervane));
+    EXPECT_EQ(1u, bus.OpenDeviceHandles()); // the old one was closed
+    EXPECT_EQ(2u, bus.OpenEvents());
+    EXPECT_EQ(HIDController::kSendOk, hid.Send(kIdle.data()));
+    EXPECT_EQ(1u, bus.Reports().size());
+    hid.Close();
+    EXPECT_TRUE(bus.IsClean()) << bus.Accounting();
+}
+
+TEST(HidTransport, HandleOpenedBeforeUnplugStaysDeadAfterReplug)
+{
+    CSimHidBus bus;
+    size_t tervane = bus.AddTervane();
+    HIDController hid(bus);
+    ASSERT_TRUE(hid.Connect());
+    bus.Unplug(tervane);
+    bus.Replug(tervane);
+    EXPECT_EQ(HIDController::kSendFailed, hid.Send(kIdle.data()));
+    EXPECT_TRUE(bus.Reports().empty());
+}
+
+TEST(HidTransport, WriteOutcomes)
+{
+    struct Case {
+        SimWriteFault fault;
+        uint8_t status;
+        bool linkUp;
+        size_t reports;
+        DWORD waited;
+    };
+    const Case cases[] = {
+        {SimWriteFault::None, HIDController::kSendOk, true, 1, 0},
+        {SimWriteFault::Fails, HIDController::kSendFailed, false, 0, 0},
+        {SimWriteFault::PendingCompletes, HIDController::kSendOk, true, 1, 500},
+        {SimWriteFault::PendingNeverCompletes, HIDController::kSendTimedOut, false, 0, 500},
+        {SimWriteFault::PendingCompletesWithError, HIDController::kSendFailed, false, 0, 500},
+        {SimWriteFault::PendingWaitFails, HIDController::kSendFailed, false, 0, 500},
+    };
+    for (const Case& k : cases) {
+        const int id = static_cast<int>(k.fault);
+        CSimHidBus bus;
+        size_t tervane = bus.AddTervane();
+        HIDController hid(bus);
+        ASSERT_TRUE(hid.Connect()) << id;
+        bus.SetWriteFault(tervane, k.fault, 1);
+
+        EXPECT_EQ(k.status, hid.Send(kIdle.data())) << id;
+        EXPECT_EQ(k.linkUp, hid.IsLinkUp()) << id;
+        EXPECT_TRUE(hid.HasHandle()) << id;
+        EXPECT_EQ(k.reports, bus.Reports().size()) << id;
+        EXPECT_EQ(k.waited, bus.LastWaitTimeout()) << id;
+        hid.Close();
+        EXPECT_TRUE(bus.IsClean()) << id << ": " << bus.Accounting();
+    }
+}
+
+TEST(HidTransport, FailedEventCreationLeavesNothingOpen)
+{
+    CSimHidBus bus;
+    bus.AddTervane();
+    bus.SetEventCreationFails(true);
+    HIDController hid(bus);
+    EXPECT_FALSE(hid.Connect());
+    EXPECT_FALSE(hid.HasHandle());
+    EXPECT_EQ(HIDController::kSendLinkDown, hid.Send(kIdle.data()));
+    EXPECT_TRUE(bus.IsClean()) << bus.Accounting();
+}
+
+TEST(HidTransport, DestructionAndRebindingReleaseEverything)
+{
+    CSimHidBus first;
+    CSimHidBus second;
+    first.AddTervane();
+    second.AddTervane();
+    {
+        HIDController hid(first);
+        ASSERT_TRUE(hid.Connect());
+        second.Bind(hid);
+        EXPECT_TRUE(first.IsClean()) << first.Accounting();
+        EXPECT_FALSE(hid.HasHandle());
+        ASSERT_TRUE(hid.Connect());
+    }
+    EXPECT_TRUE(second.IsClean()) << second.Accounting();
+}
+
+// Wine has no such device: the real binding must search, find nothing and send nothing.
+TEST(HidTransportWin32, WithoutDeviceConnectFailsAndNothingIsSent)
+{
+    HIDController hid;
+    EXPECT_EQ(INVALID_HANDLE_VALUE,
+              hid.FindDevice(HIDController::kTervaneVendorId, HIDController::kTervaneProductId));
+    EXPECT_FALSE(hid.Connect());
+    EXPECT_FALSE(hid.HasHandle());
+    EXPECT_EQ(HIDController::kSendLinkDown, hid.Send(kIdle.data()));
+}
