@@ -281,46 +281,28 @@ BOOL CSimHidBus::WriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD writte
     std::memcpy(report.bytes.data(), data, kSimReportSize);
 
     SimWriteFault fault = TakeWriteFault(*device);
-    if (fault == SimWriteFault::Fails)
-        return Fail(ERROR_GEN_FAILURE);
-    if (fault == SimWriteFault::None) {
-        m_reports.push_back(report);
+    switch (fault) {
+    case SimWriteFault::None:
+        FinishWrite(overlapped, event, kStatusSuccess, &report);
         if (written)
             *written = kSimReportSize;
-        if (overlapped) {
-            overlapped->Internal = kStatusSuccess;
-            overlapped->InternalHigh = kSimReportSize;
-        }
-        if (event)
-            event->signalled = true;
         return TRUE;
-    }
-
-    if (overlapped) {
-        overlapped->Internal = kStatusPending;
-        overlapped->InternalHigh = 0;
-    }
-    switch (fault) {
+    case SimWriteFault::Fails:
+        return Fail(ERROR_GEN_FAILURE);
     case SimWriteFault::PendingCompletes:
-        m_reports.push_back(report);
-        if (overlapped) {
-            overlapped->Internal = kStatusSuccess;
-            overlapped->InternalHigh = kSimReportSize;
-        }
-        if (event)
-            event->signalled = true;
+        FinishWrite(overlapped, event, kStatusSuccess, &report);
         break;
     case SimWriteFault::PendingCompletesWithError:
-        if (overlapped)
-            overlapped->Internal = kStatusDeviceNotConnected;
-        if (event)
-            event->signalled = true;
+        FinishWrite(overlapped, event, kStatusDeviceNotConnected, nullptr);
         break;
+    case SimWriteFault::PendingNeverCompletes:
     case SimWriteFault::PendingWaitFails:
+        if (overlapped) {
+            overlapped->Internal = kStatusPending;
+            overlapped->InternalHigh = 0;
+        }
         if (event)
-            event->waitFails = true;
-        break;
-    default:
+            event->waitFails = fault == SimWriteFault::PendingWaitFails;
         break;
     }
     return Fail(ERROR_IO_PENDING);
@@ -447,6 +429,19 @@ CSimHidBus::Interface* CSimHidBus::LiveDevice(HANDLE handle)
         return nullptr;
     }
     return &device;
+}
+
+void CSimHidBus::FinishWrite(LPOVERLAPPED overlapped, HandleRecord* event, ULONG_PTR status,
+                             const SimHidReport* arrived)
+{
+    if (arrived)
+        m_reports.push_back(*arrived);
+    if (overlapped) {
+        overlapped->Internal = status;
+        overlapped->InternalHigh = arrived ? kSimReportSize : 0;
+    }
+    if (event)
+        event->signalled = true; // completion signals the record's event, as on Windows
 }
 
 SimWriteFault CSimHidBus::TakeWriteFault(Interface& device)

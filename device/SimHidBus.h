@@ -150,6 +150,9 @@ private:
     // The interface behind a live device handle, or null (with the last error set).
     Interface* LiveDevice(HANDLE handle);
     SimWriteFault TakeWriteFault(Interface& device);
+    // Completes a write with an NTSTATUS; `arrived` is the report the device received.
+    void FinishWrite(LPOVERLAPPED overlapped, HandleRecord* event, ULONG_PTR status,
+                     const SimHidReport* arrived);
     bool Fail(DWORD error);
     size_t CountOpen(HandleKind kind) const;
 

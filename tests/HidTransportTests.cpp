@@ -13,6 +13,13 @@ size_t AddMouse(CSimHidBus& bus)
 {
     return bus.AddInterface(kMouseVendorId, kMouseProductId);
 }
+
+// One Tervane on the bus and a transport bound to it, not yet connected.
+struct TervaneOnBus {
+    CSimHidBus bus;
+    size_t tervane = bus.AddTervane();
+    HIDController hid{bus};
+};
 } // namespace
 
 TEST(HidTransport, NoMatchingDeviceLeavesTheLinkDown)
@@ -115,21 +122,20 @@ TEST(HidTransport, UnusableInterfacesAreClosedAndSkipped)
 
 TEST(HidTransport, ConnectWhileUpDoesNotSearch)
 {
-    CSimHidBus bus;
-    size_t tervane = bus.AddTervane();
-    HIDController hid(bus);
-    ASSERT_TRUE(hid.Connect());
-    ASSERT_TRUE(hid.Connect());
-    EXPECT_EQ(1, bus.SearchCount());
-    EXPECT_EQ(1, bus.OpenCount(tervane));
-    EXPECT_EQ(2u, bus.OpenEvents());
+    TervaneOnBus t;
+    ASSERT_TRUE(t.hid.Connect());
+    ASSERT_TRUE(t.hid.Connect());
+    EXPECT_EQ(1, t.bus.SearchCount());
+    EXPECT_EQ(1, t.bus.OpenCount(t.tervane));
+    EXPECT_EQ(2u, t.bus.OpenEvents());
 }
 
 TEST(HidTransport, UnplugMidWriteKeepsTheHandleUntilReplugReplacesIt)
 {
-    CSimHidBus bus;
-    size_t tervane = bus.AddTervane();
-    HIDController hid(bus);
+    TervaneOnBus t;
+    CSimHidBus& bus = t.bus;
+    HIDController& hid = t.hid;
+    const size_t tervane = t.tervane;
     ASSERT_TRUE(hid.Connect());
 
     bus.Unplug(tervane);
@@ -156,14 +162,12 @@ TEST(HidTransport, UnplugMidWriteKeepsTheHandleUntilReplugReplacesIt)
 
 TEST(HidTransport, HandleOpenedBeforeUnplugStaysDeadAfterReplug)
 {
-    CSimHidBus bus;
-    size_t tervane = bus.AddTervane();
-    HIDController hid(bus);
-    ASSERT_TRUE(hid.Connect());
-    bus.Unplug(tervane);
-    bus.Replug(tervane);
-    EXPECT_EQ(HIDController::kSendFailed, hid.Send(kIdle.data()));
-    EXPECT_TRUE(bus.Reports().empty());
+    TervaneOnBus t;
+    ASSERT_TRUE(t.hid.Connect());
+    t.bus.Unplug(t.tervane);
+    t.bus.Replug(t.tervane);
+    EXPECT_EQ(HIDController::kSendFailed, t.hid.Send(kIdle.data()));
+    EXPECT_TRUE(t.bus.Reports().empty());
 }
 
 TEST(HidTransport, WriteOutcomes)
@@ -185,19 +189,17 @@ TEST(HidTransport, WriteOutcomes)
     };
     for (const Case& k : cases) {
         const int id = static_cast<int>(k.fault);
-        CSimHidBus bus;
-        size_t tervane = bus.AddTervane();
-        HIDController hid(bus);
-        ASSERT_TRUE(hid.Connect()) << id;
-        bus.SetWriteFault(tervane, k.fault, 1);
+        TervaneOnBus t;
+        ASSERT_TRUE(t.hid.Connect()) << id;
+        t.bus.SetWriteFault(t.tervane, k.fault, 1);
 
-        EXPECT_EQ(k.status, hid.Send(kIdle.data())) << id;
-        EXPECT_EQ(k.linkUp, hid.IsLinkUp()) << id;
-        EXPECT_TRUE(hid.HasHandle()) << id;
-        EXPECT_EQ(k.reports, bus.Reports().size()) << id;
-        EXPECT_EQ(k.waited, bus.LastWaitTimeout()) << id;
-        hid.Close();
-        EXPECT_TRUE(bus.IsClean()) << id << ": " << bus.Accounting();
+        EXPECT_EQ(k.status, t.hid.Send(kIdle.data())) << id;
+        EXPECT_EQ(k.linkUp, t.hid.IsLinkUp()) << id;
+        EXPECT_TRUE(t.hid.HasHandle()) << id;
+        EXPECT_EQ(k.reports, t.bus.Reports().size()) << id;
+        EXPECT_EQ(k.waited, t.bus.LastWaitTimeout()) << id;
+        t.hid.Close();
+        EXPECT_TRUE(t.bus.IsClean()) << id << ": " << t.bus.Accounting();
     }
 }
 
