@@ -156,99 +156,88 @@ def insert(img):
 
 # Icon buttons.
 
-def window_buttons(img):
+def icon_strip(img, body_for, icon):
+    """A strip of icon buttons: body_for(face) paints the button, icon(c, column, dy) the mask
+    of its icon, dy being the one-pixel drop of a pressed face."""
     def paint(col, row):
         face = Face(row)
-        c = rect_button(img.cell_w, img.cell_h, face, r=4)
-        s = face.shift
-        if col == 0:  # enlarge: a window outline with a title bar
-            outer = c.rect((6, 6 + s, 18, 17 + s))
-            c.fill(Canvas.minus(outer, c.rect((7.3, 9 + s, 16.7, 15.7 + s))), face.ink)
-        else:  # shrink: a bar at the bottom
-            c.fill(c.rect((6, 14 + s, 18, 16.5 + s)), face.ink)
+        c = body_for(face)
+        c.fill(icon(c, col, face), face.ink)
         return c.finish(PANEL)
     return strip(img, paint)
+
+
+def square(img, r=4):
+    return lambda face: rect_button(img.cell_w, img.cell_h, face, r)
+
+
+def disc(img, margin=1):
+    return lambda face: round_button(img.cell_w - 2 * margin, face, img.cell_w)
+
+
+def window_buttons(img):
+    def icon(c, col, face):
+        s = face.shift
+        if col == 0:  # enlarge: a window outline with a title bar
+            return Canvas.minus(c.rect((6, 6 + s, 18, 17 + s)), c.rect((7.3, 9 + s, 16.7, 15.7 + s)))
+        return c.rect((6, 14 + s, 18, 16.5 + s))  # shrink: a bar at the bottom
+    return icon_strip(img, square(img), icon)
 
 
 def zoom(img):
-    def paint(col, row):
-        face = Face(row)
-        c = rect_button(img.cell_w, img.cell_h, face, r=4)
-        s = face.shift
-        cx, cy = 10.5, 10.5 + s
+    def icon(c, col, face):
+        cx, cy = 10.5, 10.5 + face.shift
         lens = Canvas.minus(c.circle(cx, cy, 6), c.circle(cx, cy, 4.6))
         handle = c.line([(cx + 4.2, cy + 4.2), (cx + 8, cy + 8)], 2.4)
-        c.fill(Canvas.union(lens, handle), face.ink)
         sign = c.rect((cx - 2.8, cy - 0.7, cx + 2.8, cy + 0.7))
         if col == 1:
             sign = Canvas.union(sign, c.rect((cx - 0.7, cy - 2.8, cx + 0.7, cy + 2.8)))
-        c.fill(sign, face.ink)
-        return c.finish(PANEL)
-    return strip(img, paint)
+        return Canvas.union(lens, handle, sign)
+    return icon_strip(img, square(img), icon)
 
 
 def point_move(img):
-    def paint(col, row):
-        face = Face(row)
-        c = round_button(30, face, 32)
+    def icon(c, col, face):
         cy = 16 + face.shift
-        if col == 0:  # previous point: bar then a triangle pointing left
-            shape = Canvas.union(c.rect((9, cy - 6, 11.2, cy + 6)), c.poly([(22, cy - 6.5), (22, cy + 6.5), (12, cy)]))
-        else:
-            shape = Canvas.union(c.rect((20.8, cy - 6, 23, cy + 6)), c.poly([(10, cy - 6.5), (10, cy + 6.5), (20, cy)]))
-        c.fill(shape, face.ink)
-        return c.finish(PANEL)
-    return strip(img, paint)
+        if col == 0:  # previous point: a bar, then a triangle pointing left
+            return Canvas.union(c.rect((9, cy - 6, 11.2, cy + 6)), c.poly([(22, cy - 6.5), (22, cy + 6.5), (12, cy)]))
+        return Canvas.union(c.rect((20.8, cy - 6, 23, cy + 6)), c.poly([(10, cy - 6.5), (10, cy + 6.5), (20, cy)]))
+    return icon_strip(img, disc(img), icon)
 
 
 def play_pause(img):
-    def paint(col, row):
-        face = Face(row)
-        c = round_button(36, face, 38)
+    def icon(c, col, face):
         cy = 19 + face.shift
         if face.pressed:  # playing: the face shows pause
-            c.fill(Canvas.union(c.rrect((13, cy - 8, 17, cy + 8), 1), c.rrect((21, cy - 8, 25, cy + 8), 1)), face.ink)
-        else:
-            c.fill(c.poly([(15, cy - 9), (15, cy + 9), (28, cy)]), face.ink)
-        return c.finish(PANEL)
-    return strip(img, paint)
+            return Canvas.union(c.rrect((13, cy - 8, 17, cy + 8), 1), c.rrect((21, cy - 8, 25, cy + 8), 1))
+        return c.poly([(15, cy - 9), (15, cy + 9), (28, cy)])
+    return icon_strip(img, disc(img), icon)
 
 
 def stop(img):
-    def paint(col, row):
-        face = Face(row)
-        c = round_button(30, face, 32)
+    def icon(c, col, face):
         cy = 16 + face.shift
-        c.fill(c.rrect((10.5, cy - 5.5, 21.5, cy + 5.5), 1.5), face.ink)
-        return c.finish(PANEL)
-    return strip(img, paint)
+        return c.rrect((10.5, cy - 5.5, 21.5, cy + 5.5), 1.5)
+    return icon_strip(img, disc(img), icon)
 
 
 def speed(img):
-    def paint(col, row):
-        face = Face(row)
-        c = round_button(30, face, 32)
+    def icon(c, col, face):
         cy = 16 + face.shift
         sign = c.rect((9.5, cy - 1.4, 22.5, cy + 1.4))
         if col == 1:
             sign = Canvas.union(sign, c.rect((14.6, cy - 6.5, 17.4, cy + 6.5)))
-        c.fill(sign, face.ink)
-        return c.finish(PANEL)
-    return strip(img, paint)
+        return sign
+    return icon_strip(img, disc(img), icon)
 
 
 def seek_arrows(img):
-    def paint(col, row):
-        face = Face(row)
-        c = rect_button(img.cell_w, img.cell_h, face, r=4)
+    def icon(c, col, face):
         cy = 8.5 + face.shift
         if col == 0:
-            tri = c.poly([(11.5, cy - 4.5), (11.5, cy + 4.5), (4.5, cy)])
-        else:
-            tri = c.poly([(5.5, cy - 4.5), (5.5, cy + 4.5), (12.5, cy)])
-        c.fill(tri, face.ink)
-        return c.finish(PANEL)
-    return strip(img, paint)
+            return c.poly([(11.5, cy - 4.5), (11.5, cy + 4.5), (4.5, cy)])
+        return c.poly([(5.5, cy - 4.5), (5.5, cy + 4.5), (12.5, cy)])
+    return icon_strip(img, square(img), icon)
 
 
 def digits(img):
