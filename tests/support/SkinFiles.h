@@ -1,0 +1,32 @@
+#pragma once
+#include <functional>
+#include <string>
+
+#include "base/Win32.h"
+
+namespace TestSupport {
+
+// Writes a bottom-up 24-bit BMP of width x height whose pixel (x, y) is pixel(x, y).
+bool WriteBmp24(const std::string& path, int width, int height, const std::function<COLORREF(int, int)>& pixel);
+// The same, one colour all over.
+bool WriteSolidBmp24(const std::string& path, int width, int height, COLORREF colour);
+
+// A fresh folder under the temporary folder, removed with everything in it at the end.
+// The name may carry a Shift-JIS part to exercise paths beyond ASCII.
+class CTempDir {
+public:
+    explicit CTempDir(const std::string& nameSuffix = "");
+    CTempDir(const CTempDir&) = delete;
+    CTempDir& operator=(const CTempDir&) = delete;
+    ~CTempDir();
+
+    const std::string& Path() const { return m_path; }
+    // Path joined with name; name begins with a backslash.
+    std::string operator/(const std::string& name) const { return m_path + name; }
+    bool MakeSubdir(const std::string& name) const;
+
+private:
+    std::string m_path;
+};
+
+} // namespace TestSupport
