@@ -1,0 +1,44 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "base/Win32.h"
+#include "editor/GdiObjects.h"
+
+// Switches the system's font smoothing on while the editor has fonts, and puts the user's
+// own setting back afterwards. One instance at a time, made and dropped by CFont.
+class CFontInitializer {
+public:
+    CFontInitializer();
+    CFontInitializer(const CFontInitializer&) = delete;
+    CFontInitializer& operator=(const CFontInitializer&) = delete;
+    virtual ~CFontInitializer();
+
+private:
+    BOOL m_smoothing = FALSE;
+    bool m_known = false;
+};
+
+// A font of the editor's edit boxes: face name (Shift-JIS), text colour and the owned font
+// handle. The first CFont alive switches font smoothing on; when the last one goes, the
+// system setting returns to what it was, so the host is not left changed after the editor
+// closes.
+class CFont {
+public:
+    CFont();
+    CFont(const CFont&) = delete;
+    CFont& operator=(const CFont&) = delete;
+    virtual ~CFont();
+
+    const std::string& GetFaceName() const { return m_faceName; }
+    // 0xAARRGGBB.
+    uint32_t GetTextColour() const { return m_textColour; }
+    HFONT GetHandle() const { return m_font.Get(); }
+    // Takes ownership of font; the previous handle is deleted.
+    void SetHandle(HFONT font) { m_font.Reset(font); }
+
+private:
+    std::string m_faceName;
+    uint32_t m_textColour;
+    CFontHandle m_font;
+};

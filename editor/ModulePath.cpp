@@ -1,0 +1,29 @@
+#include "editor/ModulePath.h"
+
+std::string ModuleDirectory(HINSTANCE module)
+{
+    char path[MAX_PATH + 1] = {};
+    const DWORD length = GetModuleFileNameA(module, path, MAX_PATH + 1);
+    if (length == 0 || length > MAX_PATH)
+        return std::string();
+    return DirectoryOfPath(std::string(path, length));
+}
+
+std::string DirectoryOfPath(const std::string& path)
+{
+    // Walk from the front: the second byte of a two-byte character may be 0x5C, which a
+    // search from the end would take for a separator.
+    size_t lastSeparator = std::string::npos;
+    for (size_t i = 0; i < path.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(path[i]);
+        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
+            ++i;
+            continue;
+        }
+        if (c == '\\' || c == '/')
+            lastSeparator = i;
+    }
+    if (lastSeparator == std::string::npos)
+        return std::string();
+    return path.substr(0, lastSeparator);
+}

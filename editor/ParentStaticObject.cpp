@@ -1,0 +1,134 @@
+#include "editor/ParentStaticObject.h"
+
+#include "editor/EditorContext.h"
+#include "editor/PluginMessages.h"
+
+CParentStaticObject::~CParentStaticObject()
+{
+    // The controls die with the editor; none may be offered a message from now on.
+    ControlHookList().Clear();
+    if (m_window != nullptr && IsWindow(m_window))
+        DestroyWindow(m_window);
+    Unpublish();
+    if (m_scratchDC != nullptr)
+        DeleteDC(m_scratchDC);
+    m_backBuffer.Reset();
+}
+
+void CParentStaticObject::Unpublish()
+{
+    CEditorContext& context = EditorContext();
+    if (context.backBufferDC == m_backBuffer.Dc()) {
+        context.backBufferDC = nullptr;
+        context.scratchDC = nullptr;
+    }
+    if (m_window != nullptr && context.parentStatic == m_window)
+        context.parentStatic = nullptr;
+}
+
+bool CParentStaticObject::Create(HINSTANCE instance, HWND parent)
+{
+    if (m_window != nullptr)
+        return false;
+    m_parent = parent;
+    m_window = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_BITMAP, 0, 0, kBackBufferWidth,
+                               kBackBufferHeight, parent, nullptr, instance, nullptr);
+    if (m_window == nullptr)
+        return false;
+
+    const HDC windowDC = GetDC(m_window);
+    const bool made = m_backBuffer.Create(windowDC, CreateCompatibleBitmap(windowDC, kBackBufferWidth,
+                                                                           kBackBufferHeight));
+    ReleaseDC(m_window, windowDC);
+    if (made)
+        m_scratchDC = CreateCompatibleDC(m_backBuffer.Dc());
+    if (!made || m_scratchDC == nullptr) {
+        DestroyWindow(m_window);
+        m_window = nullptr;
+        m_backBuffer.Reset();
+        return false;
+    }
+    SetBkMode(m_backBuffer.Dc(), TRANSPARENT);
+    PatBlt(m_backBuffer.Dc(), 0, 0, kBackBufferWidth, kBackBufferHeight, BLACKNESS);
+
+    CEditorContext& context = EditorContext();
+    context.instance = instance;
+    context.parentStatic = m_window;
+    context.backBufferDC = m_backBuffer.Dc();
+    context.scratchDC = m_scratchDC;
+    context.staticProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ChildProc)));
+    return true;
+}
+
+void CParentStaticObject::Render(HWND window)
+{
+    PAINTSTRUCT paint;
+    BeginPaint(window, &paint);
+    if (m_backBuffer)
+        ControlHookList().Dispatch(window, WM_PAINT, reinterpret_cast<WPARAM>(m_backBuffer.Dc()), 0, nullptr,
+                                   true);
+    EndPaint(window, &paint);
+}
+
+LRESULT CParentStaticObject::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return ControlHookList().Dispatch(window, message, wParam, lParam, nullptr, true);
+}
+
+LRESULT CALLBACK CParentStaticObject::ChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CEditorContext& context = EditorContext();
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        const HDC dc = BeginPaint(window, &paint);
+        if (dc != nullptr && context.backBufferDC != nullptr)
+            BitBlt(dc, 0, 0, kBackBufferWidth, kBackBufferHeight, context.backBufferDC, 0, 0, SRCCOPY);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSCROLLBAR:
+        return ControlHookList().Dispatch(window, message, wParam, lParam, nullptr, true);
+    case WM_DESTROY:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_CLOSE:
+    case WM_KEYDOWN:
+    case WM_HSCROLL:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_DROPFILES:
+    case WM_PLUGIN_HOVER:
+    case WM_PLUGIN_OPENPATH:
+    case WM_PLUGIN_PATTERN:
+    case WM_PLUGIN_LEVEL:
+    case WM_PLUGIN_FILENAME:
+        ControlHookList().Dispatch(window, message, wParam, lParam, nullptr, true);
+        return 0;
+    case WM_PLUGIN_DELETEPOINT:
+        if (context.deletePoint)
+            context.deletePoint(reinterpret_cast<HWND>(wParam));
+        return 1;
+    case WM_NCDESTROY: {
+        // The STATIC procedure gets its window back before it frees its own data.
+        const WNDPROC original = context.staticProc;
+        if (original != nullptr)
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+        if (context.parentStatic == window)
+            context.parentStatic = nullptr;
+        return original != nullptr ? CallWindowProcW(original, window, message, wParam, lParam)
+                                   : DefWindowProcW(window, message, wParam, lParam);
+    }
+    default:
+        if (context.staticProc != nullptr)
+            return CallWindowProcW(context.staticProc, window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}

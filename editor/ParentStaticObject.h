@@ -1,0 +1,38 @@
+#pragma once
+#include "base/Win32.h"
+#include "editor/GdiObjects.h"
+#include "editor/WinMsgHook.h"
+
+constexpr int kBackBufferWidth = 1000;
+constexpr int kBackBufferHeight = 750;
+
+// The full-size STATIC child window that covers the editor window, and the 1000 x 750 back
+// buffer that every control paints into. It publishes the back-buffer DC, the scratch DC
+// and the replaced window procedure in the editor context. As a hook it forwards whatever
+// it is handed to the control hook list.
+class CParentStaticObject : public Quorvel::Base::AppFrame::IWinMsgHook {
+public:
+    CParentStaticObject() = default;
+    CParentStaticObject(const CParentStaticObject&) = delete;
+    CParentStaticObject& operator=(const CParentStaticObject&) = delete;
+    ~CParentStaticObject() override;
+
+    // False (and nothing published) when the child window or the back buffer can't be made.
+    bool Create(HINSTANCE instance, HWND parent);
+    // Has every control paint into the back buffer, in hook list order.
+    void Render(HWND window);
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    HWND GetWindow() const { return m_window; }
+    HDC GetBackBufferDC() const { return m_backBuffer.Dc(); }
+    HDC GetScratchDC() const { return m_scratchDC; }
+
+private:
+    static LRESULT CALLBACK ChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void Unpublish();
+
+    HWND m_window = nullptr;
+    CMemoryBitmapDC m_backBuffer;
+    HWND m_parent = nullptr;
+    HDC m_scratchDC = nullptr;
+};
