@@ -1,0 +1,98 @@
+#include "controls/ButtonFace.h"
+
+#include "editor/EditorContext.h"
+#include "editor/PluginMessages.h"
+
+namespace TervaneControl {
+
+bool CButtonFace::Create(const ButtonData& data, HWND parent)
+{
+    m_data = data;
+    m_window = CreateWindowExW(0, L"BUTTON", L"", m_data.m_style, m_data.m_normalX, m_data.m_normalY,
+                               m_data.m_width, m_data.m_height, parent,
+                               reinterpret_cast<HMENU>(static_cast<UINT_PTR>(m_data.m_controlId)),
+                               EditorContext().instance, nullptr);
+    m_strip.Load(m_data.m_skinPath.c_str());
+    StateCell cells[kButtonStateCount];
+    for (int32_t row = 0; row < kButtonStateCount; ++row)
+        cells[row] = StateCell{m_data.m_skinColumn, row};
+    m_strip.Place(EditorContext().backBufferDC, m_data.m_normalX, m_data.m_normalY,
+                  static_cast<int32_t>(m_data.m_columns), static_cast<int32_t>(m_data.m_rows), cells);
+    return m_window != nullptr;
+}
+
+void CButtonFace::SetSizeMode(WPARAM request)
+{
+    SizeMode mode;
+    if (!SizeModeFromRequest(request, mode))
+        return;
+    int32_t x = m_data.m_normalX, y = m_data.m_normalY;
+    if (mode == kSizeModeWide) {
+        x = m_data.m_wideX;
+        y = m_data.m_wideY;
+    } else if (mode == kSizeModeMini) {
+        x = m_data.m_miniX;
+        y = m_data.m_miniY;
+    }
+    SetWindowPos(m_window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    m_strip.SetPosition(x, y);
+}
+
+void CButtonFace::TrackHover()
+{
+    if (m_window == nullptr)
+        return;
+    POINT cursor;
+    RECT client;
+    if (!GetCursorPos(&cursor) || !ScreenToClient(m_window, &cursor) || !GetClientRect(m_window, &client))
+        return;
+    const bool inside = PtInRect(&client, cursor) != FALSE;
+    if (inside == m_hovered)
+        return;
+    m_hovered = inside;
+    // The repaint makes the system send WM_DRAWITEM, which moves the strip to its new state.
+    InvalidateRect(m_window, &client, FALSE);
+    UpdateWindow(m_window);
+}
+
+void CButtonFace::Draw(HDC dest)
+{
+    // A latched (pressed) face keeps its state until it is drawn released; a disabled one
+    // keeps state 4 until it is enabled again.
+    if (!m_latched && m_strip.GetState() != kStateDisabled)
+        TrackHover();
+    if (m_strip.HasImage())
+        m_strip.DrawKeyed(dest);
+}
+
+bool CButtonFace::DrawItem(const DRAWITEMSTRUCT* item)
+{
+    if (item == nullptr || m_window == nullptr || item->hwndItem != m_window)
+        return false;
+    // The system redraws a disabled button too; it must keep its disabled face.
+    if ((item->itemState & ODS_DISABLED) != 0) {
+        m_latched = false;
+        m_strip.SetState(kStateDisabled);
+    } else if ((item->itemState & ODS_SELECTED) != 0) {
+        m_strip.SetState(kStatePressed);
+        m_latched = true;
+    } else {
+        m_latched = false;
+        m_strip.SetState(m_hovered ? kStateHover : kStateNormal);
+    }
+    return true;
+}
+
+bool CButtonFace::IsClick(WPARAM wParam) const
+{
+    return HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == (m_data.m_controlId & 0xFFFF);
+}
+
+void CButtonFace::Enable(bool enable)
+{
+    if (m_window != nullptr)
+        EnableWindow(m_window, enable ? TRUE : FALSE);
+    m_strip.SetState(enable ? kStateNormal : kStateDisabled);
+}
+
+} // namespace TervaneControl

@@ -1,0 +1,34 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "controls/ButtonData.h"
+
+namespace TervaneControl {
+
+// Where one button of the editor sits in each size mode, its size and its skin strip.
+struct ButtonLayout {
+    uint32_t controlId;
+    int32_t normalX, normalY;
+    int32_t wideX, wideY;
+    int32_t miniX, miniY;
+    int32_t width, height;
+    const char* skin; // below the module folder, e.g. "\obj\a000_001.bmp"
+    uint32_t columns;
+    int32_t column;
+};
+
+// Every skin strip has one row per display state.
+constexpr uint32_t kButtonSkinRows = 5;
+constexpr uint32_t kButtonStyle = WS_CHILD | WS_VISIBLE | BS_OWNERDRAW;
+
+// The editor's command buttons in creation order: the fixed buttons, then the ten pattern
+// buttons (identifiers 50-59) and the eleven level buttons (70-80).
+std::vector<ButtonLayout> EditorButtonLayouts();
+
+// The record of a button, with the skin (and its "_alp" companion, where there is one)
+// joined to the module folder.
+ButtonData MakeButtonData(const ButtonLayout& layout, const std::string& moduleDirectory);
+
+} // namespace TervaneControl
