@@ -1,0 +1,278 @@
+// Renders the editor's background in each size mode with every command button into the
+// back buffer, as the editor draws them, and saves one picture for a person to look at:
+// the normal, mini and wide modes plus a sheet of a few buttons in their five states.
+//
+//   skin_preview.exe [folder that holds obj] [picture.bmp]
+//
+// Defaults: the folder above the tool's own (build/<arch>, beside the plug-in DLL) and
+// skin_preview.bmp in that folder.
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/Win32.h"
+#include "controls/ButtonLayout.h"
+#include "controls/SingleButton.h"
+#include "editor/BitmapObject.h"
+#include "editor/EditorContext.h"
+#include "editor/GdiplusSession.h"
+#include "editor/ModulePath.h"
+#include "editor/ParentStaticObject.h"
+#include "editor/PluginMessages.h"
+
+using TervaneControl::ButtonLayout;
+using TervaneControl::CSingleButton;
+
+namespace {
+
+constexpr int kMargin = 16;
+constexpr int kCaption = 22;
+constexpr COLORREF kPaper = RGB(28, 30, 36);
+constexpr COLORREF kInk = RGB(230, 230, 230);
+
+struct Panel {
+    const char* caption;
+    WPARAM request;
+    int width, height;
+    int x, y;
+};
+
+// A 32-bit DIB the picture is composed in.
+class CPicture {
+public:
+    CPicture(int width, int height) : m_width(width), m_height(height)
+    {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        m_dc = CreateCompatibleDC(nullptr);
+        m_bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        m_bits = static_cast<const unsigned char*>(bits);
+        m_original = SelectObject(m_dc, m_bitmap);
+        const HBRUSH paper = CreateSolidBrush(kPaper);
+        const RECT all = {0, 0, width, height};
+        FillRect(m_dc, &all, paper);
+        DeleteObject(paper);
+        SetBkMode(m_dc, TRANSPARENT);
+        SetTextColor(m_dc, kInk);
+        SelectObject(m_dc, GetStockObject(DEFAULT_GUI_FONT));
+    }
+    CPicture(const CPicture&) = delete;
+    CPicture& operator=(const CPicture&) = delete;
+    ~CPicture()
+    {
+        SelectObject(m_dc, m_original);
+        DeleteObject(m_bitmap);
+        DeleteDC(m_dc);
+    }
+
+    bool Valid() const { return m_bits != nullptr; }
+    HDC Dc() const { return m_dc; }
+    void Text(int x, int y, const std::string& text) { TextOutA(m_dc, x, y, text.c_str(), static_cast<int>(text.size())); }
+
+    bool SaveBmp(const std::string& path) const
+    {
+        GdiFlush();
+        const unsigned stride = (static_cast<unsigned>(m_width) * 3 + 3) & ~3u;
+        const unsigned imageSize = stride * static_cast<unsigned>(m_height);
+        BITMAPFILEHEADER file = {};
+        file.bfType = 0x4D42;
+        file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+        file.bfSize = file.bfOffBits + imageSize;
+        BITMAPINFOHEADER header = {};
+        header.biSize = sizeof(header);
+        header.biWidth = m_width;
+        header.biHeight = m_height;
+        header.biPlanes = 1;
+        header.biBitCount = 24;
+        header.biCompression = BI_RGB;
+        header.biSizeImage = imageSize;
+        std::vector<unsigned char> pixels(imageSize, 0);
+        for (int y = 0; y < m_height; ++y) {
+            const unsigned char* from = m_bits + static_cast<size_t>(y) * m_width * 4;
+            unsigned char* to = pixels.data() + static_cast<size_t>(m_height - 1 - y) * stride;
+            for (int x = 0; x < m_width; ++x) {
+                to[x * 3] = from[x * 4];
+                to[x * 3 + 1] = from[x * 4 + 1];
+                to[x * 3 + 2] = from[x * 4 + 2];
+            }
+        }
+        FILE* out = std::fopen(path.c_str(), "wb");
+        if (out == nullptr)
+            return false;
+        const bool written = std::fwrite(&file, sizeof file, 1, out) == 1 &&
+                             std::fwrite(&header, sizeof header, 1, out) == 1 &&
+                             std::fwrite(pixels.data(), 1, pixels.size(), out) == pixels.size();
+        return std::fclose(out) == 0 && written;
+    }
+
+private:
+    int m_width;
+    int m_height;
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_original = nullptr;
+    const unsigned char* m_bits = nullptr;
+};
+
+LRESULT CALLBACK EditorStandInProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DRAWITEM || message == WM_COMMAND) {
+        ControlHookList().Dispatch(window, message, wParam, lParam, nullptr, false);
+        return message == WM_DRAWITEM ? TRUE : 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The editor window's place: hidden and far from the cursor, so that no button hovers.
+HWND CreateEditorStandIn(HINSTANCE instance)
+{
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = EditorStandInProc;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = L"TervaneSkinPreview";
+    RegisterClassW(&windowClass);
+    return CreateWindowExW(0, windowClass.lpszClassName, L"TervanePlugin", WS_POPUP | WS_CLIPCHILDREN, -4000,
+                           -4000, kBackBufferWidth, kBackBufferHeight, nullptr, nullptr, instance, nullptr);
+}
+
+struct SheetRow {
+    uint32_t controlId;
+    const char* name;
+};
+
+const SheetRow kSheetRows[] = {
+    {43, "manual"}, {32, "load"},     {31, "save"},       {33, "play/pause"}, {39, "stop"},
+    {37, "speed up"}, {27, "insert"}, {35, "preview"},    {53, "pattern 3"},  {77, "level 7"},
+    {44, "link"},   {40, "delete all"},
+};
+const char* const kStateNames[] = {"0 normal", "1 hover", "2 pressed", "3 pressed+hover", "4 disabled"};
+constexpr int kSheetLabelWidth = 90;
+constexpr int kSheetColumnWidth = 120;
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    const std::string toolFolder = ModuleDirectory(instance);
+    const std::string folder = argc > 1 ? argv[1] : DirectoryOfPath(toolFolder);
+    const std::string output = argc > 2 ? argv[2] : folder + "\\skin_preview.bmp";
+
+    CGdiplusSession gdiplus;
+    if (!gdiplus.IsStarted()) {
+        std::fprintf(stderr, "skin_preview: GDI+ did not start\n");
+        return 1;
+    }
+    const HWND editor = CreateEditorStandIn(instance);
+    CParentStaticObject parent;
+    if (editor == nullptr || !parent.Create(instance, editor)) {
+        std::fprintf(stderr, "skin_preview: no window (is there an X display?)\n");
+        return 1;
+    }
+
+    int missing = 0;
+    CBitmapObject background;
+    background.InitializeFrom(parent.GetWindow(), parent.GetScratchDC(), parent.GetBackBufferDC(), folder, nullptr);
+    for (int i = 0; i < kBackgroundSkinCount; ++i) {
+        if (background.GetTexture(i).GetImageWidth() == 0) {
+            std::fprintf(stderr, "skin_preview: missing %s%s\n", folder.c_str(), kBackgroundSkins[i].file);
+            ++missing;
+        }
+    }
+    ControlHookList().Add(&background);
+
+    const std::vector<ButtonLayout> layouts = TervaneControl::EditorButtonLayouts();
+    std::vector<std::unique_ptr<CSingleButton>> buttons;
+    for (const ButtonLayout& layout : layouts) {
+        buttons.push_back(std::make_unique<CSingleButton>());
+        CSingleButton& button = *buttons.back();
+        button.Create(TervaneControl::MakeButtonData(layout, folder), editor);
+        button.SetDrawContext(parent.GetBackBufferDC(), parent.GetScratchDC());
+        if (button.Face().GetStrip().GetCellWidth() == 0) {
+            std::fprintf(stderr, "skin_preview: missing %s%s\n", folder.c_str(), layout.skin);
+            ++missing;
+        }
+        // A chosen pattern and level, as a user would see them.
+        if (layout.controlId == 53 || layout.controlId == 75)
+            button.Face().GetStrip().SetState(TervaneControl::kStatePressed);
+        ControlHookList().Add(&button);
+    }
+
+    int sheetHeight = kCaption;
+    for (const SheetRow& row : kSheetRows) {
+        for (size_t i = 0; i < layouts.size(); ++i)
+            if (layouts[i].controlId == row.controlId)
+                sheetHeight += layouts[i].height + 8;
+    }
+    const Panel panels[] = {
+        {"normal 500 x 600", kSizeModeRequestNormal, 500, 600, kMargin, kMargin + kCaption},
+        {"mini 500 x 74", kSizeModeRequestMini, 500, 74, kMargin, kMargin + kCaption + 600 + kMargin + kCaption},
+        {"wide 1000 x 750", kSizeModeRequestWide, 1000, 750, kMargin + 500 + kMargin, kMargin + kCaption},
+    };
+    const int sheetX = kMargin;
+    const int sheetY = kMargin + kCaption + 750 + kMargin + kCaption;
+    const int pictureWidth = kMargin * 3 + 500 + 1000;
+    const int pictureHeight = sheetY + sheetHeight + kMargin;
+    CPicture picture(pictureWidth, pictureHeight);
+    if (!picture.Valid()) {
+        std::fprintf(stderr, "skin_preview: no memory for the picture\n");
+        return 1;
+    }
+
+    const HDC back = parent.GetBackBufferDC();
+    for (const Panel& panel : panels) {
+        ControlHookList().Dispatch(editor, WM_PLUGIN_SIZEMODE, panel.request, 0, nullptr, false);
+        PatBlt(back, 0, 0, kBackBufferWidth, kBackBufferHeight, BLACKNESS);
+        parent.Render(parent.GetWindow());
+        picture.Text(panel.x, panel.y - kCaption + 4, panel.caption);
+        BitBlt(picture.Dc(), panel.x, panel.y, panel.width, panel.height, back, 0, 0, SRCCOPY);
+    }
+
+    // The state sheet: each row one button, each column one state, over the normal background.
+    ControlHookList().Dispatch(editor, WM_PLUGIN_SIZEMODE, kSizeModeRequestNormal, 0, nullptr, false);
+    PatBlt(back, 0, 0, kBackBufferWidth, kBackBufferHeight, BLACKNESS);
+    background.HandleMessage(editor, WM_PAINT, reinterpret_cast<WPARAM>(back), 0);
+    const COLORREF panelColour = GetPixel(back, 250, 20);
+    const HBRUSH brush = CreateSolidBrush(panelColour == CLR_INVALID ? RGB(60, 60, 70) : panelColour);
+    const RECT sheetArea = {0, 0, kSheetLabelWidth + 5 * kSheetColumnWidth, sheetHeight};
+    FillRect(back, &sheetArea, brush);
+    DeleteObject(brush);
+    picture.Text(sheetX, sheetY - kCaption + 4, "button states");
+    for (int state = 0; state < 5; ++state)
+        picture.Text(sheetX + kSheetLabelWidth + state * kSheetColumnWidth, sheetY + 4, kStateNames[state]);
+    int rowY = kCaption;
+    for (const SheetRow& row : kSheetRows) {
+        for (size_t i = 0; i < layouts.size(); ++i) {
+            if (layouts[i].controlId != row.controlId)
+                continue;
+            CGdiTexture& strip = buttons[i]->Face().GetStrip();
+            for (int state = 0; state < 5; ++state) {
+                strip.SetPosition(kSheetLabelWidth + state * kSheetColumnWidth, rowY);
+                strip.SetState(state);
+                strip.DrawKeyed(back);
+            }
+            picture.Text(sheetX, sheetY + rowY + layouts[i].height / 2 - 7, row.name);
+            rowY += layouts[i].height + 8;
+        }
+    }
+    BitBlt(picture.Dc(), sheetX + kSheetLabelWidth, sheetY + kCaption, 5 * kSheetColumnWidth, sheetHeight - kCaption,
+           back, kSheetLabelWidth, kCaption, SRCCOPY);
+
+    ControlHookList().Clear();
+    buttons.clear();
+    if (!picture.SaveBmp(output)) {
+        std::fprintf(stderr, "skin_preview: could not write %s\n", output.c_str());
+        return 1;
+    }
+    std::printf("skin_preview: wrote %s (%d x %d)%s\n", output.c_str(), pictureWidth, pictureHeight,
+                missing > 0 ? ", some skins are missing" : "");
+    DestroyWindow(editor);
+    return missing > 0 ? 2 : 0;
+}
