@@ -6,6 +6,7 @@
 
 #include "editor/BitmapObject.h"
 #include "editor/EditorContext.h"
+#include "editor/DibCanvas.h"
 #include "editor/GdiplusSession.h"
 #include "editor/ParentStaticObject.h"
 #include "editor/PluginMessages.h"
@@ -182,7 +183,7 @@ protected:
 
     void WriteSkin(const char* name, int width, int height, COLORREF colour, bool keyCorner = false)
     {
-        ASSERT_TRUE(TestSupport::WriteBmp24(m_module / (std::string("\\obj\\") + name), width, height,
+        ASSERT_TRUE(WriteBmp24(m_module / (std::string("\\obj\\") + name), width, height,
                                             [=](int x, int y) { return keyCorner && x == 0 && y == 0 ? RGB(0, 255, 0) : colour; }));
     }
 

@@ -6,16 +6,15 @@
 #include "controls/Button.h"
 #include "controls/SingleButton.h"
 #include "editor/EditorContext.h"
+#include "editor/DibCanvas.h"
 #include "editor/GdiplusSession.h"
 #include "editor/PluginMessages.h"
-#include "support/Canvas.h"
 #include "support/SkinFiles.h"
 #include "support/TestWindow.h"
 
 using TervaneControl::ButtonData;
 using TervaneControl::CButton;
 using TervaneControl::CSingleButton;
-using TestSupport::CCanvas;
 using TestSupport::CTempDir;
 using TestSupport::CTestWindow;
 
@@ -140,7 +139,7 @@ protected:
     std::string WriteStrip(int columns)
     {
         const std::string path = m_dir / ("\\strip" + std::to_string(columns) + ".bmp");
-        EXPECT_TRUE(TestSupport::WriteBmp24(path, columns * kCellWidth, 5 * kCellHeight, Coded));
+        EXPECT_TRUE(WriteBmp24(path, columns * kCellWidth, 5 * kCellHeight, Coded));
         return path;
     }
 
@@ -193,7 +192,7 @@ protected:
     CGdiplusSession m_gdiplus;
     CTempDir m_dir;
     CTestWindow m_parent{kWindowX, kWindowY, 600, 400};
-    CCanvas m_canvas{600, 400, kBackdrop};
+    CDibCanvas m_canvas{600, 400, kBackdrop};
 };
 
 TEST_F(ButtonBase, OnlyASingleClickOfItsOwnIdentifierCounts)

@@ -5,11 +5,10 @@
 
 #include "editor/GdiTexture.h"
 #include "editor/GdiTexture2.h"
+#include "editor/DibCanvas.h"
 #include "editor/GdiplusSession.h"
-#include "support/Canvas.h"
 #include "support/SkinFiles.h"
 
-using TestSupport::CCanvas;
 using TestSupport::CTempDir;
 
 namespace {
@@ -31,7 +30,7 @@ protected:
                       const std::function<COLORREF(int, int)>& pixel)
     {
         const std::string path = m_dir / name;
-        EXPECT_TRUE(TestSupport::WriteBmp24(path, width, height, pixel)) << path;
+        EXPECT_TRUE(WriteBmp24(path, width, height, pixel)) << path;
         return path;
     }
 
@@ -55,7 +54,7 @@ protected:
 
     CGdiplusSession m_gdiplus;
     CTempDir m_dir;
-    CCanvas m_canvas{200, 200, kBackdrop};
+    CDibCanvas m_canvas{200, 200, kBackdrop};
 };
 
 TEST_F(SkinTexture, KeyedDrawingMakesOnlyPureGreenTransparent)
@@ -244,7 +243,7 @@ TEST_F(SkinTexture, ShiftJisFolderLoads)
     // The second byte of "表" is a backslash (0x5C) when read byte by byte.
     CTempDir japanese("_表示スキン");
     const std::string path = japanese / "\\画像.bmp";
-    ASSERT_TRUE(TestSupport::WriteBmp24(path, 6, 6, Coded));
+    ASSERT_TRUE(WriteBmp24(path, 6, 6, Coded));
     CGdiTexture2 texture;
     ASSERT_TRUE(texture.Load(path.c_str()));
     texture.Place(m_canvas.Dc(), 1, 1, 1, 1);

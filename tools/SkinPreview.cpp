@@ -15,6 +15,7 @@
 #include "controls/ButtonLayout.h"
 #include "controls/SingleButton.h"
 #include "editor/BitmapObject.h"
+#include "editor/DibCanvas.h"
 #include "editor/EditorContext.h"
 #include "editor/GdiplusSession.h"
 #include "editor/ModulePath.h"
@@ -38,88 +39,10 @@ struct Panel {
     int x, y;
 };
 
-// A 32-bit DIB the picture is composed in.
-class CPicture {
-public:
-    CPicture(int width, int height) : m_width(width), m_height(height)
-    {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        m_dc = CreateCompatibleDC(nullptr);
-        m_bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        m_bits = static_cast<const unsigned char*>(bits);
-        m_original = SelectObject(m_dc, m_bitmap);
-        const HBRUSH paper = CreateSolidBrush(kPaper);
-        const RECT all = {0, 0, width, height};
-        FillRect(m_dc, &all, paper);
-        DeleteObject(paper);
-        SetBkMode(m_dc, TRANSPARENT);
-        SetTextColor(m_dc, kInk);
-        SelectObject(m_dc, GetStockObject(DEFAULT_GUI_FONT));
-    }
-    CPicture(const CPicture&) = delete;
-    CPicture& operator=(const CPicture&) = delete;
-    ~CPicture()
-    {
-        SelectObject(m_dc, m_original);
-        DeleteObject(m_bitmap);
-        DeleteDC(m_dc);
-    }
-
-    bool Valid() const { return m_bits != nullptr; }
-    HDC Dc() const { return m_dc; }
-    void Text(int x, int y, const std::string& text) { TextOutA(m_dc, x, y, text.c_str(), static_cast<int>(text.size())); }
-
-    bool SaveBmp(const std::string& path) const
-    {
-        GdiFlush();
-        const unsigned stride = (static_cast<unsigned>(m_width) * 3 + 3) & ~3u;
-        const unsigned imageSize = stride * static_cast<unsigned>(m_height);
-        BITMAPFILEHEADER file = {};
-        file.bfType = 0x4D42;
-        file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-        file.bfSize = file.bfOffBits + imageSize;
-        BITMAPINFOHEADER header = {};
-        header.biSize = sizeof(header);
-        header.biWidth = m_width;
-        header.biHeight = m_height;
-        header.biPlanes = 1;
-        header.biBitCount = 24;
-        header.biCompression = BI_RGB;
-        header.biSizeImage = imageSize;
-        std::vector<unsigned char> pixels(imageSize, 0);
-        for (int y = 0; y < m_height; ++y) {
-            const unsigned char* from = m_bits + static_cast<size_t>(y) * m_width * 4;
-            unsigned char* to = pixels.data() + static_cast<size_t>(m_height - 1 - y) * stride;
-            for (int x = 0; x < m_width; ++x) {
-                to[x * 3] = from[x * 4];
-                to[x * 3 + 1] = from[x * 4 + 1];
-                to[x * 3 + 2] = from[x * 4 + 2];
-            }
-        }
-        FILE* out = std::fopen(path.c_str(), "wb");
-        if (out == nullptr)
-            return false;
-        const bool written = std::fwrite(&file, sizeof file, 1, out) == 1 &&
-                             std::fwrite(&header, sizeof header, 1, out) == 1 &&
-                             std::fwrite(pixels.data(), 1, pixels.size(), out) == pixels.size();
-        return std::fclose(out) == 0 && written;
-    }
-
-private:
-    int m_width;
-    int m_height;
-    HDC m_dc = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_original = nullptr;
-    const unsigned char* m_bits = nullptr;
-};
+void Text(HDC dc, int x, int y, const std::string& text)
+{
+    TextOutA(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+}
 
 LRESULT CALLBACK EditorStandInProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -220,18 +143,21 @@ int main(int argc, char** argv)
     const int sheetY = kMargin + kCaption + 750 + kMargin + kCaption;
     const int pictureWidth = kMargin * 3 + 500 + 1000;
     const int pictureHeight = sheetY + sheetHeight + kMargin;
-    CPicture picture(pictureWidth, pictureHeight);
+    CDibCanvas picture(pictureWidth, pictureHeight, kPaper);
     if (!picture.Valid()) {
         std::fprintf(stderr, "skin_preview: no memory for the picture\n");
         return 1;
     }
+    SetBkMode(picture.Dc(), TRANSPARENT);
+    SetTextColor(picture.Dc(), kInk);
+    SelectObject(picture.Dc(), GetStockObject(DEFAULT_GUI_FONT));
 
     const HDC back = parent.GetBackBufferDC();
     for (const Panel& panel : panels) {
         ControlHookList().Dispatch(editor, WM_PLUGIN_SIZEMODE, panel.request, 0, nullptr, false);
         PatBlt(back, 0, 0, kBackBufferWidth, kBackBufferHeight, BLACKNESS);
         parent.Render(parent.GetWindow());
-        picture.Text(panel.x, panel.y - kCaption + 4, panel.caption);
+        Text(picture.Dc(), panel.x, panel.y - kCaption + 4, panel.caption);
         BitBlt(picture.Dc(), panel.x, panel.y, panel.width, panel.height, back, 0, 0, SRCCOPY);
     }
 
@@ -244,9 +170,9 @@ int main(int argc, char** argv)
     const RECT sheetArea = {0, 0, kSheetLabelWidth + 5 * kSheetColumnWidth, sheetHeight};
     FillRect(back, &sheetArea, brush);
     DeleteObject(brush);
-    picture.Text(sheetX, sheetY - kCaption + 4, "button states");
+    Text(picture.Dc(), sheetX, sheetY - kCaption + 4, "button states");
     for (int state = 0; state < 5; ++state)
-        picture.Text(sheetX + kSheetLabelWidth + state * kSheetColumnWidth, sheetY + 4, kStateNames[state]);
+        Text(picture.Dc(), sheetX + kSheetLabelWidth + state * kSheetColumnWidth, sheetY + 4, kStateNames[state]);
     int rowY = kCaption;
     for (const SheetRow& row : kSheetRows) {
         for (size_t i = 0; i < layouts.size(); ++i) {
@@ -258,7 +184,7 @@ int main(int argc, char** argv)
                 strip.SetState(state);
                 strip.DrawKeyed(back);
             }
-            picture.Text(sheetX, sheetY + rowY + layouts[i].height / 2 - 7, row.name);
+            Text(picture.Dc(), sheetX, sheetY + rowY + layouts[i].height / 2 - 7, row.name);
             rowY += layouts[i].height + 8;
         }
     }
@@ -267,7 +193,7 @@ int main(int argc, char** argv)
 
     ControlHookList().Clear();
     buttons.clear();
-    if (!picture.SaveBmp(output)) {
+    if (!picture.SaveBmp24(output)) {
         std::fprintf(stderr, "skin_preview: could not write %s\n", output.c_str());
         return 1;
     }

@@ -2,17 +2,10 @@
 
 #include <atomic>
 #include <cstdio>
-#include <vector>
 
 namespace TestSupport {
 
 namespace {
-
-void PutLE(std::vector<unsigned char>& out, uint32_t value, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(static_cast<unsigned char>(value >> (8 * i)));
-}
 
 void RemoveTree(const std::string& path)
 {
@@ -35,52 +28,6 @@ void RemoveTree(const std::string& path)
 }
 
 } // namespace
-
-bool WriteBmp24(const std::string& path, int width, int height, const std::function<COLORREF(int, int)>& pixel)
-{
-    const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
-    const uint32_t imageSize = stride * static_cast<uint32_t>(height);
-    std::vector<unsigned char> file;
-    file.push_back('B');
-    file.push_back('M');
-    PutLE(file, 54 + imageSize, 4);
-    PutLE(file, 0, 4);
-    PutLE(file, 54, 4);
-    PutLE(file, 40, 4);
-    PutLE(file, static_cast<uint32_t>(width), 4);
-    PutLE(file, static_cast<uint32_t>(height), 4);
-    PutLE(file, 1, 2);
-    PutLE(file, 24, 2);
-    PutLE(file, 0, 4);
-    PutLE(file, imageSize, 4);
-    PutLE(file, 2835, 4);
-    PutLE(file, 2835, 4);
-    PutLE(file, 0, 4);
-    PutLE(file, 0, 4);
-    for (int y = height - 1; y >= 0; --y) {
-        for (int x = 0; x < width; ++x) {
-            const COLORREF c = pixel(x, y);
-            file.push_back(GetBValue(c));
-            file.push_back(GetGValue(c));
-            file.push_back(GetRValue(c));
-        }
-        for (uint32_t pad = static_cast<uint32_t>(width) * 3; pad < stride; ++pad)
-            file.push_back(0);
-    }
-    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                      nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    const BOOL ok = WriteFile(handle, file.data(), static_cast<DWORD>(file.size()), &written, nullptr);
-    CloseHandle(handle);
-    return ok && written == file.size();
-}
-
-bool WriteSolidBmp24(const std::string& path, int width, int height, COLORREF colour)
-{
-    return WriteBmp24(path, width, height, [colour](int, int) { return colour; });
-}
 
 CTempDir::CTempDir(const std::string& nameSuffix)
 {

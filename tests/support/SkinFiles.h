@@ -1,15 +1,9 @@
 #pragma once
-#include <functional>
 #include <string>
 
 #include "base/Win32.h"
 
 namespace TestSupport {
-
-// Writes a bottom-up 24-bit BMP of width x height whose pixel (x, y) is pixel(x, y).
-bool WriteBmp24(const std::string& path, int width, int height, const std::function<COLORREF(int, int)>& pixel);
-// The same, one colour all over.
-bool WriteSolidBmp24(const std::string& path, int width, int height, COLORREF colour);
 
 // A fresh folder under the temporary folder, removed with everything in it at the end.
 // The name may carry a Shift-JIS part to exercise paths beyond ASCII.

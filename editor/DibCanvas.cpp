@@ -1,0 +1,131 @@
+#include "editor/DibCanvas.h"
+
+#include <cstdint>
+#include <vector>
+
+CDibCanvas::CDibCanvas(int width, int height, COLORREF fill) : m_width(width), m_height(height)
+{
+    if (width <= 0 || height <= 0)
+        return;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    m_bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    m_dc = CreateCompatibleDC(nullptr);
+    if (m_bitmap == nullptr || m_dc == nullptr)
+        return;
+    m_bits = static_cast<const DWORD*>(bits);
+    m_original = SelectObject(m_dc, m_bitmap);
+    Fill(fill);
+}
+
+CDibCanvas::~CDibCanvas()
+{
+    if (m_dc != nullptr) {
+        if (m_original != nullptr)
+            SelectObject(m_dc, m_original);
+        DeleteDC(m_dc);
+    }
+    if (m_bitmap != nullptr)
+        DeleteObject(m_bitmap);
+}
+
+void CDibCanvas::Fill(COLORREF colour)
+{
+    const HBRUSH brush = CreateSolidBrush(colour);
+    const RECT all = {0, 0, m_width, m_height};
+    FillRect(m_dc, &all, brush);
+    DeleteObject(brush);
+}
+
+COLORREF CDibCanvas::RawPixel(int x, int y) const
+{
+    const DWORD value = m_bits[static_cast<size_t>(y) * m_width + x];
+    return RGB((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF);
+}
+
+COLORREF CDibCanvas::Pixel(int x, int y) const
+{
+    if (m_bits == nullptr || x < 0 || y < 0 || x >= m_width || y >= m_height)
+        return CLR_INVALID;
+    GdiFlush();
+    return RawPixel(x, y);
+}
+
+bool CDibCanvas::AreaIs(int left, int top, int right, int bottom, COLORREF colour) const
+{
+    if (m_bits == nullptr || left < 0 || top < 0 || right > m_width || bottom > m_height)
+        return false;
+    GdiFlush();
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            if (RawPixel(x, y) != colour)
+                return false;
+    return true;
+}
+
+bool CDibCanvas::SaveBmp24(const std::string& path) const
+{
+    if (m_bits == nullptr)
+        return false;
+    GdiFlush();
+    return WriteBmp24(path, m_width, m_height, [this](int x, int y) { return RawPixel(x, y); });
+}
+
+namespace {
+
+void PutLE(std::vector<unsigned char>& out, uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<unsigned char>(value >> (8 * i)));
+}
+
+} // namespace
+
+bool WriteBmp24(const std::string& path, int width, int height, const std::function<COLORREF(int, int)>& pixel)
+{
+    if (width <= 0 || height <= 0 || width > 0x4000 || height > 0x4000)
+        return false;
+    const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
+    const uint32_t imageSize = stride * static_cast<uint32_t>(height);
+    std::vector<unsigned char> file;
+    file.reserve(54 + imageSize);
+    file.push_back('B');
+    file.push_back('M');
+    PutLE(file, 54 + imageSize, 4);
+    PutLE(file, 0, 4);
+    PutLE(file, 54, 4);    // pixels follow the two headers
+    PutLE(file, 40, 4);    // BITMAPINFOHEADER
+    PutLE(file, static_cast<uint32_t>(width), 4);
+    PutLE(file, static_cast<uint32_t>(height), 4); // bottom-up
+    PutLE(file, 1, 2);
+    PutLE(file, 24, 2);
+    PutLE(file, 0, 4);     // BI_RGB
+    PutLE(file, imageSize, 4);
+    PutLE(file, 2835, 4);  // 72 dpi
+    PutLE(file, 2835, 4);
+    PutLE(file, 0, 4);
+    PutLE(file, 0, 4);
+    for (int y = height - 1; y >= 0; --y) {
+        for (int x = 0; x < width; ++x) {
+            const COLORREF c = pixel(x, y);
+            file.push_back(GetBValue(c));
+            file.push_back(GetGValue(c));
+            file.push_back(GetRValue(c));
+        }
+        for (uint32_t pad = static_cast<uint32_t>(width) * 3; pad < stride; ++pad)
+            file.push_back(0);
+    }
+    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const BOOL ok = WriteFile(handle, file.data(), static_cast<DWORD>(file.size()), &written, nullptr);
+    return CloseHandle(handle) && ok && written == file.size();
+}

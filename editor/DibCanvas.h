@@ -1,0 +1,39 @@
+#pragma once
+#include <functional>
+#include <string>
+
+#include "base/Win32.h"
+
+// A memory DC over a 32-bit top-down DIB: drawn into with GDI, read back exactly. Tools
+// compose pictures in it; tests sample what the editor drew.
+class CDibCanvas {
+public:
+    CDibCanvas(int width, int height, COLORREF fill);
+    CDibCanvas(const CDibCanvas&) = delete;
+    CDibCanvas& operator=(const CDibCanvas&) = delete;
+    ~CDibCanvas();
+
+    bool Valid() const { return m_bits != nullptr; }
+    HDC Dc() const { return m_dc; }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    void Fill(COLORREF colour);
+    // CLR_INVALID outside the canvas.
+    COLORREF Pixel(int x, int y) const;
+    // True when every pixel of the rectangle is colour; false for a rectangle off the canvas.
+    bool AreaIs(int left, int top, int right, int bottom, COLORREF colour) const;
+    bool SaveBmp24(const std::string& path) const;
+
+private:
+    COLORREF RawPixel(int x, int y) const;
+
+    int m_width;
+    int m_height;
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_original = nullptr;
+    const DWORD* m_bits = nullptr;
+};
+
+// Writes a 24-bit Windows bitmap file whose pixel (x, y) is pixel(x, y).
+bool WriteBmp24(const std::string& path, int width, int height, const std::function<COLORREF(int, int)>& pixel);
