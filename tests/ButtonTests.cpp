@@ -97,8 +97,6 @@ TEST(ButtonDispatcher, MapsEachMessageToItsOperation)
         {WM_PLUGIN_PATTERN, 0, 100, "pattern 0 100", 0},
         {WM_PLUGIN_LEVEL, 10, 0, "level 10", 0},
         {WM_PLUGIN_PAUSED, 0, 0, "paused", 0},
-        {WM_PLUGIN_STOPPED, 0, 0, "stopped", 0},
-        {WM_PLUGIN_PLAYING, 0, 0, "playing", 0},
         {WM_PLUGIN_READY, 0, 0, "ready", 0},
         {WM_PLUGIN_MEDIAOPEN, 0, 0, "mediaopen", 0},
         {WM_PLUGIN_HOVER, MK_LBUTTON, MAKELPARAM(40, 50), "hover 1 40 50", 0},

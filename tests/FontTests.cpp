@@ -31,13 +31,4 @@ TEST(Font, SmoothingIsOnWhileFontsLiveAndRestoredAfterTheLast)
     SystemParametersInfoA(SPI_SETFONTSMOOTHING, original, nullptr, 0);
 }
 
-TEST(Font, StartsWithTheEditorFaceInBlackAndNoHandle)
-{
-    CFont font;
-    // "ＭＳ ゴシック" in Shift-JIS, with an ASCII space.
-    EXPECT_EQ("\x82\x6C\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4E", font.GetFaceName());
-    EXPECT_EQ(0xFF000000u, font.GetTextColour());
-    EXPECT_EQ(nullptr, font.GetHandle());
-}
-
 } // namespace
