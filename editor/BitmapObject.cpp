@@ -76,11 +76,6 @@ void CBitmapObject::Paint(HDC dest)
     }
 }
 
-void CBitmapObject::TickTicker()
-{
-    // The ticker line has no headlines to show until the news ticker feeds it.
-}
-
 LRESULT CBitmapObject::HandleMessage(HWND /*window*/, UINT message, WPARAM wParam, LPARAM /*lParam*/)
 {
     switch (message) {

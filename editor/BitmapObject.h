@@ -42,8 +42,6 @@ public:
                         CHtmlParser* parser);
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    // The window calls it on every timer tick.
-    void TickTicker();
     SizeMode GetSizeMode() const { return m_sizeMode; }
     const CGdiTexture2& GetTexture(int index) const { return m_textures[index]; }
 
