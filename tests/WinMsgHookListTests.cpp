@@ -64,12 +64,12 @@ TEST(WinMsgHookList, DispatchWalksUntilAHookConsumes)
         std::string log;
         std::vector<std::unique_ptr<CLogHook>> hooks;
         CWinMsgHookList list;
-        for (const auto& spec : c.hooks) {
-            if (spec.first == '-') {
+        for (const auto& entry : c.hooks) {
+            if (entry.first == '-') {
                 list.Add(nullptr);
                 continue;
             }
-            hooks.push_back(std::make_unique<CLogHook>(&log, spec.first, spec.second));
+            hooks.push_back(std::make_unique<CLogHook>(&log, entry.first, entry.second));
             list.Add(hooks.back().get());
         }
         g_previousCalls = 0;
