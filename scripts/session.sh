@@ -19,6 +19,10 @@ session_start() {
   mkdir -p "$WINEPREFIX"
   "$WINESERVER" -p </dev/null >/dev/null 2>&1
   "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+  # A crashing program must print its backtrace and end, not wait in a crash dialog
+  # until CTest's time-out.
+  "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+    </dev/null >/dev/null 2>&1 || true
 }
 
 session_stop() {
