@@ -1,0 +1,104 @@
+#include "base/file/FilePath.h"
+
+#include "base/Win32.h"
+
+namespace Quorvel { namespace Base { namespace File {
+
+namespace {
+// Calls visit(offset, width) for each character: width 2 for a lead byte and its trail
+// (or 1 when a lead byte is the very last byte of the string).
+template <typename Visit>
+void ForEachChar(const std::string& s, Visit visit)
+{
+    for (size_t i = 0; i < s.size();) {
+        size_t width = IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
+        visit(i, width);
+        i += width;
+    }
+}
+} // namespace
+
+bool IsAbsolutePath(const std::string& path)
+{
+    if (path.size() < 2)
+        return false;
+    if (path[0] == '\\' && path[1] == '\\')
+        return true;
+    bool colon = false;
+    ForEachChar(path, [&](size_t i, size_t width) {
+        if (width == 1 && path[i] == ':')
+            colon = true;
+    });
+    return colon;
+}
+
+bool GetFullPath(const std::string& path, std::string& fullPath)
+{
+    fullPath.clear();
+    if (path.empty())
+        return true;
+    if (!IsAbsolutePath(path)) {
+        char buffer[kMaxFullPath];
+        DWORD length = GetFullPathNameA(path.c_str(), sizeof(buffer), buffer, nullptr);
+        // A result that does not fit comes back as the size it would need.
+        if (length == 0 || length >= sizeof(buffer))
+            return false;
+        fullPath.assign(buffer, length);
+        return true;
+    }
+    std::string out;
+    out.reserve(path.size());
+    bool lastWasSeparator = false;
+    ForEachChar(path, [&](size_t i, size_t width) {
+        if (width == 2) {
+            out.append(path, i, 2);
+            lastWasSeparator = false;
+            return;
+        }
+        char c = path[i] == '/' ? '\\' : path[i];
+        if (c == '\\') {
+            if (lastWasSeparator && out.size() >= 2)
+                return;
+            lastWasSeparator = true;
+        } else {
+            lastWasSeparator = false;
+        }
+        out.push_back(c);
+    });
+    if (out.size() >= kMaxFullPath)
+        return false;
+    fullPath.swap(out);
+    return true;
+}
+
+std::string ToLowerPath(const std::string& path)
+{
+    std::string out(path);
+    ForEachChar(out, [&](size_t i, size_t width) {
+        if (width == 1 && out[i] >= 'A' && out[i] <= 'Z')
+            out[i] = static_cast<char>(out[i] - 'A' + 'a');
+    });
+    return out;
+}
+
+std::string ToSlashPath(const std::string& path)
+{
+    std::string out(path);
+    ForEachChar(out, [&](size_t i, size_t width) {
+        if (width == 1 && out[i] == '\\')
+            out[i] = '/';
+    });
+    return out;
+}
+
+size_t FindLastSeparator(const std::string& path)
+{
+    size_t last = std::string::npos;
+    ForEachChar(path, [&](size_t i, size_t width) {
+        if (width == 1 && path[i] == '\\')
+            last = i;
+    });
+    return last;
+}
+
+}}} // namespace Quorvel::Base::File

@@ -1,0 +1,35 @@
+#pragma once
+#include <string>
+
+namespace Quorvel { namespace Base { namespace File {
+
+// Paths are Shift-JIS: every scan steps over two-byte characters as units, so a trail
+// byte such as 0x5C (the backslash code) in "表" or "ソ" is never taken for a separator.
+// Only single-byte characters are ever compared, converted or replaced.
+
+// The longest full path the layer accepts, terminating zero included.
+constexpr size_t kMaxFullPath = 260;
+
+inline bool IsLeadByte(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// Two leading backslashes, or a colon outside two-byte characters. Length 0 or 1 never is.
+bool IsAbsolutePath(const std::string& path);
+
+// Absolute paths are normalized (slashes to backslashes, doubled separators squeezed except
+// a leading "\\"); relative ones are resolved against the process's current directory.
+// False when the result would not fit kMaxFullPath bytes. The empty path gives "".
+bool GetFullPath(const std::string& path, std::string& fullPath);
+
+// ASCII letters lowered; two-byte characters untouched.
+std::string ToLowerPath(const std::string& path);
+
+// Backslashes become forward slashes.
+std::string ToSlashPath(const std::string& path);
+
+// Byte offset of the last single-byte backslash, or npos.
+size_t FindLastSeparator(const std::string& path);
+
+}}} // namespace Quorvel::Base::File

@@ -1,0 +1,39 @@
+#include "base/file/FindFile.h"
+
+#include "base/file/FilePath.h"
+
+namespace Quorvel { namespace Base { namespace File {
+
+bool CFindFile::Find(const char* path)
+{
+    Close();
+    if (!path || !*path)
+        return false;
+    for (const char* p = path; *p; ++p) {
+        if (IsLeadByte(static_cast<unsigned char>(*p))) {
+            if (!*++p)
+                break;
+        } else if (*p == '*' || *p == '?') {
+            return false;
+        }
+    }
+    WIN32_FIND_DATAA data;
+    m_find = FindFirstFileA(path, &data);
+    return m_find != INVALID_HANDLE_VALUE;
+}
+
+void CFindFile::Close()
+{
+    if (m_find != INVALID_HANDLE_VALUE) {
+        FindClose(m_find);
+        m_find = INVALID_HANDLE_VALUE;
+    }
+}
+
+bool CFindFile::Exists(const char* path)
+{
+    CFindFile find;
+    return find.Find(path);
+}
+
+}}} // namespace Quorvel::Base::File
