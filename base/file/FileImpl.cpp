@@ -6,6 +6,8 @@
 #include "base/file/FilePath.h"
 #include "base/file/FindFile.h"
 #include "base/file/NormalFile.h"
+#include "base/file/ZipArchiveFile.h"
+#include "base/file/ZipSingleFile.h"
 
 namespace Quorvel { namespace Base { namespace File {
 
@@ -18,8 +20,13 @@ bool CFileImpl::Load(const char* path)
     std::string fullPath;
     if (!GetFullPath(path, fullPath) || fullPath.empty())
         return false;
+    // Packs only ever stand in for files missing from disk.
     if (CFindFile::Exists(fullPath.c_str()))
         m_owned = new (std::nothrow) CNormalFile;
+    else if (CZipSingleFile::Names(fullPath))
+        m_owned = new (std::nothrow) CZipSingleFile;
+    else
+        m_owned = new (std::nothrow) CZipArchiveFile;
     if (!m_owned || m_owned->Open(fullPath.c_str()) != 1) {
         Close();
         return false;

@@ -91,11 +91,11 @@ std::string ToSlashPath(const std::string& path)
     return out;
 }
 
-size_t FindLastSeparator(const std::string& path)
+size_t FindLastChar(const std::string& path, char c)
 {
     size_t last = std::string::npos;
     ForEachChar(path, [&](size_t i, size_t width) {
-        if (width == 1 && path[i] == '\\')
+        if (width == 1 && path[i] == c)
             last = i;
     });
     return last;

@@ -29,7 +29,11 @@ std::string ToLowerPath(const std::string& path);
 // Backslashes become forward slashes.
 std::string ToSlashPath(const std::string& path);
 
-// Byte offset of the last single-byte backslash, or npos.
-size_t FindLastSeparator(const std::string& path);
+// Byte offset of the last single-byte character c (never a trail byte), or npos.
+size_t FindLastChar(const std::string& path, char c);
+inline size_t FindLastSeparator(const std::string& path)
+{
+    return FindLastChar(path, '\\');
+}
 
 }}} // namespace Quorvel::Base::File
