@@ -141,6 +141,13 @@ TEST(Packs, PlainFilesOnDiskAlwaysWin)
     EXPECT_EQ(ReadThroughFile(dir / "data/INFO.TXT"), "disk");
     ASSERT_TRUE(DeleteFileA((dir / "data\\info.txt").c_str()));
     EXPECT_EQ(ReadThroughFile(dir / "data\\info.txt"), "single");
+    // A single-file pack that names the file decides alone, even when it cannot deliver.
+    std::string broken = SingleFilePack("info.txt", "single");
+    broken.resize(broken.size() - 1);
+    ASSERT_TRUE(dir.Write("data\\info116120116.pak", broken));
+    EXPECT_EQ(ReadThroughFile(dir / "data\\info.txt"), "<closed>");
+    ASSERT_TRUE(dir.Write("data\\info116120116.pak", SingleFilePack("other.txt", "single")));
+    EXPECT_EQ(ReadThroughFile(dir / "data\\info.txt"), "directory");
     ASSERT_TRUE(DeleteFileA((dir / "data\\info116120116.pak").c_str()));
     EXPECT_EQ(ReadThroughFile(dir / "data\\info.txt"), "directory");
 }

@@ -22,16 +22,26 @@ bool CFileImpl::Load(const char* path)
         return false;
     // Packs only ever stand in for files missing from disk.
     if (CFindFile::Exists(fullPath.c_str()))
-        m_owned = new (std::nothrow) CNormalFile;
-    else if (CZipSingleFile::Names(fullPath))
-        m_owned = new (std::nothrow) CZipSingleFile;
-    else
-        m_owned = new (std::nothrow) CZipArchiveFile;
-    if (!m_owned || m_owned->Open(fullPath.c_str()) != 1) {
-        Close();
+        return OpenWith(new (std::nothrow) CNormalFile, fullPath);
+    CZipSingleFile* single = new (std::nothrow) CZipSingleFile;
+    if (!single)
         return false;
+    if (single->Open(fullPath.c_str()) == CCompressFileBase::kMemberFound) {
+        m_owned = single;
+        return true;
     }
-    return true;
+    bool named = single->NamesFile();
+    delete single;
+    return !named && OpenWith(new (std::nothrow) CZipArchiveFile, fullPath);
+}
+
+bool CFileImpl::OpenWith(IFile* impl, const std::string& fullPath)
+{
+    m_owned = impl;
+    if (m_owned && m_owned->Open(fullPath.c_str()) == 1)
+        return true;
+    Close();
+    return false;
 }
 
 bool CFileImpl::Create(const char* path, bool truncate)

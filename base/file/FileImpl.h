@@ -1,4 +1,6 @@
 #pragma once
+#include <string>
+
 #include "base/Win32.h"
 #include "base/file/FileForwarder.h"
 
@@ -26,6 +28,10 @@ public:
     bool Create(const char* path, bool truncate) override;
     // 1 when Load succeeds, otherwise 0.
     int Open(const char* path) override;
+
+private:
+    // Takes ownership of impl (which may be null) and opens the path with it.
+    bool OpenWith(IFile* impl, const std::string& fullPath);
 };
 
 }}} // namespace Quorvel::Base::File

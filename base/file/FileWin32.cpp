@@ -52,8 +52,8 @@ bool CFileWin32::ReadBytes(void* dst, uint32_t n)
         return false;
     if (n == 0)
         return true;
-    int32_t start = Tell();
-    if (start < 0)
+    // Failed attempts step back relative to where they got to.
+    if (n > INT32_MAX)
         return false;
     uint8_t* out = static_cast<uint8_t*>(dst);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
@@ -66,11 +66,10 @@ bool CFileWin32::ReadBytes(void* dst, uint32_t n)
             if (total == n)
                 return true;
         }
-        // Another attempt cannot find bytes past the end of the file.
+        // Back to where the call started; another attempt cannot find bytes past the end.
         int32_t size = GetSize();
         int32_t position = Tell();
-        Seek(start, FILE_BEGIN);
-        if (size >= 0 && position >= size)
+        if (!Seek(-static_cast<int32_t>(total), FILE_CURRENT) || (size >= 0 && position >= size))
             return false;
     }
     return false;
@@ -82,8 +81,7 @@ bool CFileWin32::WriteBytes(const void* src, uint32_t n)
         return false;
     if (n == 0)
         return true;
-    int32_t start = Tell();
-    if (start < 0)
+    if (n > INT32_MAX)
         return false;
     const uint8_t* in = static_cast<const uint8_t*>(src);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
@@ -96,7 +94,8 @@ bool CFileWin32::WriteBytes(const void* src, uint32_t n)
             if (total == n)
                 return true;
         }
-        Seek(start, FILE_BEGIN);
+        if (!Seek(-static_cast<int32_t>(total), FILE_CURRENT))
+            return false;
     }
     return false;
 }

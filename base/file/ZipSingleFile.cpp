@@ -49,21 +49,16 @@ int CZipSingleFile::ReadHeader(CFileWin32& pack, const std::string& fullPath, He
     header.name.assign(name, strnlen(name, length));
     if (ToLowerPath(header.name) != ToLowerPath(fileName))
         return kMemberFailed;
+    m_namesFile = true;
     if (!ReadField(pack, header.offset) || !ReadField(pack, header.size))
         return kMemberFailed;
     return kMemberFound;
 }
 
-bool CZipSingleFile::Names(const std::string& fullPath)
-{
-    CFileWin32 pack;
-    Header header;
-    return ReadHeader(pack, fullPath, header) == kMemberFound;
-}
-
 int CZipSingleFile::LoadMember(const char* path)
 {
     Release();
+    m_namesFile = false;
     std::string fullPath;
     if (!path || !GetFullPath(path, fullPath) || fullPath.empty())
         return kNoPack;

@@ -9,8 +9,9 @@ class CZipSingleFile : public CCompressFileBase {
 public:
     int LoadMember(const char* path) override;
 
-    // True when the single-file pack for a full path exists and names that file.
-    static bool Names(const std::string& fullPath);
+    // Whether the last LoadMember found a pack that names the file, decodable or not: such
+    // a pack decides alone, and no directory pack is consulted.
+    bool NamesFile() const { return m_namesFile; }
     // The pack path for a full path, and the file name the pack must hold.
     static bool PackPathFor(const std::string& fullPath, std::string& packPath,
                             std::string& fileName);
@@ -25,7 +26,9 @@ private:
         uint32_t size = 0;
     };
     // kMemberFound with the header read, or what the lookup ends with.
-    static int ReadHeader(CFileWin32& pack, const std::string& fullPath, Header& header);
+    int ReadHeader(CFileWin32& pack, const std::string& fullPath, Header& header);
+
+    bool m_namesFile = false;
 };
 
 }}} // namespace Quorvel::Base::File
