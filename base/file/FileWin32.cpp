@@ -46,58 +46,51 @@ void CFileWin32::Close()
     m_writing = 0;
 }
 
-bool CFileWin32::ReadBytes(void* dst, uint32_t n)
+// Up to kAttempts tries to move n bytes with one Win32 call per piece; a try that stalls
+// steps back to where it began. Reads stop early at the end of the file, where another
+// try cannot find more.
+template <typename Transfer>
+bool CFileWin32::Retry(uint32_t n, bool reading, Transfer transfer)
 {
     if (!m_handle)
         return false;
     if (n == 0)
         return true;
-    // Failed attempts step back relative to where they got to.
+    // Failed tries step back relative to where they got to.
     if (n > INT32_MAX)
         return false;
-    uint8_t* out = static_cast<uint8_t*>(dst);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         uint32_t total = 0;
         for (;;) {
-            DWORD got = 0;
-            if (!ReadFile(m_handle, out + total, n - total, &got, nullptr) || got == 0)
+            DWORD moved = 0;
+            if (!transfer(total, n - total, &moved) || moved == 0)
                 break;
-            total += got;
+            total += moved;
             if (total == n)
                 return true;
         }
-        // Back to where the call started; another attempt cannot find bytes past the end.
-        int32_t size = GetSize();
-        int32_t position = Tell();
+        int32_t size = reading ? GetSize() : -1;
+        int32_t position = reading ? Tell() : -1;
         if (!Seek(-static_cast<int32_t>(total), FILE_CURRENT) || (size >= 0 && position >= size))
             return false;
     }
     return false;
 }
 
+bool CFileWin32::ReadBytes(void* dst, uint32_t n)
+{
+    uint8_t* out = static_cast<uint8_t*>(dst);
+    return Retry(n, true, [&](uint32_t done, uint32_t left, DWORD* moved) {
+        return ReadFile(m_handle, out + done, left, moved, nullptr) != FALSE;
+    });
+}
+
 bool CFileWin32::WriteBytes(const void* src, uint32_t n)
 {
-    if (!m_handle)
-        return false;
-    if (n == 0)
-        return true;
-    if (n > INT32_MAX)
-        return false;
     const uint8_t* in = static_cast<const uint8_t*>(src);
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        uint32_t total = 0;
-        for (;;) {
-            DWORD put = 0;
-            if (!WriteFile(m_handle, in + total, n - total, &put, nullptr) || put == 0)
-                break;
-            total += put;
-            if (total == n)
-                return true;
-        }
-        if (!Seek(-static_cast<int32_t>(total), FILE_CURRENT))
-            return false;
-    }
-    return false;
+    return Retry(n, false, [&](uint32_t done, uint32_t left, DWORD* moved) {
+        return WriteFile(m_handle, in + done, left, moved, nullptr) != FALSE;
+    });
 }
 
 int32_t CFileWin32::GetSize() const

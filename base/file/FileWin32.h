@@ -34,6 +34,9 @@ public:
     int32_t Tell() const;
 
 private:
+    template <typename Transfer>
+    bool Retry(uint32_t n, bool reading, Transfer transfer);
+
     HANDLE m_handle = nullptr;
     uint8_t m_writeThrough = 0;
     uint8_t m_writing = 0;
