@@ -15,7 +15,7 @@ using namespace Quorvel::Base::File;
 using namespace TestSupport;
 
 namespace {
-constexpr int kCasesPerKind = 1000;
+constexpr int kCasesPerKind = 800;
 
 class CMutator {
 public:
