@@ -106,7 +106,7 @@ int CCompressFileBase::DecodeBlock(CFileWin32& pack, uint32_t offset, uint32_t s
     int32_t packSize = pack.GetSize();
     if (packSize < 0 || static_cast<uint64_t>(offset) + size > static_cast<uint32_t>(packSize))
         return kMemberFailed;
-    if (offset > INT32_MAX || !pack.Seek(static_cast<int32_t>(offset), kSeekBegin))
+    if (!pack.Seek(static_cast<int32_t>(offset), kSeekBegin))
         return kMemberFailed;
     uint8_t* block = new (std::nothrow) uint8_t[size ? size : 1];
     if (!block)
@@ -121,13 +121,11 @@ int CCompressFileBase::DecodeBlock(CFileWin32& pack, uint32_t offset, uint32_t s
     return kMemberFound;
 }
 
-int CCompressFileBase::OpenPack(CFileWin32& pack, const std::string& path, const char* magic)
+bool CCompressFileBase::OpenPack(CFileWin32& pack, const std::string& path, const char* magic)
 {
     char found[kMagicSize];
-    if (!pack.Open(path.c_str()) || !pack.ReadBytes(found, kMagicSize) ||
-        std::memcmp(found, magic, kMagicSize) != 0)
-        return kNoPack;
-    return kMemberFound;
+    return pack.Open(path.c_str()) && pack.ReadBytes(found, kMagicSize) &&
+           std::memcmp(found, magic, kMagicSize) == 0;
 }
 
 bool CCompressFileBase::ReadField(CFileWin32& pack, uint32_t& value)

@@ -46,8 +46,8 @@ protected:
     // Reads the stored block [offset, offset + size) of an open pack and decodes it as this
     // member. Ranges outside the pack fail before anything is allocated.
     int DecodeBlock(CFileWin32& pack, uint32_t offset, uint32_t size);
-    // Opens a pack and checks its magic; kNoPack when either fails.
-    static int OpenPack(CFileWin32& pack, const std::string& path, const char* magic);
+    // Opens a pack and checks its magic.
+    static bool OpenPack(CFileWin32& pack, const std::string& path, const char* magic);
     static bool ReadField(CFileWin32& pack, uint32_t& value);
 
 private:

@@ -66,7 +66,7 @@ int CZipArchiveFile::LoadMember(const char* path)
 int CZipArchiveFile::LoadFrom(const std::string& packPath, const std::string& member)
 {
     CFileWin32 pack;
-    if (OpenPack(pack, packPath, kMagic) != kMemberFound)
+    if (!OpenPack(pack, packPath, kMagic))
         return kNoPack;
     uint32_t directorySize = 0;
     const int64_t packSize = pack.GetSize();

@@ -38,7 +38,7 @@ int CZipSingleFile::ReadHeader(CFileWin32& pack, const std::string& fullPath, He
     std::string packPath, fileName;
     if (!PackPathFor(fullPath, packPath, fileName))
         return kNoPack;
-    if (OpenPack(pack, packPath, kMagic) != kMemberFound)
+    if (!OpenPack(pack, packPath, kMagic))
         return kNoPack;
     uint32_t length = 0;
     if (!ReadField(pack, length) || length == 0 || length > kNameBuffer)
