@@ -3,7 +3,7 @@
 #include <string>
 
 #include "base/file/FilePath.h"
-#include "support/TempDir.h"
+#include "support/FileFixtures.h"
 
 using namespace Quorvel::Base::File;
 
@@ -52,13 +52,13 @@ TEST(FilePath, AbsolutePathsNormalize)
 TEST(FilePath, RelativePathsUseTheCurrentDirectory)
 {
     TestSupport::CTempDir dir;
-    ASSERT_TRUE(dir.MakeDir("sub"));
-    TestSupport::CCurrentDirectory cd(dir / "sub");
+    ASSERT_TRUE(MakeDirs(dir, "\\sub"));
+    TestSupport::CCurrentDirectory cd(dir / "\\sub");
     std::string full;
     ASSERT_TRUE(GetFullPath("..\\x.txt", full));
-    EXPECT_EQ(ToLowerPath(full), ToLowerPath(dir / "x.txt"));
+    EXPECT_EQ(ToLowerPath(full), ToLowerPath(dir / "\\x.txt"));
     ASSERT_TRUE(GetFullPath("y/z.txt", full));
-    EXPECT_EQ(ToLowerPath(full), ToLowerPath(dir / "sub\\y\\z.txt"));
+    EXPECT_EQ(ToLowerPath(full), ToLowerPath(dir / "\\sub\\y\\z.txt"));
 }
 
 TEST(FilePath, OverlongFullPathsFail)

@@ -9,7 +9,7 @@
 #include "base/file/ScriptReader.h"
 #include "base/file/Zip.h"
 #include "support/PackWriter.h"
-#include "support/TempDir.h"
+#include "support/FileFixtures.h"
 
 using namespace Quorvel::Base::File;
 using namespace TestSupport;
@@ -114,11 +114,11 @@ TEST(FileRobustness, MutatedPacksNeverCrash)
         std::string pack = single ? singlePack : directoryPack;
         dice.Mutate(pack, packAlphabet);
         const std::string packName = single ? "a116120116.pak" : "d.pak";
-        ASSERT_TRUE(dir.Write(packName, pack));
+        ASSERT_TRUE(WriteAt(dir, "\\" + packName, pack));
         const char* members[] = {"d\\a.txt", "d\\sub\\b.txt", "d\\sub/b.txt", "d\\\x95\x5C.txt"};
         std::string member = single ? "a.txt" : members[dice.Below(4)];
         CFile file;
-        if (file.Open((dir / member).c_str()) == 1) {
+        if (file.Open((dir / ("\\" + member)).c_str()) == 1) {
             ++opened;
             ReadEverything(file, dice, pack.size());
         } else {
@@ -147,13 +147,13 @@ TEST(FileRobustness, MutatedTextsNeverCrash)
     for (int i = 0; i < kCasesPerKind; ++i) {
         std::string text = sheet;
         dice.Mutate(text, textAlphabet);
-        ASSERT_TRUE(dir.Write("t.tms", text));
+        ASSERT_TRUE(WriteAt(dir, "\\t.tms", text));
         CScriptReader reader;
         reader.SetSeparateBySpace(dice.Below(2) != 0);
         reader.SetSeparateByComma(dice.Below(2) != 0);
         reader.SetSqueezeSpaces(dice.Below(2) != 0);
         reader.SetSqueezeCommas(dice.Below(2) != 0);
-        ASSERT_TRUE(reader.Open((dir / "t.tms").c_str()));
+        ASSERT_TRUE(reader.Open((dir / "\\t.tms").c_str()));
         std::string tokens[6];
         const int count = 1 + dice.Below(6);
         size_t tokenBytes = 0;

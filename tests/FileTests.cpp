@@ -6,17 +6,17 @@
 #include "base/Win32.h"
 #include "base/file/File.h"
 #include "base/file/NormalFile.h"
-#include "support/TempDir.h"
+#include "support/FileFixtures.h"
 
 using namespace Quorvel::Base::File;
-using TestSupport::CTempDir;
+using namespace TestSupport;
 
 TEST(PlainFile, ReadPastTheEndReturnsWholeElements)
 {
     CTempDir dir;
-    ASSERT_TRUE(dir.Write("ten.bin", "0123456789"));
+    ASSERT_TRUE(WriteAt(dir, "\\ten.bin", "0123456789"));
     CFile file;
-    ASSERT_EQ(file.Open((dir / "ten.bin").c_str()), 1);
+    ASSERT_EQ(file.Open((dir / "\\ten.bin").c_str()), 1);
     EXPECT_EQ(file.GetSize(), 10);
     char buffer[13] = {};
     EXPECT_EQ(file.Read(buffer, 4, 3), 2u);
@@ -40,7 +40,7 @@ TEST(PlainFile, ReadPastTheEndReturnsWholeElements)
 TEST(PlainFile, CreateTruncatesOrAppends)
 {
     CTempDir dir;
-    std::string path = dir / "out.txt";
+    std::string path = dir / "\\out.txt";
     CFile file;
     ASSERT_TRUE(file.Create(path.c_str(), true));
     EXPECT_EQ(file.Write("abcd", 2, 2), 2u);
@@ -59,9 +59,9 @@ TEST(PlainFile, CreateTruncatesOrAppends)
 TEST(PlainFile, FailuresLeaveAClosedFile)
 {
     CTempDir dir;
-    ASSERT_TRUE(dir.MakeDir("folder"));
-    const std::string paths[] = {"", dir / "missing.txt", dir / "folder", dir / "*.txt",
-                                 dir / std::string(300, 'n')};
+    ASSERT_TRUE(MakeDirs(dir, "\\folder"));
+    const std::string paths[] = {"", dir / "\\missing.txt", dir / "\\folder", dir / "\\*.txt",
+                                 dir / ("\\" + std::string(300, 'n'))};
     for (const std::string& path : paths) {
         CFile file;
         EXPECT_EQ(file.Open(path.c_str()), 0) << path;
@@ -80,8 +80,8 @@ TEST(PlainFile, FailuresLeaveAClosedFile)
 TEST(PlainFile, RelativePathsUseTheCurrentDirectory)
 {
     CTempDir dir;
-    ASSERT_TRUE(dir.Write("cur\\rel.txt", "here"));
-    TestSupport::CCurrentDirectory cd(dir / "cur");
+    ASSERT_TRUE(WriteAt(dir, "\\cur\\rel.txt", "here"));
+    TestSupport::CCurrentDirectory cd(dir / "\\cur");
     CFile file;
     ASSERT_EQ(file.Open("rel.txt"), 1);
     EXPECT_EQ(file.GetSize(), 4);
@@ -90,11 +90,11 @@ TEST(PlainFile, RelativePathsUseTheCurrentDirectory)
 TEST(PlainFile, LoadRestoresTheErrorMode)
 {
     CTempDir dir;
-    ASSERT_TRUE(dir.Write("a.txt", "a"));
+    ASSERT_TRUE(WriteAt(dir, "\\a.txt", "a"));
     UINT before = SetErrorMode(SEM_NOOPENFILEERRORBOX);
     CFile file;
-    EXPECT_EQ(file.Open((dir / "a.txt").c_str()), 1);
-    EXPECT_EQ(file.Open((dir / "missing.txt").c_str()), 0);
+    EXPECT_EQ(file.Open((dir / "\\a.txt").c_str()), 1);
+    EXPECT_EQ(file.Open((dir / "\\missing.txt").c_str()), 0);
     EXPECT_EQ(SetErrorMode(before), static_cast<UINT>(SEM_NOOPENFILEERRORBOX));
 }
 
@@ -102,9 +102,9 @@ TEST(PlainFile, ShiftJisFolderNames)
 {
     CTempDir dir;
     // Folder names whose second byte is 0x5C, the backslash code.
-    ASSERT_TRUE(dir.Write("\x95\x5C\\\x83\x5C.txt", "sjis"));
+    ASSERT_TRUE(WriteAt(dir, "\\\x95\x5C\\\x83\x5C.txt", "sjis"));
     CFile file;
-    ASSERT_EQ(file.Open((dir / "\x95\x5C/\x83\x5C.txt").c_str()), 1);
+    ASSERT_EQ(file.Open((dir / "\\\x95\x5C/\x83\x5C.txt").c_str()), 1);
     char buffer[4];
     EXPECT_EQ(file.Read(buffer, 4, 1), 1u);
     EXPECT_EQ(std::memcmp(buffer, "sjis", 4), 0);

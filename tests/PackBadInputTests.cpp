@@ -6,7 +6,7 @@
 #include "base/file/File.h"
 #include "base/file/Zip.h"
 #include "support/PackWriter.h"
-#include "support/TempDir.h"
+#include "support/FileFixtures.h"
 
 using namespace Quorvel::Base::File;
 using namespace TestSupport;
@@ -25,9 +25,9 @@ const std::string kData = "lastfile_path\tC:\\sheets\\a.tms\r\n";
 bool OpensAs(const CTempDir& dir, const std::string& packName, const std::string& pack,
              const std::string& member, std::string& content)
 {
-    EXPECT_TRUE(dir.Write(packName, pack));
+    EXPECT_TRUE(WriteAt(dir, "\\" + packName, pack));
     CFile file;
-    if (file.Open((dir / member).c_str()) != 1)
+    if (file.Open((dir / ("\\" + member)).c_str()) != 1)
         return false;
     content.assign(static_cast<size_t>(file.GetSize()), '\0');
     if (!content.empty()) {
@@ -148,10 +148,10 @@ TEST(PackBadInput, DirectoryPackFailsCleanly)
 TEST(PackBadInput, OverlongPathsFailBeforeAnyPackIsRead)
 {
     CTempDir dir;
-    ASSERT_TRUE(dir.Write("p.pak", DirectoryPack({{std::string(250, 'm'), kData}})));
-    ASSERT_TRUE(dir.MakeDir("p"));
-    TestSupport::CCurrentDirectory cd(dir / "p");
+    ASSERT_TRUE(WriteAt(dir, "\\p.pak", DirectoryPack({{std::string(250, 'm'), kData}})));
+    ASSERT_TRUE(MakeDirs(dir, "\\p"));
+    TestSupport::CCurrentDirectory cd(dir / "\\p");
     CFile file;
     EXPECT_EQ(file.Open(std::string(250, 'm').c_str()), 0);
-    EXPECT_EQ(file.Open((dir / "p\\" + std::string(300, 'm')).c_str()), 0);
+    EXPECT_EQ(file.Open((dir / "\\p\\" + std::string(300, 'm')).c_str()), 0);
 }

@@ -9,7 +9,7 @@
 #include "base/file/ZipArchiveFile.h"
 #include "base/file/ZipSingleFile.h"
 #include "support/PackWriter.h"
-#include "support/TempDir.h"
+#include "support/FileFixtures.h"
 
 using namespace Quorvel::Base::File;
 using namespace TestSupport;
@@ -44,20 +44,20 @@ std::string Noise(size_t n)
 TEST(SingleFilePack, StandsInForAMissingFile)
 {
     CTempDir dir;
-    ASSERT_TRUE(dir.Write("cfg\\info116120116.pak", SingleFilePack("INFO.TXT", "lastfile_path\tC:\\a.tms")));
-    EXPECT_EQ(ReadThroughFile(dir / "cfg\\info.txt"), "lastfile_path\tC:\\a.tms");
-    EXPECT_EQ(ReadThroughFile(dir / "cfg\\INFO.txt"), "lastfile_path\tC:\\a.tms");
+    ASSERT_TRUE(WriteAt(dir, "\\cfg\\info116120116.pak", SingleFilePack("INFO.TXT", "lastfile_path\tC:\\a.tms")));
+    EXPECT_EQ(ReadThroughFile(dir / "\\cfg\\info.txt"), "lastfile_path\tC:\\a.tms");
+    EXPECT_EQ(ReadThroughFile(dir / "\\cfg\\INFO.txt"), "lastfile_path\tC:\\a.tms");
     // The extension's bytes spell the pack name, so its case selects another pack.
-    EXPECT_EQ(ReadThroughFile(dir / "cfg\\info.TXT"), "<closed>");
-    EXPECT_EQ(ReadThroughFile(dir / "cfg\\other.txt"), "<closed>");
+    EXPECT_EQ(ReadThroughFile(dir / "\\cfg\\info.TXT"), "<closed>");
+    EXPECT_EQ(ReadThroughFile(dir / "\\cfg\\other.txt"), "<closed>");
 
     // The pack must name the file it stands for.
-    ASSERT_TRUE(dir.Write("x116120116.pak", SingleFilePack("y.txt", "data")));
-    EXPECT_EQ(ReadThroughFile(dir / "x.txt"), "<closed>");
+    ASSERT_TRUE(WriteAt(dir, "\\x116120116.pak", SingleFilePack("y.txt", "data")));
+    EXPECT_EQ(ReadThroughFile(dir / "\\x.txt"), "<closed>");
 
     std::string big = Noise(100000);
-    ASSERT_TRUE(dir.Write("big98105110.pak", SingleFilePack("big.bin", big)));
-    EXPECT_TRUE(ReadThroughFile(dir / "big.bin") == big);
+    ASSERT_TRUE(WriteAt(dir, "\\big98105110.pak", SingleFilePack("big.bin", big)));
+    EXPECT_TRUE(ReadThroughFile(dir / "\\big.bin") == big);
 }
 
 TEST(SingleFilePack, PackNameSpellsTheExtensionInSignedBytes)
@@ -74,21 +74,21 @@ TEST(SingleFilePack, PackNameSpellsTheExtensionInSignedBytes)
         {"k.\x83\x41", "k-12565.pak"},
     };
     for (const Case& k : cases) {
-        ASSERT_TRUE(dir.Write(k.pack, ""));
+        ASSERT_TRUE(WriteAt(dir, "\\" + k.pack, ""));
         std::string packPath, fileName;
-        EXPECT_TRUE(CZipSingleFile::PackPathFor(dir / k.file, packPath, fileName)) << k.file;
-        EXPECT_EQ(packPath, dir / k.pack);
+        EXPECT_TRUE(CZipSingleFile::PackPathFor(dir / ("\\" + k.file), packPath, fileName)) << k.file;
+        EXPECT_EQ(packPath, dir / ("\\" + k.pack));
         EXPECT_EQ(fileName, k.file);
     }
-    ASSERT_TRUE(dir.Write("k-12565.pak", SingleFilePack("K.\x83\x41", "sjis")));
-    EXPECT_EQ(ReadThroughFile(dir / "k.\x83\x41"), "sjis");
+    ASSERT_TRUE(WriteAt(dir, "\\k-12565.pak", SingleFilePack("K.\x83\x41", "sjis")));
+    EXPECT_EQ(ReadThroughFile(dir / "\\k.\x83\x41"), "sjis");
 }
 
 TEST(DirectoryPack, NearestPackUpwardHoldsTheRestOfThePath)
 {
     CTempDir dir;
-    const std::string file = dir / "data\\img\\a.bmp";
-    ASSERT_TRUE(dir.MakeDir("data"));
+    const std::string file = dir / "\\data\\img\\a.bmp";
+    ASSERT_TRUE(MakeDirs(dir, "\\data"));
     EXPECT_EQ(ReadThroughFile(file), "<closed>");
 
     struct Case {
@@ -100,14 +100,14 @@ TEST(DirectoryPack, NearestPackUpwardHoldsTheRestOfThePath)
         {"Img/A.bmp", true},  {"a.bmp", false},     {"img\\a.bm", false},
     };
     for (const Case& k : cases) {
-        ASSERT_TRUE(dir.Write("data.pak", DirectoryPack({{"other", "x"}, {k.storedName, "bitmap"}})));
+        ASSERT_TRUE(WriteAt(dir, "\\data.pak", DirectoryPack({{"other", "x"}, {k.storedName, "bitmap"}})));
         EXPECT_EQ(ReadThroughFile(file), k.found ? "bitmap" : "<closed>") << k.storedName;
     }
 
     // A pack beside the nearer folder wins, and decides alone.
-    ASSERT_TRUE(dir.Write("data\\img.pak", DirectoryPack({{"A.bmp", "nearer"}})));
+    ASSERT_TRUE(WriteAt(dir, "\\data\\img.pak", DirectoryPack({{"A.bmp", "nearer"}})));
     EXPECT_EQ(ReadThroughFile(file), "nearer");
-    ASSERT_TRUE(dir.Write("data\\img.pak", DirectoryPack({{"b.bmp", "x"}})));
+    ASSERT_TRUE(WriteAt(dir, "\\data\\img.pak", DirectoryPack({{"b.bmp", "x"}})));
     CZipArchiveFile member;
     EXPECT_EQ(member.Open(file.c_str()), -1);
     EXPECT_EQ(ReadThroughFile(file), "<closed>");
@@ -117,47 +117,47 @@ TEST(DirectoryPack, NoPackOrWrongMagicReportsZero)
 {
     CTempDir dir;
     CZipArchiveFile member;
-    EXPECT_EQ(member.Open((dir / "none\\a.bmp").c_str()), 0);
-    ASSERT_TRUE(dir.Write("none.pak", SingleFilePack("a.bmp", "x")));
-    EXPECT_EQ(member.Open((dir / "none\\a.bmp").c_str()), 0);
-    ASSERT_TRUE(dir.Write("none.pak", DirectoryPack({{"a.bmp", "x"}})));
-    EXPECT_EQ(member.Open((dir / "none\\a.bmp").c_str()), 1);
-    EXPECT_EQ(member.Open((dir / "none\\b.bmp").c_str()), -1);
+    EXPECT_EQ(member.Open((dir / "\\none\\a.bmp").c_str()), 0);
+    ASSERT_TRUE(WriteAt(dir, "\\none.pak", SingleFilePack("a.bmp", "x")));
+    EXPECT_EQ(member.Open((dir / "\\none\\a.bmp").c_str()), 0);
+    ASSERT_TRUE(WriteAt(dir, "\\none.pak", DirectoryPack({{"a.bmp", "x"}})));
+    EXPECT_EQ(member.Open((dir / "\\none\\a.bmp").c_str()), 1);
+    EXPECT_EQ(member.Open((dir / "\\none\\b.bmp").c_str()), -1);
     EXPECT_FALSE(member.IsOpen()) << "a failed Open releases the earlier member";
 
     CZipSingleFile single;
-    EXPECT_EQ(single.Open((dir / "s.txt").c_str()), 0);
-    ASSERT_TRUE(dir.Write("s116120116.pak", SingleFilePack("t.txt", "x")));
-    EXPECT_EQ(single.Open((dir / "s.txt").c_str()), -1);
+    EXPECT_EQ(single.Open((dir / "\\s.txt").c_str()), 0);
+    ASSERT_TRUE(WriteAt(dir, "\\s116120116.pak", SingleFilePack("t.txt", "x")));
+    EXPECT_EQ(single.Open((dir / "\\s.txt").c_str()), -1);
 }
 
 TEST(Packs, PlainFilesOnDiskAlwaysWin)
 {
     CTempDir dir;
-    ASSERT_TRUE(dir.Write("data\\info.txt", "disk"));
-    ASSERT_TRUE(dir.Write("data\\info116120116.pak", SingleFilePack("info.txt", "single")));
-    ASSERT_TRUE(dir.Write("data.pak", DirectoryPack({{"info.txt", "directory"}})));
-    EXPECT_EQ(ReadThroughFile(dir / "data\\info.txt"), "disk");
-    EXPECT_EQ(ReadThroughFile(dir / "data/INFO.TXT"), "disk");
-    ASSERT_TRUE(DeleteFileA((dir / "data\\info.txt").c_str()));
-    EXPECT_EQ(ReadThroughFile(dir / "data\\info.txt"), "single");
+    ASSERT_TRUE(WriteAt(dir, "\\data\\info.txt", "disk"));
+    ASSERT_TRUE(WriteAt(dir, "\\data\\info116120116.pak", SingleFilePack("info.txt", "single")));
+    ASSERT_TRUE(WriteAt(dir, "\\data.pak", DirectoryPack({{"info.txt", "directory"}})));
+    EXPECT_EQ(ReadThroughFile(dir / "\\data\\info.txt"), "disk");
+    EXPECT_EQ(ReadThroughFile(dir / "\\data/INFO.TXT"), "disk");
+    ASSERT_TRUE(DeleteFileA((dir / "\\data\\info.txt").c_str()));
+    EXPECT_EQ(ReadThroughFile(dir / "\\data\\info.txt"), "single");
     // A single-file pack that names the file decides alone, even when it cannot deliver.
     std::string broken = SingleFilePack("info.txt", "single");
     broken.resize(broken.size() - 1);
-    ASSERT_TRUE(dir.Write("data\\info116120116.pak", broken));
-    EXPECT_EQ(ReadThroughFile(dir / "data\\info.txt"), "<closed>");
-    ASSERT_TRUE(dir.Write("data\\info116120116.pak", SingleFilePack("other.txt", "single")));
-    EXPECT_EQ(ReadThroughFile(dir / "data\\info.txt"), "directory");
-    ASSERT_TRUE(DeleteFileA((dir / "data\\info116120116.pak").c_str()));
-    EXPECT_EQ(ReadThroughFile(dir / "data\\info.txt"), "directory");
+    ASSERT_TRUE(WriteAt(dir, "\\data\\info116120116.pak", broken));
+    EXPECT_EQ(ReadThroughFile(dir / "\\data\\info.txt"), "<closed>");
+    ASSERT_TRUE(WriteAt(dir, "\\data\\info116120116.pak", SingleFilePack("other.txt", "single")));
+    EXPECT_EQ(ReadThroughFile(dir / "\\data\\info.txt"), "directory");
+    ASSERT_TRUE(DeleteFileA((dir / "\\data\\info116120116.pak").c_str()));
+    EXPECT_EQ(ReadThroughFile(dir / "\\data\\info.txt"), "directory");
 }
 
 TEST(Packs, MembersReadLikeFiles)
 {
     CTempDir dir;
-    ASSERT_TRUE(dir.Write("p.pak", DirectoryPack({{"ten.bin", "0123456789"}, {"empty", ""}})));
+    ASSERT_TRUE(WriteAt(dir, "\\p.pak", DirectoryPack({{"ten.bin", "0123456789"}, {"empty", ""}})));
     CFile file;
-    ASSERT_EQ(file.Open((dir / "p\\ten.bin").c_str()), 1);
+    ASSERT_EQ(file.Open((dir / "\\p\\ten.bin").c_str()), 1);
     EXPECT_TRUE(file.IsOpen());
     EXPECT_EQ(file.GetSize(), 10);
     char buffer[13] = {};
@@ -176,13 +176,13 @@ TEST(Packs, MembersReadLikeFiles)
     EXPECT_EQ(buffer[0], '0');
     EXPECT_EQ(file.Write("x", 1, 1), 0u);
 
-    ASSERT_EQ(file.Open((dir / "p\\empty").c_str()), 1);
+    ASSERT_EQ(file.Open((dir / "\\p\\empty").c_str()), 1);
     EXPECT_EQ(file.GetSize(), 0);
     EXPECT_EQ(file.Read(buffer, 1, 1), 0u);
 
     CZipArchiveFile member;
-    EXPECT_FALSE(member.Create((dir / "p\\ten.bin").c_str(), true));
-    ASSERT_EQ(member.Open((dir / "p\\ten.bin").c_str()), 1);
+    EXPECT_FALSE(member.Create((dir / "\\p\\ten.bin").c_str(), true));
+    ASSERT_EQ(member.Open((dir / "\\p\\ten.bin").c_str()), 1);
     member.Release();
     EXPECT_FALSE(member.IsOpen());
     EXPECT_EQ(member.Read(buffer, 1, 1), 0u);
@@ -191,9 +191,9 @@ TEST(Packs, MembersReadLikeFiles)
 TEST(Packs, ScriptReaderReadsAPackedFile)
 {
     CTempDir dir;
-    ASSERT_TRUE(dir.Write("sheets.pak", DirectoryPack({{"a.tms", "// header\r\n10000\t1\t2\r\n"}})));
+    ASSERT_TRUE(WriteAt(dir, "\\sheets.pak", DirectoryPack({{"a.tms", "// header\r\n10000\t1\t2\r\n"}})));
     CScriptReader reader;
-    ASSERT_TRUE(reader.Open((dir / "sheets\\a.tms").c_str()));
+    ASSERT_TRUE(reader.Open((dir / "\\sheets\\a.tms").c_str()));
     std::string tokens[3];
     ASSERT_TRUE(reader.ReadLine(tokens, 3));
     EXPECT_EQ(tokens[0] + "," + tokens[1] + "," + tokens[2], "10000,1,2");

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "base/file/ScriptReader.h"
-#include "support/TempDir.h"
+#include "support/FileFixtures.h"
 
 using Quorvel::Base::File::CScriptReader;
-using TestSupport::CTempDir;
+using namespace TestSupport;
 
 namespace {
 using Lines = std::vector<std::vector<std::string>>;
@@ -43,10 +43,10 @@ Lines ReadAll(CScriptReader& reader, int count)
 Lines ReadText(const std::string& text, Flags flags, int count)
 {
     CTempDir dir;
-    EXPECT_TRUE(dir.Write("t.txt", text));
+    EXPECT_TRUE(WriteAt(dir, "\\t.txt", text));
     CScriptReader reader;
     ApplyFlags(reader, flags);
-    EXPECT_TRUE(reader.Open((dir / "t.txt").c_str()));
+    EXPECT_TRUE(reader.Open((dir / "\\t.txt").c_str()));
     Lines lines = ReadAll(reader, count);
     EXPECT_EQ(reader.GetLineCount(), static_cast<int32_t>(lines.size()));
     EXPECT_FALSE(reader.ReadLine(nullptr, 0)) << "stays exhausted";
@@ -98,10 +98,10 @@ TEST(ScriptReader, SplitsCleansAndSkipsLines)
 TEST(ScriptReader, FlagsChangeBetweenLines)
 {
     CTempDir dir;
-    ASSERT_TRUE(dir.Write("t.tms", "C:\\movie dir\\a b.wmv\r\n10000\t3\t5\t0\t0\r\n"));
+    ASSERT_TRUE(WriteAt(dir, "\\t.tms", "C:\\movie dir\\a b.wmv\r\n10000\t3\t5\t0\t0\r\n"));
     CScriptReader reader;
     reader.ClearFlags();
-    ASSERT_TRUE(reader.Open((dir / "t.tms").c_str()));
+    ASSERT_TRUE(reader.Open((dir / "\\t.tms").c_str()));
     std::string tokens[3];
     ASSERT_TRUE(reader.ReadLine(tokens, 3));
     EXPECT_EQ(tokens[0], "C:\\movie dir\\a b.wmv");
@@ -129,22 +129,22 @@ TEST(ScriptReader, LongLinesKeepEveryByte)
 TEST(ScriptReader, OpenReplacesOnlyOnSuccess)
 {
     CTempDir dir;
-    ASSERT_TRUE(dir.Write("a.txt", "a1\na2\n"));
-    ASSERT_TRUE(dir.Write("b.txt", "b1\n"));
+    ASSERT_TRUE(WriteAt(dir, "\\a.txt", "a1\na2\n"));
+    ASSERT_TRUE(WriteAt(dir, "\\b.txt", "b1\n"));
     CScriptReader reader;
     std::string token;
     EXPECT_FALSE(reader.ReadLine(&token, 1)) << "nothing opened yet";
-    ASSERT_TRUE(reader.Open((dir / "a.txt").c_str()));
+    ASSERT_TRUE(reader.Open((dir / "\\a.txt").c_str()));
     ASSERT_TRUE(reader.ReadLine(&token, 1));
     EXPECT_EQ(token, "a1");
 
-    EXPECT_FALSE(reader.Open((dir / "missing.txt").c_str()));
+    EXPECT_FALSE(reader.Open((dir / "\\missing.txt").c_str()));
     EXPECT_FALSE(reader.Open(""));
     ASSERT_TRUE(reader.ReadLine(&token, 1)) << "a failed Open leaves the reader as it was";
     EXPECT_EQ(token, "a2");
     EXPECT_EQ(reader.GetLineCount(), 2);
 
-    ASSERT_TRUE(reader.Open((dir / "b.txt").c_str()));
+    ASSERT_TRUE(reader.Open((dir / "\\b.txt").c_str()));
     EXPECT_EQ(reader.GetLineCount(), 0);
     ASSERT_TRUE(reader.ReadLine(&token, 1));
     EXPECT_EQ(token, "b1");
@@ -154,9 +154,9 @@ TEST(ScriptReader, OpenReplacesOnlyOnSuccess)
 TEST(ScriptReader, FileIsClosedAfterOpen)
 {
     CTempDir dir;
-    ASSERT_TRUE(dir.Write("a.txt", "x\n"));
+    ASSERT_TRUE(WriteAt(dir, "\\a.txt", "x\n"));
     CScriptReader reader;
-    ASSERT_TRUE(reader.Open((dir / "a.txt").c_str()));
+    ASSERT_TRUE(reader.Open((dir / "\\a.txt").c_str()));
     // An exclusive open succeeds only when the reader holds no handle on the file.
-    EXPECT_TRUE(dir.Write("a.txt", "y\n"));
+    EXPECT_TRUE(WriteAt(dir, "\\a.txt", "y\n"));
 }
