@@ -10,6 +10,7 @@
 #include "base/file/Zip.h"
 #include "support/PackWriter.h"
 #include "support/FileFixtures.h"
+#include "support/LeakReports.h"
 
 using namespace Quorvel::Base::File;
 using namespace TestSupport;
@@ -169,4 +170,14 @@ TEST(FileRobustness, MutatedTextsNeverCrash)
         lines += read;
     }
     EXPECT_GT(lines, static_cast<uint64_t>(kCasesPerKind));
+}
+
+// The memory system's verdict at exit: the file and script runs leave behind nothing that
+// a run of no test at all does not (the test program's own statics account for that).
+TEST(FileRobustness, LeavesNoLeakAtExit)
+{
+    std::string baseline, afterRuns;
+    ASSERT_TRUE(RunAndCollectLeakReports("NoTestAtAll.*", baseline));
+    ASSERT_TRUE(RunAndCollectLeakReports("FileRobustness.Mutated*:Pack*:ScriptReader.*", afterRuns));
+    EXPECT_EQ(afterRuns, baseline);
 }
