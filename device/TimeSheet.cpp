@@ -1,0 +1,263 @@
+#include "device/TimeSheet.h"
+
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
+#include "base/file/ScriptReader.h"
+
+using Quorvel::Base::File::CScriptReader;
+using Quorvel::Base::File::ISerializer;
+using Quorvel::Base::Thread::CCriticalLock;
+
+namespace {
+
+constexpr int kTokensPerLine = 5;
+
+// A record field read as "%d" reads it: optional white space and sign, then decimal digits
+// up to the first other character. No digits give 0; a value past the 32-bit range
+// saturates instead of wrapping.
+int32_t ParseField(const std::string& text)
+{
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > 2147483648LL) {
+            value = 2147483648LL;
+            break;
+        }
+    }
+    if (negative)
+        return static_cast<int32_t>(-value);
+    return static_cast<int32_t>(std::min<int64_t>(value, INT32_MAX));
+}
+
+bool IsInTimeOrder(const std::vector<CommandData>& commands)
+{
+    return std::is_sorted(commands.begin(), commands.end(),
+                          [](const CommandData& a, const CommandData& b) { return a.time < b.time; });
+}
+
+} // namespace
+
+bool TimeSheet::ReadTimeSheet(const char* path)
+{
+    CScriptReader reader;
+    if (path == nullptr || !reader.Open(path))
+        return false;
+
+    std::string header[kHeaderLines];
+    std::vector<CommandData> commands;
+    std::string tokens[kTokensPerLine];
+    int lines = 0;
+    while (reader.ReadLine(tokens, kTokensPerLine)) {
+        if (lines < kHeaderLines)
+            header[lines] = tokens[0];
+        else
+            commands.emplace_back(ParseField(tokens[0]), ParseField(tokens[1]), ParseField(tokens[2]));
+        ++lines;
+    }
+    if (commands.empty())
+        return false;
+
+    CCriticalLock lock(&m_lock);
+    for (int i = 0; i < kHeaderLines; ++i)
+        m_header[i].swap(header[i]);
+    AdoptLocked(std::move(commands));
+    return true;
+}
+
+void TimeSheet::AdoptLocked(std::vector<CommandData>&& commands)
+{
+    m_sorted.clear();
+    m_unsorted.clear();
+    m_unsortedIndex.clear();
+    if (IsInTimeOrder(commands)) {
+        // Appending at the end keeps file order among equal times.
+        for (const CommandData& c : commands)
+            m_sorted.emplace_hint(m_sorted.end(), c.time, c);
+        return;
+    }
+    m_unsorted = std::move(commands);
+    BuildIndexLocked();
+}
+
+void TimeSheet::BuildIndexLocked()
+{
+    m_unsortedIndex.clear();
+    m_unsortedIndex.reserve(m_unsorted.size());
+    for (size_t i = 0; i < m_unsorted.size(); ++i)
+        m_unsortedIndex.push_back({m_unsorted[i].time, static_cast<int32_t>(i)});
+    std::sort(m_unsortedIndex.begin(), m_unsortedIndex.end(),
+              [](const IndexEntry& a, const IndexEntry& b) { return a.time < b.time; });
+    int32_t last = -1;
+    for (IndexEntry& e : m_unsortedIndex) {
+        last = std::max(last, e.lastListIndex);
+        e.lastListIndex = last;
+    }
+}
+
+// Sorting by time with equal times kept in list order is what the first insertion into a
+// file read out of order does; from then on the list stays sorted.
+void TimeSheet::SortLocked()
+{
+    if (m_unsorted.empty())
+        return;
+    std::vector<CommandData> commands;
+    commands.swap(m_unsorted);
+    std::stable_sort(commands.begin(), commands.end(),
+                     [](const CommandData& a, const CommandData& b) { return a.time < b.time; });
+    AdoptLocked(std::move(commands));
+}
+
+void TimeSheet::AddCommand(int32_t time, int32_t pattern, int32_t level)
+{
+    CCriticalLock lock(&m_lock);
+    SortLocked();
+    // A multimap inserts an equal key after the ones already there.
+    m_sorted.emplace(time, CommandData(time, pattern, level));
+}
+
+bool TimeSheet::HasCommandAt(int32_t time)
+{
+    CCriticalLock lock(&m_lock);
+    if (!m_unsorted.empty()) {
+        auto it = std::lower_bound(m_unsortedIndex.begin(), m_unsortedIndex.end(), time,
+                                   [](const IndexEntry& e, int32_t t) { return e.time < t; });
+        return it != m_unsortedIndex.end() && it->time == time;
+    }
+    return m_sorted.find(time) != m_sorted.end();
+}
+
+void TimeSheet::RemoveCommandAt(int32_t time)
+{
+    CCriticalLock lock(&m_lock);
+    if (!m_unsorted.empty()) {
+        auto it = std::find_if(m_unsorted.begin(), m_unsorted.end(),
+                               [time](const CommandData& c) { return c.time == time; });
+        if (it == m_unsorted.end())
+            return;
+        m_unsorted.erase(it);
+        std::vector<CommandData> commands;
+        commands.swap(m_unsorted);
+        AdoptLocked(std::move(commands));
+        return;
+    }
+    // The first of several equal times in the tree is the first in list order.
+    auto it = m_sorted.lower_bound(time);
+    if (it != m_sorted.end() && it->first == time)
+        m_sorted.erase(it);
+}
+
+bool TimeSheet::CommandAt(int index, CommandData& out)
+{
+    CCriticalLock lock(&m_lock);
+    if (index < 0)
+        return false;
+    const size_t i = static_cast<size_t>(index);
+    if (!m_unsorted.empty()) {
+        if (i >= m_unsorted.size())
+            return false;
+        out = m_unsorted[i];
+        return true;
+    }
+    if (i >= m_sorted.size())
+        return false;
+    auto it = m_sorted.begin();
+    std::advance(it, index);
+    out = it->second;
+    return true;
+}
+
+bool TimeSheet::LatestAt(int32_t t, CommandData& out)
+{
+    CCriticalLock lock(&m_lock);
+    if (t <= 0 || (m_sorted.empty() && m_unsorted.empty()))
+        return false;
+    if (!m_unsorted.empty()) {
+        auto it = std::upper_bound(m_unsortedIndex.begin(), m_unsortedIndex.end(), t,
+                                   [](int32_t v, const IndexEntry& e) { return v < e.time; });
+        out = it == m_unsortedIndex.begin() ? CommandData() : m_unsorted[std::prev(it)->lastListIndex];
+        return true;
+    }
+    // The last of several equal times in the tree is the one furthest down the list.
+    auto it = m_sorted.upper_bound(t);
+    out = it == m_sorted.begin() ? CommandData() : std::prev(it)->second;
+    return true;
+}
+
+void TimeSheet::Clear()
+{
+    CCriticalLock lock(&m_lock);
+    m_sorted.clear();
+    m_unsorted.clear();
+    m_unsortedIndex.clear();
+}
+
+int TimeSheet::Count()
+{
+    CCriticalLock lock(&m_lock);
+    return static_cast<int>(m_unsorted.empty() ? m_sorted.size() : m_unsorted.size());
+}
+
+bool TimeSheet::IsSorted()
+{
+    CCriticalLock lock(&m_lock);
+    return m_unsorted.empty();
+}
+
+std::string TimeSheet::HeaderLine(int index)
+{
+    CCriticalLock lock(&m_lock);
+    if (index < 0 || index >= kHeaderLines)
+        return std::string();
+    return m_header[index];
+}
+
+void TimeSheet::Serialize(ISerializer& serializer)
+{
+    CCriticalLock lock(&m_lock);
+    for (std::string& line : m_header)
+        serializer.Serialize(line);
+
+    if (!serializer.IsLoading()) {
+        std::vector<CommandData> commands = ListLocked();
+        int32_t count = static_cast<int32_t>(commands.size());
+        serializer.Serialize(count);
+        for (CommandData& c : commands)
+            c.Serialize(serializer);
+        return;
+    }
+
+    // The count comes from outside and a serializer cannot say that its data has ended, so
+    // a count no sheet can reach is taken as damage and loads nothing rather than
+    // allocating without bound.
+    int32_t count = 0;
+    serializer.Serialize(count);
+    std::vector<CommandData> commands;
+    if (count > 0 && count <= kMaxSerializedCommands) {
+        commands.resize(static_cast<size_t>(count));
+        for (CommandData& c : commands)
+            c.Serialize(serializer);
+    }
+    AdoptLocked(std::move(commands));
+}
+
+std::vector<CommandData> TimeSheet::ListLocked() const
+{
+    if (!m_unsorted.empty())
+        return m_unsorted;
+    std::vector<CommandData> commands;
+    commands.reserve(m_sorted.size());
+    for (const auto& entry : m_sorted)
+        commands.push_back(entry.second);
+    return commands;
+}

@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "device/TimeSheet.h"
+#include "support/MemorySerializer.h"
+#include "support/ReferenceTimeSheet.h"
+#include "support/ScratchFile.h"
+
+namespace {
+
+const char kHeader[] = "C:\\movie.wmv\r\n222222\r\n333333\r\n444444\r\n555555\r\n666666\r\n"
+                       "777777\r\n888888\r\n999999\r\n101010101010\r\n";
+
+std::vector<CommandData> Commands(TimeSheet& sheet)
+{
+    std::vector<CommandData> out;
+    CommandData c;
+    for (int i = 0; sheet.CommandAt(i, c); ++i)
+        out.push_back(c);
+    return out;
+}
+
+std::vector<CommandData> Commands(const CReferenceTimeSheet& reference)
+{
+    return std::vector<CommandData>(reference.List().begin(), reference.List().end());
+}
+
+// Fills the sheet with commands in the given list order, as a load would.
+void Load(TimeSheet& sheet, const std::vector<CommandData>& commands)
+{
+    CMemorySerializer s;
+    for (int i = 0; i < TimeSheet::kHeaderLines; ++i)
+        s.Strings().push_back("h" + std::to_string(i));
+    s.Ints().push_back(static_cast<int32_t>(commands.size()));
+    for (const CommandData& c : commands)
+        s.Ints().insert(s.Ints().end(), {c.time, c.pattern, c.level, c.extra1, c.extra2});
+    s.StartLoading();
+    sheet.Serialize(s);
+}
+
+std::string Describe(const CommandData& c)
+{
+    return "{" + std::to_string(c.time) + "," + std::to_string(c.pattern) + "," + std::to_string(c.level) + "}";
+}
+
+// A small deterministic generator, so a failure replays.
+struct Lcg {
+    uint32_t state;
+    uint32_t Next(uint32_t bound)
+    {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % bound;
+    }
+};
+
+} // namespace
+
+// Every operation, on sheets loaded sorted and unsorted with many equal times, answers as
+// the whole-list walk and bubble sort do, and leaves the same list behind.
+TEST(TimeSheet, MatchesTheWholeListRulesOnRandomEdits)
+{
+    for (uint32_t seed = 1; seed <= 40; ++seed) {
+        Lcg rng{seed};
+        const bool sorted = seed % 2 == 0;
+        std::vector<CommandData> initial;
+        int32_t time = 0;
+        for (uint32_t i = 0, n = rng.Next(30); i < n; ++i) {
+            time = sorted ? time + static_cast<int32_t>(rng.Next(3)) * 500 : static_cast<int32_t>(rng.Next(12)) * 500;
+            initial.push_back(CommandData(time, static_cast<int32_t>(i), static_cast<int32_t>(rng.Next(11))));
+        }
+        TimeSheet sheet;
+        CReferenceTimeSheet reference;
+        Load(sheet, initial);
+        for (const CommandData& c : initial)
+            reference.Append(c);
+
+        for (int step = 0; step < 200; ++step) {
+            const int32_t t = static_cast<int32_t>(rng.Next(14)) * 500 - 500 + (rng.Next(4) == 0 ? 1 : 0);
+            switch (rng.Next(5)) {
+            case 0:
+                sheet.AddCommand(t, 100 + step, step % 11);
+                reference.AddCommand(t, 100 + step, step % 11);
+                break;
+            case 1:
+                sheet.RemoveCommandAt(t);
+                reference.RemoveCommandAt(t);
+                break;
+            case 2:
+                ASSERT_EQ(sheet.HasCommandAt(t), reference.HasCommandAt(t)) << "seed " << seed << " t " << t;
+                break;
+            default: {
+                CommandData got(-1, -1, -1), want(-1, -1, -1);
+                const bool found = sheet.LatestAt(t, got);
+                ASSERT_EQ(found, reference.LatestAt(t, want)) << "seed " << seed << " t " << t;
+                if (found) {
+                    ASSERT_EQ(got, want) << "seed " << seed << " t " << t << ": " << Describe(got) << " vs "
+                                         << Describe(want);
+                }
+            }
+            }
+            ASSERT_EQ(Commands(sheet), Commands(reference)) << "seed " << seed << " step " << step;
+        }
+    }
+}
+
+TEST(TimeSheet, LatestAtFindsNothingAtOrBeforeZeroAndZeroBeforeTheFirstCommand)
+{
+    TimeSheet sheet;
+    CommandData c;
+    EXPECT_FALSE(sheet.LatestAt(50000, c)) << "empty sheet";
+    sheet.AddCommand(0, 4, 4);
+    sheet.AddCommand(50000, 1, 3);
+    EXPECT_FALSE(sheet.LatestAt(0, c));
+    EXPECT_FALSE(sheet.LatestAt(-5, c));
+    ASSERT_TRUE(sheet.LatestAt(1, c));
+    EXPECT_EQ(c, CommandData(0, 4, 4));
+
+    TimeSheet late;
+    late.AddCommand(50000, 1, 3);
+    c = CommandData(9, 9, 9);
+    ASSERT_TRUE(late.LatestAt(49999, c));
+    EXPECT_EQ(c, CommandData()) << "before the first command the due command is the all-zero one";
+}
+
+TEST(TimeSheet, EqualTimesKeepTheOrderTheyWereAddedIn)
+{
+    TimeSheet sheet;
+    sheet.AddCommand(20000, 1, 1);
+    sheet.AddCommand(10000, 2, 2);
+    sheet.AddCommand(20000, 3, 3);
+    sheet.AddCommand(20000, 4, 4);
+    CommandData c;
+    ASSERT_TRUE(sheet.LatestAt(20000, c));
+    EXPECT_EQ(c.pattern, 4) << "the one furthest down the list wins";
+    sheet.RemoveCommandAt(20000);
+    EXPECT_EQ(Commands(sheet), (std::vector<CommandData>{{10000, 2, 2}, {20000, 3, 3}, {20000, 4, 4}}))
+        << "the first of the equal times goes";
+}
+
+TEST(TimeSheet, ReadsRecordsWhateverTheSeparatorsAndLineEnds)
+{
+    struct Case {
+        const char* name;
+        std::string records;
+        std::vector<CommandData> expected;
+    };
+    const Case cases[] = {
+        {"tabs", "20000\t1\t3\t0\t0\r\n50000\t2\t5\t0\t0\r\n", {{20000, 1, 3}, {50000, 2, 5}}},
+        {"doubled carriage returns", "20000\t1\t3\t0\t0\r\r\n50000\t2\t5\t0\t0\r\r\n", {{20000, 1, 3}, {50000, 2, 5}}},
+        {"commas", "20000,1,3,0,0\n50000,2,5,0,0\n", {{20000, 1, 3}, {50000, 2, 5}}},
+        {"runs of spaces", "20000   1  \t 3 0 0\n", {{20000, 1, 3}}},
+        {"comments and blank lines", "// first\n\n20000\t1\t3 // the intro\n\n", {{20000, 1, 3}}},
+        {"missing fields read as 0", "20000\t7\n30000\n", {{20000, 7, 0}, {30000, 0, 0}}},
+        {"extra fields ignored", "20000\t1\t3\t4\t5\t6\t7\n", {{20000, 1, 3}}},
+        {"signs and stray text", "-5\t+2\tx\n12abc\t3\t4\n", {{-5, 2, 0}, {12, 3, 4}}},
+        {"last line without a line feed", "20000\t1\t3", {{20000, 1, 3}}},
+        {"unsorted file order kept", "50000\t2\t5\n20000\t1\t3\n", {{50000, 2, 5}, {20000, 1, 3}}},
+        {"out of range saturates", "99999999999\t1\t1\n", {{INT32_MAX, 1, 1}}},
+    };
+    for (const Case& k : cases) {
+        CScratchFile file(kHeader + k.records);
+        TimeSheet sheet;
+        ASSERT_TRUE(sheet.ReadTimeSheet(file.Path())) << k.name;
+        EXPECT_EQ(Commands(sheet), k.expected) << k.name;
+        EXPECT_EQ(sheet.HeaderLine(0), "C:\\movie.wmv") << k.name;
+        EXPECT_EQ(sheet.HeaderLine(9), "101010101010") << k.name;
+    }
+}
+
+TEST(TimeSheet, HeaderLinesSkipBlankAndCommentLinesAndEndAtASeparator)
+{
+    CScratchFile file("\r\n// saved by hand\r\nC:\\my movie.wmv\r\n\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9,x\r\n"
+                      "10\r\n20000\t1\t3\r\n");
+    TimeSheet sheet;
+    ASSERT_TRUE(sheet.ReadTimeSheet(file.Path()));
+    EXPECT_EQ(sheet.HeaderLine(0), "C:\\my");
+    EXPECT_EQ(sheet.HeaderLine(8), "9");
+    EXPECT_EQ(sheet.HeaderLine(9), "10");
+    EXPECT_EQ(Commands(sheet), (std::vector<CommandData>{{20000, 1, 3}}))
+        << "the eleventh line that remains is the first record";
+}
+
+// A failed read must not cost the sheet it replaces.
+TEST(TimeSheet, AFileThatCannotBeReadLeavesTheSheetAsItWas)
+{
+    TimeSheet sheet;
+    CScratchFile good(std::string(kHeader) + "20000\t1\t3\n");
+    ASSERT_TRUE(sheet.ReadTimeSheet(good.Path()));
+    sheet.AddCommand(50000, 2, 5);
+
+    CScratchFile headerOnly(kHeader);
+    CScratchFile empty("");
+    CScratchFile shortFile("only\r\nthree\r\nlines\r\n");
+    const char* failures[] = {headerOnly.Path(), empty.Path(), shortFile.Path(), "Z:\\no\\such\\sheet.tms", nullptr};
+    for (const char* path : failures) {
+        EXPECT_FALSE(sheet.ReadTimeSheet(path)) << (path ? path : "null");
+        EXPECT_EQ(Commands(sheet), (std::vector<CommandData>{{20000, 1, 3}, {50000, 2, 5}}));
+        EXPECT_EQ(sheet.HeaderLine(0), "C:\\movie.wmv");
+    }
+}
+
+TEST(TimeSheet, SerializesHeaderAndCommandsAndRefusesADamagedCount)
+{
+    TimeSheet sheet;
+    Load(sheet, {{50000, 2, 5}, {20000, 1, 3, 7, 8}});
+    CMemorySerializer store;
+    sheet.Serialize(store);
+    ASSERT_EQ(store.Strings().size(), 10u);
+    EXPECT_EQ(store.Ints(), (std::vector<int32_t>{2, 50000, 2, 5, 0, 0, 20000, 1, 3, 7, 8}))
+        << "the count, then each command's five integers in list order";
+
+    store.StartLoading();
+    TimeSheet copy;
+    copy.Serialize(store);
+    EXPECT_EQ(Commands(copy), Commands(sheet));
+    EXPECT_FALSE(copy.IsSorted());
+
+    for (int32_t count : {-1, INT32_MAX}) {
+        CMemorySerializer damaged;
+        damaged.Strings().assign(10, "h");
+        damaged.Ints() = {count, 1, 2, 3, 0, 0};
+        damaged.StartLoading();
+        copy.Serialize(damaged);
+        EXPECT_EQ(copy.Count(), 0) << count;
+    }
+}

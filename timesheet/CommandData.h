@@ -1,0 +1,55 @@
+#pragma once
+#include <cmath>
+#include <cstdint>
+
+#include "base/file/Serialize.h"
+
+// Media time in ten-thousandths of a second: trunc(seconds x 10000), the product taken in
+// double precision. A time outside the 32-bit range (about 59 hours) saturates, and NaN
+// gives 0, so no caller ever converts an out-of-range double to an integer.
+inline int32_t CommandTimeFromSeconds(double seconds)
+{
+    const double t = std::trunc(seconds * 10000.0);
+    if (!(t == t))
+        return 0;
+    if (t >= 2147483647.0)
+        return INT32_MAX;
+    if (t <= -2147483648.0)
+        return INT32_MIN;
+    return static_cast<int32_t>(t);
+}
+
+// One time-sheet command as the device manager plays it and the *.tms file stores it.
+// time is media time in ten-thousandths of a second; the two further integers are 0 except
+// while a save is being prepared (the first then holds the command's running index).
+class CommandData : public Quorvel::Base::File::ISerialize {
+public:
+    CommandData() = default;
+    CommandData(int32_t time_, int32_t pattern_, int32_t level_, int32_t extra1_ = 0,
+                int32_t extra2_ = 0)
+        : time(time_), pattern(pattern_), level(level_), extra1(extra1_), extra2(extra2_)
+    {
+    }
+
+    void Serialize(Quorvel::Base::File::ISerializer& serializer) override
+    {
+        serializer.Serialize(time);
+        serializer.Serialize(pattern);
+        serializer.Serialize(level);
+        serializer.Serialize(extra1);
+        serializer.Serialize(extra2);
+    }
+
+    bool operator==(const CommandData& other) const
+    {
+        return time == other.time && pattern == other.pattern && level == other.level &&
+               extra1 == other.extra1 && extra2 == other.extra2;
+    }
+    bool operator!=(const CommandData& other) const { return !(*this == other); }
+
+    int32_t time = 0;
+    int32_t pattern = 0;
+    int32_t level = 0;
+    int32_t extra1 = 0;
+    int32_t extra2 = 0;
+};
