@@ -1,0 +1,111 @@
+#include "device/TervaneManager.h"
+
+CTervaneManager::CTervaneManager(IHidSystem& system) : m_device(system)
+{
+    Reset();
+}
+
+// The manager stops the device itself and closes the transport first, so that the device
+// object's own Stop on destruction finds no handle and the device sees one stop, not two.
+CTervaneManager::~CTervaneManager()
+{
+    Reset();
+    m_device.Stop();
+    m_device.Close();
+}
+
+void CTervaneManager::ResetPlayback()
+{
+    m_armed = false;
+    m_loop = false;
+    m_preview = false;
+    m_savedPause = false;
+    m_stopPending = false;
+    m_current = CommandData();
+    m_savedPattern = 0;
+    m_savedLevel = 0;
+}
+
+void CTervaneManager::Reset()
+{
+    m_sheet.Clear();
+    ResetPlayback();
+}
+
+bool CTervaneManager::LoadSheet(const char* path, bool loop)
+{
+    // The sheet is replaced only once the whole file has been read: a file that cannot be
+    // read must not leave the device playing an empty sheet while the editor, which keeps
+    // its entries on a failed load, still shows the old one.
+    if (!m_sheet.ReadTimeSheet(path))
+        return false;
+    ResetPlayback();
+    m_loop = loop;
+    return true;
+}
+
+void CTervaneManager::Start()
+{
+    m_armed = true;
+    CommandData first;
+    if (m_sheet.CommandAt(0, first))
+        m_current = first;
+}
+
+int32_t CTervaneManager::UpdatePosition(double seconds)
+{
+    if (!m_device.HasHandle() && m_armed) {
+        m_armed = false;
+        return 0;
+    }
+    const int32_t t = CommandTimeFromSeconds(seconds);
+
+    CommandData due;
+    if (m_armed && m_sheet.LatestAt(t, due) && due.time != m_current.time) {
+        m_current = due;
+        if (m_preview) {
+            // Held back: the device shows it when the preview ends.
+            m_savedPattern = due.pattern;
+            m_savedLevel = due.level;
+            return 0;
+        }
+        m_device.SetPatternLevel(due.pattern, due.level);
+    }
+
+    if (seconds == 0.0 && !m_armed && m_loop)
+        m_armed = true;
+    return t;
+}
+
+void CTervaneManager::StartPreview(int pattern, int level)
+{
+    if (m_preview)
+        return;
+    m_savedPattern = m_device.GetPattern();
+    m_savedLevel = m_device.GetLevel();
+    m_savedPause = m_device.IsPaused();
+    m_device.Connect();
+    m_device.SetPatternLevel(pattern, level);
+    m_device.Resume();
+    m_preview = true;
+}
+
+void CTervaneManager::StopPreview()
+{
+    if (!m_preview)
+        return;
+    m_device.Stop();
+    m_device.SetPatternLevel(m_savedPattern, m_savedLevel);
+    if (m_savedPause) {
+        if (m_stopPending) {
+            m_device.Stop();
+            m_stopPending = false;
+        } else {
+            m_device.Pause();
+        }
+    } else if (m_stopPending) {
+        m_device.Stop();
+        m_stopPending = false;
+    }
+    m_preview = false;
+}
