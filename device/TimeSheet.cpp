@@ -77,13 +77,11 @@ bool TimeSheet::ReadTimeSheet(const char* path)
 
 void TimeSheet::AdoptLocked(std::vector<CommandData>&& commands)
 {
-    m_sorted.clear();
+    m_sorted.Clear();
     m_unsorted.clear();
     m_unsortedIndex.clear();
     if (IsInTimeOrder(commands)) {
-        // Appending at the end keeps file order among equal times.
-        for (const CommandData& c : commands)
-            m_sorted.emplace_hint(m_sorted.end(), c.time, c);
+        m_sorted.Assign(commands);
         return;
     }
     m_unsorted = std::move(commands);
@@ -122,8 +120,7 @@ void TimeSheet::AddCommand(int32_t time, int32_t pattern, int32_t level)
 {
     CCriticalLock lock(&m_lock);
     SortLocked();
-    // A multimap inserts an equal key after the ones already there.
-    m_sorted.emplace(time, CommandData(time, pattern, level));
+    m_sorted.Insert(CommandData(time, pattern, level));
 }
 
 bool TimeSheet::HasCommandAt(int32_t time)
@@ -134,7 +131,7 @@ bool TimeSheet::HasCommandAt(int32_t time)
                                    [](const IndexEntry& e, int32_t t) { return e.time < t; });
         return it != m_unsortedIndex.end() && it->time == time;
     }
-    return m_sorted.find(time) != m_sorted.end();
+    return m_sorted.Contains(time);
 }
 
 void TimeSheet::RemoveCommandAt(int32_t time)
@@ -151,10 +148,7 @@ void TimeSheet::RemoveCommandAt(int32_t time)
         AdoptLocked(std::move(commands));
         return;
     }
-    // The first of several equal times in the tree is the first in list order.
-    auto it = m_sorted.lower_bound(time);
-    if (it != m_sorted.end() && it->first == time)
-        m_sorted.erase(it);
+    m_sorted.RemoveFirst(time);
 }
 
 bool TimeSheet::CommandAt(int index, CommandData& out)
@@ -169,18 +163,17 @@ bool TimeSheet::CommandAt(int index, CommandData& out)
         out = m_unsorted[i];
         return true;
     }
-    if (i >= m_sorted.size())
+    const CommandData* c = m_sorted.At(i);
+    if (c == nullptr)
         return false;
-    auto it = m_sorted.begin();
-    std::advance(it, index);
-    out = it->second;
+    out = *c;
     return true;
 }
 
 bool TimeSheet::LatestAt(int32_t t, CommandData& out)
 {
     CCriticalLock lock(&m_lock);
-    if (t <= 0 || (m_sorted.empty() && m_unsorted.empty()))
+    if (t <= 0 || (m_sorted.Empty() && m_unsorted.empty()))
         return false;
     if (!m_unsorted.empty()) {
         auto it = std::upper_bound(m_unsortedIndex.begin(), m_unsortedIndex.end(), t,
@@ -188,16 +181,15 @@ bool TimeSheet::LatestAt(int32_t t, CommandData& out)
         out = it == m_unsortedIndex.begin() ? CommandData() : m_unsorted[std::prev(it)->lastListIndex];
         return true;
     }
-    // The last of several equal times in the tree is the one furthest down the list.
-    auto it = m_sorted.upper_bound(t);
-    out = it == m_sorted.begin() ? CommandData() : std::prev(it)->second;
+    const CommandData* c = m_sorted.LastAtOrBefore(t);
+    out = c ? *c : CommandData();
     return true;
 }
 
 void TimeSheet::Clear()
 {
     CCriticalLock lock(&m_lock);
-    m_sorted.clear();
+    m_sorted.Clear();
     m_unsorted.clear();
     m_unsortedIndex.clear();
 }
@@ -205,7 +197,7 @@ void TimeSheet::Clear()
 int TimeSheet::Count()
 {
     CCriticalLock lock(&m_lock);
-    return static_cast<int>(m_unsorted.empty() ? m_sorted.size() : m_unsorted.size());
+    return static_cast<int>(m_unsorted.empty() ? m_sorted.Size() : m_unsorted.size());
 }
 
 bool TimeSheet::IsSorted()
@@ -253,11 +245,5 @@ void TimeSheet::Serialize(ISerializer& serializer)
 
 std::vector<CommandData> TimeSheet::ListLocked() const
 {
-    if (!m_unsorted.empty())
-        return m_unsorted;
-    std::vector<CommandData> commands;
-    commands.reserve(m_sorted.size());
-    for (const auto& entry : m_sorted)
-        commands.push_back(entry.second);
-    return commands;
+    return m_unsorted.empty() ? m_sorted.ToVector() : m_unsorted;
 }

@@ -1,11 +1,11 @@
 #pragma once
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "base/file/Serialize.h"
 #include "base/thread/CriticalSection.h"
+#include "device/SortedCommandList.h"
 #include "timesheet/CommandData.h"
 
 // The device manager's playing copy of a time sheet: the file's ten header lines and its
@@ -13,10 +13,10 @@
 //
 // List order is time order with equal times in the order they were added, except after
 // reading a file whose records are out of time order: that file order is kept, and plays,
-// until the first AddCommand sorts the list. The sorted list lives in a tree keyed by time
-// (a tick finds its command in O(log n), an insertion costs O(log n)); an unsorted one lives
-// in a vector with a time index beside it, which answers "the last command in list order at
-// or before t" in O(log n) as well.
+// until the first AddCommand sorts the list. The sorted list lives in a row of short sorted
+// blocks (a tick finds its command in O(log n), an insertion moves one block); an unsorted
+// one lives in a vector with a time index beside it, which answers "the last command in list
+// order at or before t" in O(log n) as well.
 //
 // Every operation takes the sheet's lock; commands are handed out by copy, so no caller holds
 // the lock while it talks to the device.
@@ -69,7 +69,7 @@ private:
 
     std::string m_header[kHeaderLines];
     // Exactly one of the two holds the commands (both are empty for an empty sheet).
-    std::multimap<int32_t, CommandData> m_sorted;
+    CSortedCommandList m_sorted;
     std::vector<CommandData> m_unsorted;
     std::vector<IndexEntry> m_unsortedIndex;
     Quorvel::Base::Thread::CCriticalSection m_lock;
