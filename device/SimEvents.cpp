@@ -121,23 +121,20 @@ bool ParseItem(const std::string& item, SimEvent& e, std::string& why)
         }
         return integer(args[0], e.pattern) && integer(args[1], e.level);
     }
+    // A command time, converted as the editor converts a position.
+    auto commandTime = [&](const std::string& token) {
+        if (!seconds(token, kMaxCommandSeconds, e.value))
+            return false;
+        e.time = CommandTimeFromSeconds(e.value);
+        return true;
+    };
     if (word == "add") {
         e.kind = SimEvent::kAdd;
-        double s = 0.0;
-        if (!want(3) || !seconds(args[0], kMaxCommandSeconds, s))
-            return false;
-        e.value = s;
-        e.time = CommandTimeFromSeconds(s);
-        return integer(args[1], e.pattern) && integer(args[2], e.level);
+        return want(3) && commandTime(args[0]) && integer(args[1], e.pattern) && integer(args[2], e.level);
     }
     if (word == "remove") {
         e.kind = SimEvent::kRemove;
-        double s = 0.0;
-        if (!want(1) || !seconds(args[0], kMaxCommandSeconds, s))
-            return false;
-        e.value = s;
-        e.time = CommandTimeFromSeconds(s);
-        return true;
+        return want(1) && commandTime(args[0]);
     }
     if (word == "load") {
         e.kind = SimEvent::kLoad;

@@ -29,6 +29,14 @@ protected:
 
     void OpenDevice() { ASSERT_TRUE(Manager().Device().Connect()); }
 
+    // A load by path with the device already found: load, then Start.
+    void Armed(const std::string& records)
+    {
+        SheetOf(records);
+        OpenDevice();
+        Manager().Start();
+    }
+
     // The reports written since the last call.
     std::vector<std::string> Sent()
     {
@@ -63,9 +71,7 @@ const char kFiveAndTen[] = "50000\t1\t3\t0\t0\n100000\t2\t5\t0\t0\n";
 
 TEST_F(DeviceManager, PlaysFromZeroAndResendsOnlyWhenTheDueCommandChanges)
 {
-    SheetOf(kFiveAndTen);
-    OpenDevice();
-    Manager().Start();
+    Armed(kFiveAndTen);
     struct Step {
         double position;
         Sends expected;
@@ -89,18 +95,14 @@ TEST_F(DeviceManager, PlaysFromZeroAndResendsOnlyWhenTheDueCommandChanges)
 
 TEST_F(DeviceManager, StartInsideTheFirstSpanSendsNothingUntilTheNextCommand)
 {
-    SheetOf(kFiveAndTen);
-    OpenDevice();
-    Manager().Start();
+    Armed(kFiveAndTen);
     EXPECT_EQ(Play({6.0, 7.0, 9.9}), Sends{});
     EXPECT_EQ(Play({10.0}), (Sends{"020", "025"}));
 }
 
 TEST_F(DeviceManager, PositionZeroNeverSelectsAndACommandAtZeroWaitsForAReturn)
 {
-    SheetOf("0\t4\t4\n50000\t1\t3\n");
-    OpenDevice();
-    Manager().Start();
+    Armed("0\t4\t4\n50000\t1\t3\n");
     EXPECT_EQ(Play({0.0, 0.1, 2.0, 4.9}), Sends{}) << "the first command is current from Start";
     EXPECT_EQ(Play({5.0}), (Sends{"010", "013"}));
     EXPECT_EQ(Play({0.0}), Sends{}) << "0.0 selects nothing";
@@ -109,9 +111,7 @@ TEST_F(DeviceManager, PositionZeroNeverSelectsAndACommandAtZeroWaitsForAReturn)
 
 TEST_F(DeviceManager, OfEqualTimesTheLaterOneIsSent)
 {
-    SheetOf("50000\t1\t1\n50000\t2\t2\n");
-    OpenDevice();
-    Manager().Start();
+    Armed("50000\t1\t1\n50000\t2\t2\n");
     EXPECT_EQ(Play({4.0, 5.0}), (Sends{"000", "000", "020", "022"}))
         << "before 5 s the due command is the all-zero one (current holds the first command)";
     Manager().Sheet().AddCommand(80000, 3, 3);
@@ -121,9 +121,7 @@ TEST_F(DeviceManager, OfEqualTimesTheLaterOneIsSent)
 
 TEST_F(DeviceManager, PreviewHoldsBackADueCommandAndStopPreviewRestoresIt)
 {
-    SheetOf(kFiveAndTen);
-    OpenDevice();
-    Manager().Start();
+    Armed(kFiveAndTen);
     Play({0.1, 4.0});
     Manager().StartPreview(7, 9);
     EXPECT_EQ(Sent(), (Sends{"070", "079", "079"})) << "pattern, level, then resume";
@@ -135,9 +133,7 @@ TEST_F(DeviceManager, PreviewHoldsBackADueCommandAndStopPreviewRestoresIt)
 
 TEST_F(DeviceManager, StopDuringPreviewWaitsForThePreviewToEnd)
 {
-    SheetOf(kFiveAndTen);
-    OpenDevice();
-    Manager().Start();
+    Armed(kFiveAndTen);
     Play({0.1, 5.0});
     Manager().Device().Pause();
     Sent();
@@ -159,9 +155,7 @@ TEST_F(DeviceManager, StopDuringPreviewWaitsForThePreviewToEnd)
 
 TEST_F(DeviceManager, PausedWhenThePreviewStartedIsPausedAgainAfterIt)
 {
-    SheetOf(kFiveAndTen);
-    OpenDevice();
-    Manager().Start();
+    Armed(kFiveAndTen);
     Play({0.1, 5.0});
     Manager().Device().Pause();
     Sent();
@@ -194,9 +188,7 @@ TEST_F(DeviceManager, WithoutADeviceItDisarmsAndStartRearmsOnceOneIsFound)
 
 TEST_F(DeviceManager, AnUnsortedFilePlaysInFileOrderUntilTheFirstInsertion)
 {
-    SheetOf("100000\t2\t5\n50000\t1\t3\n");
-    OpenDevice();
-    Manager().Start();
+    Armed("100000\t2\t5\n50000\t1\t3\n");
     EXPECT_EQ(Play({5.0}), (Sends{"010", "013"}));
     EXPECT_EQ(Play({10.0}), Sends{}) << "the 5 s command, further down, still wins";
     Manager().Sheet().AddCommand(150000, 3, 3);
@@ -221,9 +213,7 @@ TEST_F(DeviceManager, LoopRearmsAtPositionZeroAfterALoadWithoutStart)
 // The editor keeps its points when a load fails, so the device must keep playing them too.
 TEST_F(DeviceManager, AFailedLoadChangesNothing)
 {
-    SheetOf(kFiveAndTen);
-    OpenDevice();
-    Manager().Start();
+    Armed(kFiveAndTen);
     Play({0.1, 5.0});
     CScratchFile headerOnly(kHeader);
     EXPECT_FALSE(Manager().LoadSheet(headerOnly.Path(), true));
@@ -235,9 +225,7 @@ TEST_F(DeviceManager, AFailedLoadChangesNothing)
 
 TEST_F(DeviceManager, ASuccessfulLoadResetsEverythingAndSendsNothing)
 {
-    SheetOf(kFiveAndTen);
-    OpenDevice();
-    Manager().Start();
+    Armed(kFiveAndTen);
     Play({0.1, 5.0});
     Manager().StartPreview(6, 6);
     Sent();
@@ -252,9 +240,7 @@ TEST_F(DeviceManager, ASuccessfulLoadResetsEverythingAndSendsNothing)
 
 TEST_F(DeviceManager, DeleteAllStopsTheDeviceAndLeavesAnEmptyArmedSheet)
 {
-    SheetOf(kFiveAndTen);
-    OpenDevice();
-    Manager().Start();
+    Armed(kFiveAndTen);
     Play({0.1, 5.0});
     Manager().Reset();
     Manager().Device().Stop();
@@ -267,9 +253,7 @@ TEST_F(DeviceManager, DeleteAllStopsTheDeviceAndLeavesAnEmptyArmedSheet)
 
 TEST_F(DeviceManager, DestructionStopsTheDeviceOnceAndClosesEverything)
 {
-    SheetOf(kFiveAndTen);
-    OpenDevice();
-    Manager().Start();
+    Armed(kFiveAndTen);
     Play({0.1, 10.0});
     m_manager.reset();
     EXPECT_EQ(Sent(), (Sends{"005", "000"}));
