@@ -2,22 +2,10 @@
 
 #include <cstdio>
 
-#include "base/Win32.h"
-
-CScratchFile::CScratchFile(const std::string& bytes)
+CScratchFile::CScratchFile(const std::string& bytes) : m_path(m_dir / "\\sheet.tms")
 {
-    char folder[MAX_PATH] = {};
-    char path[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, folder);
-    GetTempFileNameA(folder, "tms", 0, path);
-    m_path = path;
-    if (FILE* f = std::fopen(path, "wb")) {
+    if (FILE* f = std::fopen(m_path.c_str(), "wb")) {
         std::fwrite(bytes.data(), 1, bytes.size(), f);
         std::fclose(f);
     }
-}
-
-CScratchFile::~CScratchFile()
-{
-    DeleteFileA(m_path.c_str());
 }
