@@ -1,11 +1,12 @@
 #include "support/ScratchFile.h"
 
-#include <cstdio>
+#include "support/FileFixtures.h"
 
-CScratchFile::CScratchFile(const std::string& bytes) : m_path(m_dir / "\\sheet.tms")
+namespace {
+const char kName[] = "\\sheet.tms";
+}
+
+CScratchFile::CScratchFile(const std::string& bytes) : m_path(m_dir / kName)
 {
-    if (FILE* f = std::fopen(m_path.c_str(), "wb")) {
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
+    TestSupport::WriteAt(m_dir, kName, bytes);
 }
