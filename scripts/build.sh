@@ -5,8 +5,8 @@ source "$(dirname "$0")/env.sh"
 arch=${1:-i686}
 shift || true
 dir=$ROOT/build/$arch
-if [ ! -f "$dir/CMakeCache.txt" ]; then
-  cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-toolchain.cmake" \
-    -DTERVANE_ARCH="$arch" >/dev/null
-fi
+# Configured on every call (a second when nothing changed), so that a single target added
+# since the tree was made is known before it is asked for.
+cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-toolchain.cmake" \
+  -DTERVANE_ARCH="$arch" >/dev/null
 cmake --build "$dir" -j"$(nproc)" "$@"

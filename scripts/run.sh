@@ -16,9 +16,8 @@ i686-w64-mingw32-objdump -p "$dll" | sed -n 's/^\s*DLL Name: /  /p'
 # It runs in the architecture this machine's Wine can execute (see env.sh).
 "$ROOT/scripts/build.sh" "$TERVANE_TEST_ARCH" --target tervane-sim >/dev/null
 sim=$ROOT/build/$TERVANE_TEST_ARCH/tools/tervane-sim.exe
-mkdir -p "$WINEPREFIX"
-# Boot the prefix detached from our output, so that no Wine service holds a pipe we write to.
-"$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+source "$ROOT/scripts/session.sh"
+wine_boot
 cd "$ROOT"
 echo
 echo "playback simulation ($TERVANE_TEST_ARCH build under $WINE):"

@@ -3,6 +3,19 @@
 # Both are started detached from the caller's pipes: a Wine service that inherits CTest's
 # output pipe outlives the test and CTest waits on it forever.
 
+# Boots the prefix (about 10 s the first time) without handing Wine's services our pipes.
+wine_boot() {
+  mkdir -p "$WINEPREFIX"
+  "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+# Starts the session and stops it when the calling script ends, however it ends.
+session_begin() {
+  trap session_stop EXIT
+  trap 'exit 130' INT TERM
+  session_start
+}
+
 session_start() {
   local fdfile
   fdfile=$(mktemp)
@@ -16,9 +29,8 @@ session_start() {
   [ -s "$fdfile" ] || { echo "session: Xvfb did not start" >&2; rm -f "$fdfile"; return 1; }
   export DISPLAY=":$(head -n1 "$fdfile")"
   rm -f "$fdfile"
-  mkdir -p "$WINEPREFIX"
   "$WINESERVER" -p </dev/null >/dev/null 2>&1
-  "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+  wine_boot
   # A crashing program must print its backtrace and end, not wait in a crash dialog
   # until CTest's time-out.
   "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \

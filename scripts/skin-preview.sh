@@ -8,7 +8,5 @@ source "$(dirname "$0")/env.sh"
 arch=$TERVANE_TEST_ARCH
 "$ROOT/scripts/build.sh" "$arch" --target skin_preview >/dev/null
 source "$ROOT/scripts/session.sh"
-trap session_stop EXIT
-trap 'exit 130' INT TERM
-session_start
+session_begin
 "$WINE" "$ROOT/build/$arch/tools/skin_preview.exe" "$@" </dev/null

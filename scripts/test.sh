@@ -8,8 +8,6 @@ source "$(dirname "$0")/env.sh"
 [ "$TERVANE_TEST_ARCH" = i686 ] || "$ROOT/scripts/build.sh" "$TERVANE_TEST_ARCH"
 
 source "$ROOT/scripts/session.sh"
-trap session_stop EXIT
-trap 'exit 130' INT TERM
-session_start
+session_begin
 echo "test: running the $TERVANE_TEST_ARCH test programs under Wine ($WINE) on display $DISPLAY"
 ctest --test-dir "$ROOT/build/$TERVANE_TEST_ARCH" --output-on-failure --timeout 120 -j"$(nproc)" "$@"
