@@ -29,6 +29,7 @@ session_start() {
   [ -s "$fdfile" ] || { echo "session: Xvfb did not start" >&2; rm -f "$fdfile"; return 1; }
   export DISPLAY=":$(head -n1 "$fdfile")"
   rm -f "$fdfile"
+  mkdir -p "$WINEPREFIX" # the server refuses a prefix that does not exist yet
   "$WINESERVER" -p </dev/null >/dev/null 2>&1
   wine_boot
   # A crashing program must print its backtrace and end, not wait in a crash dialog
