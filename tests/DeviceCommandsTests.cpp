@@ -4,7 +4,7 @@
 #include <functional>
 #include <memory>
 
-#include "device/SimHidBus.h"
+#include "sim/SimHidBus.h"
 #include "device/Tervane.h"
 #include "support/HidReports.h"
 

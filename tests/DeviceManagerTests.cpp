@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "device/SimHidBus.h"
+#include "sim/SimHidBus.h"
 #include "device/TervaneManager.h"
 #include "support/ScratchFile.h"
 

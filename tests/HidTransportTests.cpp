@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "device/HIDController.h"
-#include "device/SimHidBus.h"
+#include "sim/SimHidBus.h"
 #include "support/HidReports.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "device/PlaybackSim.h"
+#include "sim/PlaybackSim.h"
 #include "support/ScratchFile.h"
 
 namespace {

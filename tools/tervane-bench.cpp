@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "base/Win32.h"
-#include "device/SimHidBus.h"
+#include "sim/SimHidBus.h"
 #include "device/TervaneManager.h"
 
 namespace {

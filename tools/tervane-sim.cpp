@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "device/PlaybackSim.h"
+#include "sim/PlaybackSim.h"
 
 namespace {
 

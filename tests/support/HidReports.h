@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "device/SimHidBus.h"
+#include "sim/SimHidBus.h"
 
 using HidReportBytes = std::array<uint8_t, 16>;
 

@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "device/SimEvents.h"
-#include "device/SimHidBus.h"
+#include "sim/SimEvents.h"
+#include "sim/SimHidBus.h"
 #include "device/TervaneManager.h"
 
 // Plays a time sheet the way the plug-in does inside the media player, against a simulated

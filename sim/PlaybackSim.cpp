@@ -1,4 +1,4 @@
-#include "device/PlaybackSim.h"
+#include "sim/PlaybackSim.h"
 
 #include <cstdio>
 

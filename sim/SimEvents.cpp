@@ -1,4 +1,4 @@
-#include "device/SimEvents.h"
+#include "sim/SimEvents.h"
 
 #include <cerrno>
 #include <cmath>

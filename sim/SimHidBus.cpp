@@ -1,4 +1,4 @@
-#include "device/SimHidBus.h"
+#include "sim/SimHidBus.h"
 
 #include <cstddef>
 #include <cstdio>
