@@ -14,32 +14,6 @@ namespace {
 
 constexpr int kTokensPerLine = 5;
 
-// A record field read as "%d" reads it: optional white space and sign, then decimal digits
-// up to the first other character. No digits give 0; a value past the 32-bit range
-// saturates instead of wrapping.
-int32_t ParseField(const std::string& text)
-{
-    size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    int64_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > 2147483648LL) {
-            value = 2147483648LL;
-            break;
-        }
-    }
-    if (negative)
-        return static_cast<int32_t>(-value);
-    return static_cast<int32_t>(std::min<int64_t>(value, INT32_MAX));
-}
-
 bool IsInTimeOrder(const std::vector<CommandData>& commands)
 {
     return std::is_sorted(commands.begin(), commands.end(),
@@ -62,7 +36,7 @@ bool TimeSheet::ReadTimeSheet(const char* path)
         if (lines < kHeaderLines)
             header[lines] = tokens[0];
         else
-            commands.emplace_back(ParseField(tokens[0]), ParseField(tokens[1]), ParseField(tokens[2]));
+            commands.emplace_back(ParseRecordField(tokens[0]), ParseRecordField(tokens[1]), ParseRecordField(tokens[2]));
         ++lines;
     }
     if (commands.empty())

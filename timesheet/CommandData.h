@@ -1,6 +1,8 @@
 #pragma once
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <string>
 
 #include "base/file/Serialize.h"
 
@@ -17,6 +19,32 @@ inline int32_t CommandTimeFromSeconds(double seconds)
     if (t <= -2147483648.0)
         return INT32_MIN;
     return static_cast<int32_t>(t);
+}
+
+// A record field of a *.tms file read as "%d" reads it: optional white space and sign, then
+// decimal digits up to the first other character. No digits give 0; a value past the 32-bit
+// range saturates instead of wrapping.
+inline int32_t ParseRecordField(const std::string& text)
+{
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > 2147483648LL) {
+            value = 2147483648LL;
+            break;
+        }
+    }
+    if (negative)
+        return static_cast<int32_t>(-value);
+    return static_cast<int32_t>(std::min<int64_t>(value, INT32_MAX));
 }
 
 // One time-sheet command as the device manager plays it and the *.tms file stores it.
