@@ -21,6 +21,7 @@
 #include "editor/ModulePath.h"
 #include "editor/ParentStaticObject.h"
 #include "editor/PluginMessages.h"
+#include "sim/EditorStandIn.h"
 
 using TervaneControl::ButtonLayout;
 using TervaneControl::CSingleButton;
@@ -42,27 +43,6 @@ struct Panel {
 void Text(HDC dc, int x, int y, const std::string& text)
 {
     TextOutA(dc, x, y, text.c_str(), static_cast<int>(text.size()));
-}
-
-LRESULT CALLBACK EditorStandInProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_DRAWITEM || message == WM_COMMAND) {
-        ControlHookList().Dispatch(window, message, wParam, lParam, nullptr, false);
-        return message == WM_DRAWITEM ? TRUE : 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-// The editor window's place: hidden and far from the cursor, so that no button hovers.
-HWND CreateEditorStandIn(HINSTANCE instance)
-{
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = EditorStandInProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = L"TervaneSkinPreview";
-    RegisterClassW(&windowClass);
-    return CreateWindowExW(0, windowClass.lpszClassName, L"TervanePlugin", WS_POPUP | WS_CLIPCHILDREN, -4000,
-                           -4000, kBackBufferWidth, kBackBufferHeight, nullptr, nullptr, instance, nullptr);
 }
 
 struct SheetRow {
@@ -93,7 +73,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "skin_preview: GDI+ did not start\n");
         return 1;
     }
-    const HWND editor = CreateEditorStandIn(instance);
+    // Hidden and far from the cursor, so that no button hovers.
+    const HWND editor = CreateEditorStandIn(instance, -4000, -4000, false);
     CParentStaticObject parent;
     if (editor == nullptr || !parent.Create(instance, editor)) {
         std::fprintf(stderr, "skin_preview: no window (is there an X display?)\n");

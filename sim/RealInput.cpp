@@ -1,0 +1,73 @@
+#include "sim/RealInput.h"
+
+namespace RealInput {
+
+namespace {
+
+void Send(DWORD flags, DWORD data = 0)
+{
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    input.mi.mouseData = data;
+    SendInput(1, &input, sizeof(input));
+    Settle();
+}
+
+} // namespace
+
+void Settle()
+{
+    // Input reaches the queue asynchronously: pump until the queue has stayed empty for a
+    // few short rounds, so that the input and whatever it posted have been handled.
+    int quiet = 0;
+    for (int round = 0; round < 200 && quiet < 3; ++round) {
+        bool handled = false;
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+            handled = true;
+        }
+        quiet = handled || GetQueueStatus(QS_ALLINPUT) != 0 ? 0 : quiet + 1;
+        Sleep(3);
+    }
+}
+
+void MoveTo(int x, int y)
+{
+    // The display may report an older pointer position after the move; move until the
+    // system agrees on where the pointer is.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        SetCursorPos(x, y);
+        // A relative move of nothing makes the system deliver WM_MOUSEMOVE at the new place.
+        Send(MOUSEEVENTF_MOVE);
+        POINT at;
+        if (GetCursorPos(&at) && at.x == x && at.y == y)
+            return;
+    }
+}
+
+void Press(Button button)
+{
+    Send(button == Button::Left ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_RIGHTDOWN);
+}
+
+void Release(Button button)
+{
+    Send(button == Button::Left ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP);
+}
+
+void Click(int x, int y, Button button)
+{
+    MoveTo(x, y);
+    Press(button);
+    Release(button);
+}
+
+void Wheel(int notches)
+{
+    Send(MOUSEEVENTF_WHEEL, static_cast<DWORD>(notches * WHEEL_DELTA));
+}
+
+} // namespace RealInput

@@ -1,0 +1,21 @@
+#pragma once
+#include "base/Win32.h"
+
+// Mouse input through the system's input queue, as a user's hand makes it: hit testing,
+// capture and the controls' own window procedures run as they would for a person. Each call
+// waits until this thread has handled what the input caused. Screen coordinates.
+namespace RealInput {
+
+enum class Button { Left, Right };
+
+void MoveTo(int x, int y);
+void Press(Button button);
+void Release(Button button);
+void Click(int x, int y, Button button = Button::Left);
+// notches of 120; negative turns the wheel towards the user.
+void Wheel(int notches);
+// Handles this thread's pending messages for a little while, so that queued input and what
+// it posts are done.
+void Settle();
+
+} // namespace RealInput
