@@ -1,0 +1,104 @@
+#include "timesheet/TimeLineObject.h"
+
+#include <cwchar>
+
+#include "editor/PluginMessages.h"
+#include "timesheet/TimeLineButtonManager.h"
+
+namespace {
+
+constexpr COLORREF kFrameInk = RGB(200, 212, 255);
+
+HFONT MakeFont(int height, const wchar_t* face, bool underline = false)
+{
+    return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, underline ? TRUE : FALSE, FALSE, SHIFTJIS_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, FIXED_PITCH | FF_MODERN, face);
+}
+
+void Caption(HDC dc, int x, int y, const wchar_t* text)
+{
+    RECT rect = {x, y, x + 200, y + 20};
+    DrawTextW(dc, text, -1, &rect, DT_SINGLELINE | DT_NOCLIP);
+}
+
+void NameLine(HDC dc, int left, int top, int right, const std::wstring& text)
+{
+    RECT rect = {left, top, right, top + 15};
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, DT_SINGLELINE);
+}
+
+} // namespace
+
+CTimeLineObject::~CTimeLineObject() = default;
+
+void CTimeLineObject::Create(ITimeLineHost* host, CTervaneManager* device, CTimeLineButtonManager* manager,
+                             HWND window)
+{
+    m_host = host;
+    m_device = device;
+    m_manager = manager;
+    m_window = window;
+    m_gothic10.Reset(MakeFont(10, L"ＭＳ　ゴシック"));
+    m_pop14.Reset(MakeFont(14, L"HG創英角ﾎﾟｯﾌﾟ体"));
+    m_pop16.Reset(MakeFont(16, L"HG創英角ﾎﾟｯﾌﾟ体"));
+    m_pop10.Reset(MakeFont(10, L"HG創英角ﾎﾟｯﾌﾟ体"));
+    m_gothic10Underlined.Reset(MakeFont(10, L"ＭＳ　ゴシック", true));
+    m_gothic14.Reset(MakeFont(14, L"ＭＳ　ゴシック"));
+}
+
+LRESULT CTimeLineObject::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_PAINT:
+        Paint(reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PLUGIN_SIZEMODE: {
+        SizeMode mode;
+        if (SizeModeFromRequest(wParam, mode))
+            m_sizeMode = mode;
+        return 0;
+    }
+    default:
+        return 0;
+    }
+}
+
+void CTimeLineObject::Paint(HDC dc)
+{
+    if (dc == nullptr)
+        return;
+    double now = 0.0;
+    if (m_host == nullptr || !m_host->ReadPosition(now))
+        now = 0.0;
+    SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldInk = SetTextColor(dc, kFrameInk);
+    int right = 1000;
+    RECT client;
+    if (m_window != nullptr && GetClientRect(m_window, &client) && client.right > 0)
+        right = client.right;
+
+    if (m_sizeMode != kSizeModeMini) {
+        CScopedSelect font(dc, m_gothic10.Get());
+        wchar_t number[8];
+        const bool wide = m_sizeMode == kSizeModeWide;
+        Caption(dc, wide ? 10 : 2, 117, L"Time");
+        Caption(dc, wide ? right - 30 : 473, wide ? 441 : 295, L"Level");
+        for (int level = 10; level >= 0; --level) {
+            std::swprintf(number, 8, L"%d", level);
+            Caption(dc, wide ? 974 : 474, (wide ? 144 : 130) + (10 - level) * (wide ? 27 : 15), number);
+        }
+    }
+    {
+        CScopedSelect font(dc, m_gothic14.Get());
+        const std::wstring media = m_host != nullptr ? m_host->MediaName() : L"not filename";
+        const std::wstring sheet = m_host != nullptr ? m_host->TimeSheetName() : L"not filename";
+        const bool wide = m_sizeMode == kSizeModeWide;
+        NameLine(dc, wide ? 120 : 115, 4, wide ? right : 330, media);
+        NameLine(dc, wide ? 120 : 115, 19, wide ? right : 330, sheet);
+    }
+    SetTextColor(dc, oldInk);
+    if (m_sizeMode != kSizeModeMini && m_manager != nullptr)
+        m_manager->PaintGraph(dc, now);
+}
