@@ -5,8 +5,10 @@
 
 #include "base/Win32.h"
 #include "base/file/File.h"
+#include "base/file/FindFile.h"
 #include "base/file/NormalFile.h"
 #include "support/FileFixtures.h"
+#include "support/PackWriter.h"
 
 using namespace Quorvel::Base::File;
 using namespace TestSupport;
@@ -108,4 +110,24 @@ TEST(PlainFile, ShiftJisFolderNames)
     char buffer[4];
     EXPECT_EQ(file.Read(buffer, 4, 1), 1u);
     EXPECT_EQ(std::memcmp(buffer, "sjis", 4), 0);
+}
+
+// The "\\?\" prefix hands the rest of the path to the file system as it stands: its '?' is
+// no wildcard, though one further on still is.
+TEST(PlainFile, LongFormPathsOpenAndStillRefuseWildcards)
+{
+    CTempDir dir;
+    ASSERT_TRUE(WriteAt(dir, "\\long.txt", "long"));
+    ASSERT_TRUE(WriteAt(dir, "\\p.pak", DirectoryPack({{"member.txt", "packed"}})));
+    const std::string longForm = "\\\\?\\" + dir.Path();
+    EXPECT_TRUE(CFindFile::Exists((longForm + "\\long.txt").c_str()));
+    EXPECT_FALSE(CFindFile::Exists((longForm + "\\lon?.txt").c_str()));
+    EXPECT_FALSE(CFindFile::Exists((longForm + "\\*.txt").c_str()));
+    EXPECT_FALSE(CFindFile::Exists("\\\\?\\"));
+
+    CFile file;
+    ASSERT_EQ(file.Open((longForm + "\\long.txt").c_str()), 1);
+    EXPECT_EQ(file.GetSize(), 4);
+    ASSERT_EQ(file.Open((longForm + "\\p\\member.txt").c_str()), 1) << "the pack is found too";
+    EXPECT_EQ(file.GetSize(), 6);
 }
