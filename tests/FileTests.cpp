@@ -39,6 +39,28 @@ TEST(PlainFile, ReadPastTheEndReturnsWholeElements)
     EXPECT_EQ(file.Write("x", 1, 1), 0u) << "opened for reading";
 }
 
+// A size x count beyond 32 bits is no request a caller can mean: Read answers 0 as Write
+// does, whatever the file holds, and neither touches the buffer or the position.
+TEST(PlainFile, OverflowingElementCountsReadAndWriteNothing)
+{
+    CTempDir dir;
+    ASSERT_TRUE(WriteAt(dir, "\\ten.bin", "0123456789"));
+    ASSERT_TRUE(WriteAt(dir, "\\p.pak", DirectoryPack({{"ten.bin", "0123456789"}})));
+    for (const std::string& path : {dir / "\\ten.bin", dir / "\\p\\ten.bin"}) {
+        CFile file;
+        ASSERT_EQ(file.Open(path.c_str()), 1) << path;
+        char buffer[16] = {};
+        EXPECT_EQ(file.Read(buffer, 2, 0x80000001u), 0u) << path;
+        EXPECT_EQ(buffer[0], '\0') << path;
+        EXPECT_EQ(file.Tell(), 0) << path;
+        EXPECT_EQ(file.Read(buffer, 2, 5), 5u) << path;
+    }
+    CFile out;
+    ASSERT_TRUE(out.Create((dir / "\\out.bin").c_str(), true));
+    EXPECT_EQ(out.Write("xy", 2, 0x80000001u), 0u);
+    EXPECT_EQ(out.GetSize(), 0);
+}
+
 TEST(PlainFile, CreateTruncatesOrAppends)
 {
     CTempDir dir;
