@@ -203,6 +203,23 @@ TEST(HidTransport, WriteOutcomes)
     }
 }
 
+// A missing report is the caller's mistake, not the device's: the status must not claim a
+// link that is still up to be down.
+TEST(HidTransport, ANullReportWritesNothingAndKeepsTheLink)
+{
+    TervaneOnBus t;
+    ASSERT_TRUE(t.hid.Connect());
+    EXPECT_EQ(HIDController::kSendNoReport, t.hid.Send(nullptr));
+    EXPECT_TRUE(t.hid.IsLinkUp());
+    EXPECT_TRUE(t.bus.Reports().empty());
+    EXPECT_EQ(HIDController::kSendOk, t.hid.Send(kIdle.data()));
+    EXPECT_EQ(1, t.bus.SearchCount()) << "the link needed no new search";
+
+    t.bus.Unplug(t.tervane);
+    EXPECT_EQ(HIDController::kSendFailed, t.hid.Send(kIdle.data()));
+    EXPECT_EQ(HIDController::kSendLinkDown, t.hid.Send(nullptr)) << "a down link says so first";
+}
+
 TEST(HidTransport, FailedEventCreationLeavesNothingOpen)
 {
     CSimHidBus bus;
