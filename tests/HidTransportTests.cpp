@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstddef>
+
 #include "device/HIDController.h"
 #include "sim/SimHidBus.h"
 #include "support/HidReports.h"
@@ -117,6 +119,37 @@ TEST(HidTransport, UnusableInterfacesAreClosedAndSkipped)
         HIDController alone(lone);
         EXPECT_FALSE(alone.Connect()) << k.name;
         EXPECT_TRUE(lone.IsClean()) << k.name << ": " << lone.Accounting();
+    }
+}
+
+// The size answer decides an allocation: 0 or more than 32 KiB is garbage and is skipped
+// before anything is allocated; an answer too small for the path fails the fetch, and the
+// record is freed.
+TEST(HidTransport, DetailRecordSizeAnswersAreBounded)
+{
+    const std::string path = "\\\\?\\hid#vid_0483&pid_5750#7&1";
+    const DWORD needed = offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + path.size() + 1;
+    struct Case {
+        DWORD answer;
+        bool found;
+        int allocations;
+    };
+    const Case cases[] = {
+        {0, false, 0},     {0x8001, false, 0},      {0xFFFFFFFF, false, 0}, {0x8000, true, 1},
+        {needed, true, 1}, {needed - 1, false, 1},  {1, false, 1},
+    };
+    for (const Case& k : cases) {
+        CSimHidBus bus;
+        const size_t tervane =
+            bus.AddInterface(CSimHidBus::kTervaneVendorId, CSimHidBus::kTervaneProductId, path);
+        bus.SetDetailSizeAnswer(tervane, k.answer);
+        HIDController hid(bus);
+
+        EXPECT_EQ(k.found, hid.Connect()) << k.answer;
+        EXPECT_EQ(k.found ? 1 : 0, bus.OpenCount(tervane)) << k.answer;
+        EXPECT_EQ(k.allocations, bus.AllocationCount()) << k.answer;
+        hid.Close();
+        EXPECT_TRUE(bus.IsClean()) << k.answer << ": " << bus.Accounting();
     }
 }
 

@@ -132,16 +132,6 @@ TEST(CriticalSection, LockObjectReleasesEveryOwnEntry)
     nullLock.Unlock();
 }
 
-TEST(CriticalSection, DestructionLeavesOutstandingEntries)
-{
-    // A section destroyed while held must not leave the Win32 object entered.
-    auto* cs = new CCriticalSection;
-    cs->Lock();
-    cs->Lock();
-    delete cs;
-    SUCCEED();
-}
-
 TEST(Event, MirrorSurvivesConsumedAutoResetWait)
 {
     CEvent ev;
