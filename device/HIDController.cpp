@@ -151,7 +151,7 @@ uint8_t HIDController::Send(const uint8_t* report)
     if (!m_linkUp)
         return kSendLinkDown;
     if (!report)
-        return kSendFailed;
+        return kSendNoReport;
     // The write carries the write completion record so that, should the driver ever
     // answer "pending", the event waited on below and the result collected afterwards
     // belong to this very write.

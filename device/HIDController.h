@@ -13,8 +13,12 @@ public:
     static constexpr uint16_t kTervaneProductId = 0x5750;
     static constexpr DWORD kReportSize = 16;
 
-    // Send status values; 1 and 3 are never produced.
+    // Send status values; 3 is never produced. Every status but kSendNoReport leaves the
+    // link as its name says: up after kSendOk, down after the others.
     static constexpr uint8_t kSendOk = 0;
+    // No report was given: nothing is written and the link is left as it was, since the
+    // device did nothing wrong (taking the link down would force a new search).
+    static constexpr uint8_t kSendNoReport = 1;
     static constexpr uint8_t kSendLinkDown = 2;
     static constexpr uint8_t kSendTimedOut = 4;
     static constexpr uint8_t kSendFailed = 5;
@@ -29,7 +33,8 @@ public:
     // The first interface in enumeration order with these IDs, opened; else the invalid
     // handle. The caller owns the handle.
     HANDLE FindDevice(int vendorId, int productId);
-    // Writes kReportSize bytes; one of the kSend* values.
+    // Writes kReportSize bytes; one of the kSend* values. A down link answers kSendLinkDown
+    // before the report is looked at; a null report on an up link, kSendNoReport.
     uint8_t Send(const uint8_t* report);
     void Close();
 

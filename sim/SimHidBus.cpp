@@ -80,6 +80,14 @@ void CSimHidBus::SetAttributesFail(size_t index, bool fails)
         m_interfaces[index].attributesFail = fails;
 }
 
+void CSimHidBus::SetDetailSizeAnswer(size_t index, DWORD bytes)
+{
+    if (index < m_interfaces.size()) {
+        m_interfaces[index].detailSizeLies = true;
+        m_interfaces[index].detailSizeAnswer = bytes;
+    }
+}
+
 void CSimHidBus::SetWriteFault(size_t index, SimWriteFault fault, int count)
 {
     if (index >= m_interfaces.size())
@@ -200,11 +208,12 @@ BOOL CSimHidBus::SetupDiGetDeviceInterfaceDetailA(HDEVINFO set,
         ++m_misuses;
         return Fail(ERROR_INVALID_PARAMETER);
     }
-    const std::string& path = m_interfaces[interfaceData->Reserved - 1].path;
+    const Interface& device = m_interfaces[interfaceData->Reserved - 1];
+    const std::string& path = device.path;
     DWORD required =
         static_cast<DWORD>(offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + path.size() + 1);
     if (requiredSize)
-        *requiredSize = required;
+        *requiredSize = device.detailSizeLies ? device.detailSizeAnswer : required;
     if (!detail) {
         if (detailSize != 0) {
             ++m_misuses;
@@ -382,8 +391,10 @@ BOOL CSimHidBus::CloseHandle(HANDLE object)
 void* CSimHidBus::Allocate(size_t bytes)
 {
     void* block = ::operator new(bytes, std::nothrow);
-    if (block)
+    if (block) {
         m_allocations[block] = bytes;
+        ++m_allocationCount;
+    }
     return block;
 }
 

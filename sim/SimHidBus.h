@@ -66,6 +66,9 @@ public:
     // Faults stay until changed. An unplugged interface leaves a gap in the enumeration.
     void SetOpenFails(size_t index, bool fails);
     void SetAttributesFail(size_t index, bool fails);
+    // The size the first detail call reports for the interface's record, whatever its path
+    // needs; the record itself still needs what the path takes.
+    void SetDetailSizeAnswer(size_t index, DWORD bytes);
     // The next `count` writes to the interface meet the fault (kAlways: every later write).
     void SetWriteFault(size_t index, SimWriteFault fault, int count = kAlways);
     void Unplug(size_t index);
@@ -83,6 +86,7 @@ public:
     size_t OpenEvents() const { return CountOpen(HandleKind::Event); }
     size_t OpenDeviceInfoSets() const { return CountOpen(HandleKind::InfoSet); }
     size_t LiveAllocations() const { return m_allocations.size(); }
+    int AllocationCount() const { return m_allocationCount; } // every block handed out
     // Releases of something not handed out, already released, or released the wrong way.
     int InvalidReleases() const { return m_invalidReleases; }
     // Calls with malformed records: wrong size fields, buffers smaller than claimed.
@@ -130,6 +134,8 @@ private:
         unsigned generation = 0; // raised by every replug; older handles are dead
         bool openFails = false;
         bool attributesFail = false;
+        bool detailSizeLies = false;
+        DWORD detailSizeAnswer = 0;
         SimWriteFault writeFault = SimWriteFault::None;
         int writeFaultCount = 0;
         int opens = 0;
@@ -164,6 +170,7 @@ private:
     DWORD m_lastError = 0;
     DWORD m_lastWaitTimeout = 0;
     int m_searches = 0;
+    int m_allocationCount = 0;
     int m_invalidReleases = 0;
     int m_misuses = 0;
     bool m_eventCreationFails = false;

@@ -131,6 +131,39 @@ TEST_F(DeviceManager, PreviewHoldsBackADueCommandAndStopPreviewRestoresIt)
     EXPECT_EQ(Play({6.1}), Sends{});
 }
 
+// A second press while previewing must not take the preview's own values for the ones to
+// restore, and ending a preview that never began must not stop the device.
+TEST_F(DeviceManager, PreviewIgnoresARepeatedStartAndAStopWithoutPreview)
+{
+    Armed(kFiveAndTen);
+    Play({0.1, 5.0});
+    Manager().StopPreview();
+    EXPECT_EQ(Sent(), Sends{}) << "not previewing";
+    Manager().StartPreview(7, 9);
+    Sent();
+    Manager().StartPreview(2, 2);
+    EXPECT_EQ(Sent(), Sends{}) << "already previewing";
+    EXPECT_TRUE(Manager().IsPreviewing());
+    Manager().StopPreview();
+    EXPECT_EQ(Sent(), (Sends{"009", "000", "010", "013"})) << "the values from before the first start";
+    Manager().StopPreview();
+    EXPECT_EQ(Sent(), Sends{}) << "stopped already";
+}
+
+// The result is the position in ten-thousandths, except on the tick whose due command a
+// preview holds back.
+TEST_F(DeviceManager, UpdatePositionAnswersZeroWhenAPreviewHoldsACommandBack)
+{
+    Armed(kFiveAndTen);
+    EXPECT_EQ(Manager().UpdatePosition(0.1), 1000);
+    Manager().StartPreview(7, 9);
+    EXPECT_EQ(Manager().UpdatePosition(4.0), 40000) << "nothing new is due";
+    EXPECT_EQ(Manager().UpdatePosition(5.0), 0) << "the 5 s command is held back";
+    EXPECT_EQ(Manager().UpdatePosition(6.0), 60000) << "held already";
+    Manager().StopPreview();
+    EXPECT_EQ(Manager().UpdatePosition(10.0), 100000);
+}
+
 TEST_F(DeviceManager, StopDuringPreviewWaitsForThePreviewToEnd)
 {
     Armed(kFiveAndTen);

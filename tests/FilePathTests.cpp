@@ -77,4 +77,6 @@ TEST(FilePath, LowerAndSlashFormsLeaveTwoByteCharacters)
     EXPECT_EQ(ToSlashPath("img\\\x83\x5C\\a.bmp"), "img/\x83\x5C/a.bmp");
     EXPECT_EQ(FindLastSeparator("a\\\x83\x5C"), 1u);
     EXPECT_EQ(FindLastSeparator("\x83\x5C"), std::string::npos);
+    EXPECT_EQ(FindFirstChar("\\\\\x83\x5C\\x", '\\', 2), 4u);
+    EXPECT_EQ(FindFirstChar("\x83\x5C", '\\'), std::string::npos);
 }

@@ -5,8 +5,10 @@
 
 #include "base/Win32.h"
 #include "base/file/File.h"
+#include "base/file/FindFile.h"
 #include "base/file/NormalFile.h"
 #include "support/FileFixtures.h"
+#include "support/PackWriter.h"
 
 using namespace Quorvel::Base::File;
 using namespace TestSupport;
@@ -35,6 +37,28 @@ TEST(PlainFile, ReadPastTheEndReturnsWholeElements)
     EXPECT_EQ(file.Tell(), 5) << "a refused seek leaves the position";
     EXPECT_EQ(file.Read(buffer, 0, 4), 0u);
     EXPECT_EQ(file.Write("x", 1, 1), 0u) << "opened for reading";
+}
+
+// A size x count beyond 32 bits is no request a caller can mean: Read answers 0 as Write
+// does, whatever the file holds, and neither touches the buffer or the position.
+TEST(PlainFile, OverflowingElementCountsReadAndWriteNothing)
+{
+    CTempDir dir;
+    ASSERT_TRUE(WriteAt(dir, "\\ten.bin", "0123456789"));
+    ASSERT_TRUE(WriteAt(dir, "\\p.pak", DirectoryPack({{"ten.bin", "0123456789"}})));
+    for (const std::string& path : {dir / "\\ten.bin", dir / "\\p\\ten.bin"}) {
+        CFile file;
+        ASSERT_EQ(file.Open(path.c_str()), 1) << path;
+        char buffer[16] = {};
+        EXPECT_EQ(file.Read(buffer, 2, 0x80000001u), 0u) << path;
+        EXPECT_EQ(buffer[0], '\0') << path;
+        EXPECT_EQ(file.Tell(), 0) << path;
+        EXPECT_EQ(file.Read(buffer, 2, 5), 5u) << path;
+    }
+    CFile out;
+    ASSERT_TRUE(out.Create((dir / "\\out.bin").c_str(), true));
+    EXPECT_EQ(out.Write("xy", 2, 0x80000001u), 0u);
+    EXPECT_EQ(out.GetSize(), 0);
 }
 
 TEST(PlainFile, CreateTruncatesOrAppends)
@@ -108,4 +132,24 @@ TEST(PlainFile, ShiftJisFolderNames)
     char buffer[4];
     EXPECT_EQ(file.Read(buffer, 4, 1), 1u);
     EXPECT_EQ(std::memcmp(buffer, "sjis", 4), 0);
+}
+
+// The "\\?\" prefix hands the rest of the path to the file system as it stands: its '?' is
+// no wildcard, though one further on still is.
+TEST(PlainFile, LongFormPathsOpenAndStillRefuseWildcards)
+{
+    CTempDir dir;
+    ASSERT_TRUE(WriteAt(dir, "\\long.txt", "long"));
+    ASSERT_TRUE(WriteAt(dir, "\\p.pak", DirectoryPack({{"member.txt", "packed"}})));
+    const std::string longForm = "\\\\?\\" + dir.Path();
+    EXPECT_TRUE(CFindFile::Exists((longForm + "\\long.txt").c_str()));
+    EXPECT_FALSE(CFindFile::Exists((longForm + "\\lon?.txt").c_str()));
+    EXPECT_FALSE(CFindFile::Exists((longForm + "\\*.txt").c_str()));
+    EXPECT_FALSE(CFindFile::Exists("\\\\?\\"));
+
+    CFile file;
+    ASSERT_EQ(file.Open((longForm + "\\long.txt").c_str()), 1);
+    EXPECT_EQ(file.GetSize(), 4);
+    ASSERT_EQ(file.Open((longForm + "\\p\\member.txt").c_str()), 1) << "the pack is found too";
+    EXPECT_EQ(file.GetSize(), 6);
 }

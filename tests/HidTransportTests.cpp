@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstddef>
+
 #include "device/HIDController.h"
 #include "sim/SimHidBus.h"
 #include "support/HidReports.h"
@@ -120,6 +122,37 @@ TEST(HidTransport, UnusableInterfacesAreClosedAndSkipped)
     }
 }
 
+// The size answer decides an allocation: 0 or more than 32 KiB is garbage and is skipped
+// before anything is allocated; an answer too small for the path fails the fetch, and the
+// record is freed.
+TEST(HidTransport, DetailRecordSizeAnswersAreBounded)
+{
+    const std::string path = "\\\\?\\hid#vid_0483&pid_5750#7&1";
+    const DWORD needed = offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + path.size() + 1;
+    struct Case {
+        DWORD answer;
+        bool found;
+        int allocations;
+    };
+    const Case cases[] = {
+        {0, false, 0},     {0x8001, false, 0},      {0xFFFFFFFF, false, 0}, {0x8000, true, 1},
+        {needed, true, 1}, {needed - 1, false, 1},  {1, false, 1},
+    };
+    for (const Case& k : cases) {
+        CSimHidBus bus;
+        const size_t tervane =
+            bus.AddInterface(CSimHidBus::kTervaneVendorId, CSimHidBus::kTervaneProductId, path);
+        bus.SetDetailSizeAnswer(tervane, k.answer);
+        HIDController hid(bus);
+
+        EXPECT_EQ(k.found, hid.Connect()) << k.answer;
+        EXPECT_EQ(k.found ? 1 : 0, bus.OpenCount(tervane)) << k.answer;
+        EXPECT_EQ(k.allocations, bus.AllocationCount()) << k.answer;
+        hid.Close();
+        EXPECT_TRUE(bus.IsClean()) << k.answer << ": " << bus.Accounting();
+    }
+}
+
 TEST(HidTransport, ConnectWhileUpDoesNotSearch)
 {
     TervaneOnBus t;
@@ -201,6 +234,23 @@ TEST(HidTransport, WriteOutcomes)
         t.hid.Close();
         EXPECT_TRUE(t.bus.IsClean()) << id << ": " << t.bus.Accounting();
     }
+}
+
+// A missing report is the caller's mistake, not the device's: the status must not claim a
+// link that is still up to be down.
+TEST(HidTransport, ANullReportWritesNothingAndKeepsTheLink)
+{
+    TervaneOnBus t;
+    ASSERT_TRUE(t.hid.Connect());
+    EXPECT_EQ(HIDController::kSendNoReport, t.hid.Send(nullptr));
+    EXPECT_TRUE(t.hid.IsLinkUp());
+    EXPECT_TRUE(t.bus.Reports().empty());
+    EXPECT_EQ(HIDController::kSendOk, t.hid.Send(kIdle.data()));
+    EXPECT_EQ(1, t.bus.SearchCount()) << "the link needed no new search";
+
+    t.bus.Unplug(t.tervane);
+    EXPECT_EQ(HIDController::kSendFailed, t.hid.Send(kIdle.data()));
+    EXPECT_EQ(HIDController::kSendLinkDown, t.hid.Send(nullptr)) << "a down link says so first";
 }
 
 TEST(HidTransport, FailedEventCreationLeavesNothingOpen)

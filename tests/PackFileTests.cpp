@@ -113,6 +113,35 @@ TEST(DirectoryPack, NearestPackUpwardHoldsTheRestOfThePath)
     EXPECT_EQ(ReadThroughFile(file), "<closed>");
 }
 
+// Above the drive or share root a pack name is a path relative to the drive's current
+// folder, or a machine on the network that may take seconds to answer.
+TEST(DirectoryPack, SearchStopsBelowTheDriveOrShareRoot)
+{
+    // "ソ" is 0x83 0x5C and "表" 0x95 0x5C: their trail bytes are the backslash's code.
+    const std::string so = "\x83\x5C", hyo = "\x95\x5C", a = "\x83\x41";
+    using Folders = std::vector<std::string>;
+    struct Case {
+        std::string path;
+        Folders folders;
+    };
+    const Case cases[] = {
+        {"C:\\data\\img\\a.bmp", {"C:\\data\\img", "C:\\data"}},
+        {"C:\\a.bmp", {}},
+        {"\\\\srv\\share\\data\\img\\a.bmp", {"\\\\srv\\share\\data\\img", "\\\\srv\\share\\data"}},
+        {"\\\\srv\\share\\a.bmp", {}},
+        {"\\\\" + so + "\\share\\a.bmp", {}},
+        {"\\\\" + so + "\\share\\data\\a.bmp", {"\\\\" + so + "\\share\\data"}},
+        {"\\\\srv\\" + hyo + "\\a.bmp", {}},
+        {"\\\\srv\\" + hyo + "\\" + so + "\\a.bmp", {"\\\\srv\\" + hyo + "\\" + so}},
+        {"\\\\" + hyo + so + "\\" + so + a + "\\a.bmp", {}},
+        {"\\\\?\\C:\\data\\a.bmp", {"\\\\?\\C:\\data"}},
+        {"\\\\?\\UNC\\srv\\share\\data\\a.bmp", {"\\\\?\\UNC\\srv\\share\\data"}},
+        {"\\\\?\\UNC\\" + so + "\\share\\a.bmp", {}},
+    };
+    for (const Case& k : cases)
+        EXPECT_EQ(CZipArchiveFile::PackFolders(k.path), k.folders) << k.path;
+}
+
 TEST(DirectoryPack, NoPackOrWrongMagicReportsZero)
 {
     CTempDir dir;

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <mutex>
 #include <string>
 #include <vector>
+
+#include <process.h>
 
 #include "base/thread/CriticalSection.h"
 #include "base/thread/Event.h"
@@ -79,6 +82,13 @@ private:
     Journal& m_journal;
 };
 
+// Thread creation as it fails when the process is out of memory or address space.
+uintptr_t FailingBeginThread(void*, unsigned, unsigned(__stdcall*)(void*), void*, unsigned, unsigned*)
+{
+    errno = EAGAIN;
+    return 0;
+}
+
 class DelayedRegisterManager : public CThreadManager {
 public:
     void Register(IThread* thread) override
@@ -120,16 +130,6 @@ TEST(CriticalSection, LockObjectReleasesEveryOwnEntry)
     CCriticalLock nullLock(nullptr);
     nullLock.Lock();
     nullLock.Unlock();
-}
-
-TEST(CriticalSection, DestructionLeavesOutstandingEntries)
-{
-    // A section destroyed while held must not leave the Win32 object entered.
-    auto* cs = new CCriticalSection;
-    cs->Lock();
-    cs->Lock();
-    delete cs;
-    SUCCEED();
 }
 
 TEST(Event, MirrorSurvivesConsumedAutoResetWait)
@@ -223,6 +223,34 @@ TEST(Thread, SleepReturnsAtOnceOffItsThreadOrForZero)
     ASSERT_TRUE(zero.Start(0));
     zero.Stop();
     EXPECT_LT(zero.elapsed, kPatience);
+}
+
+// Later code waits on a thread that IsRunning reports; one that was never created must not be.
+TEST(Thread, AFailedStartLeavesNothingRunning)
+{
+    CThreadManager manager;
+    Journal journal;
+    struct Unstartable : LoopingThread {
+        using LoopingThread::LoopingThread;
+        using CThread::SetThreadCreation;
+    } t(journal, &manager);
+    ASSERT_TRUE(t.Start(0));
+    t.SetThreadCreation(&FailingBeginThread);
+    for (int priority : {0, THREAD_PRIORITY_BELOW_NORMAL}) {
+        EXPECT_FALSE(t.Start(priority)) << priority;
+        EXPECT_FALSE(t.IsRunning()) << priority;
+        EXPECT_EQ(t.GetThreadId(), 0u) << priority;
+        EXPECT_EQ(manager.Count(), 0u) << priority;
+        EXPECT_FALSE(t.SetPriority(THREAD_PRIORITY_HIGHEST)) << "no thread to act on";
+    }
+    EXPECT_EQ(journal.Entries(), (std::vector<std::string>{"begin 1", "end 1"}))
+        << "the earlier run was joined first";
+    t.Stop();
+
+    t.SetThreadCreation(&_beginthreadex);
+    ASSERT_TRUE(t.Start(0));
+    EXPECT_TRUE(t.IsRunning());
+    t.Stop();
 }
 
 TEST(Thread, StopFromItsOwnBodyDoesNotJoin)

@@ -1,10 +1,10 @@
 #include "base/allocator/Allocator.h"
 
-#include <cstdlib>
 #include <new>
 
 #include "base/allocator/FixedAllocator.h"
 #include "base/allocator/FixedSizePoolAllocator.h"
+#include "base/allocator/RuntimeHeap.h"
 
 namespace Quorvel { namespace Base { namespace Allocator {
 
@@ -46,20 +46,20 @@ void* CAllocator::Allocate(size_t size)
         if (void* p = m_region->Allocate(size))
             return p;
     }
-    return std::malloc(size);
+    return RuntimeHeapAllocate(size);
 }
 
 bool CAllocator::Free(void* block)
 {
     if (m_retired) {
         if (!m_retiredPool.Contains(block) && !m_retiredRegion.Contains(block))
-            std::free(block);
+            RuntimeHeapFree(block);
         return true;
     }
     if (m_pool && m_pool->Contains(block))
         return m_pool->Free(block);
     if (!m_region || !m_region->Contains(block)) {
-        std::free(block);
+        RuntimeHeapFree(block);
         return true;
     }
     return m_region->Free(block);

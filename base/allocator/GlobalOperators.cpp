@@ -4,10 +4,10 @@
 // report seam (see kGlobalOperatorsLinked), and the memory system's end-of-process hook
 // comes with it (it lives beside the manager).
 #include <cstdint>
-#include <cstdlib>
 #include <new>
 
 #include "base/allocator/AllocatorManager.h"
+#include "base/allocator/RuntimeHeap.h"
 
 namespace Quorvel { namespace Base { namespace Allocator {
 extern const char kGlobalOperatorsLinked;
@@ -17,6 +17,8 @@ const char kGlobalOperatorsLinked = 1;
 using Quorvel::Base::Allocator::CAllocatorManager;
 using Quorvel::Base::Allocator::FindAllocatorManager;
 using Quorvel::Base::Allocator::GetAllocatorManager;
+using Quorvel::Base::Allocator::RuntimeHeapAllocate;
+using Quorvel::Base::Allocator::RuntimeHeapFree;
 
 namespace {
 // Blocks are aligned to this much without asking; stricter alignments are served by
@@ -27,7 +29,7 @@ void* AllocateBlock(size_t size)
 {
     if (CAllocatorManager* manager = GetAllocatorManager())
         return manager->Allocate(size);
-    return std::malloc(size ? size : 1);
+    return RuntimeHeapAllocate(size);
 }
 
 void ReleaseBlock(void* block)
@@ -38,7 +40,7 @@ void ReleaseBlock(void* block)
     if (CAllocatorManager* manager = FindAllocatorManager())
         manager->Free(block);
     else
-        std::free(block);
+        RuntimeHeapFree(block);
 }
 
 void* AllocateAligned(size_t size, size_t alignment)

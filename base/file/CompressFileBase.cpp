@@ -35,13 +35,14 @@ void CCompressFileBase::Release()
 
 uint32_t CCompressFileBase::Read(void* dst, uint32_t size, uint32_t count)
 {
-    if (!m_data || !dst || size == 0 || count == 0)
+    // A size x count beyond 32 bits is refused as a plain file refuses it.
+    if (!m_data || !dst || size == 0 || count == 0 || uint64_t(size) * count > UINT32_MAX)
         return 0;
     if (m_position < 0 || static_cast<uint32_t>(m_position) >= m_size)
         return 0;
     uint32_t left = m_size - static_cast<uint32_t>(m_position);
-    uint64_t wanted = static_cast<uint64_t>(size) * count;
-    uint32_t n = wanted < left ? static_cast<uint32_t>(wanted) : left;
+    const uint32_t wanted = size * count;
+    uint32_t n = wanted < left ? wanted : left;
     std::memcpy(dst, m_data + m_position, n);
     m_position += static_cast<int32_t>(n);
     return n / size;

@@ -91,6 +91,17 @@ std::string ToSlashPath(const std::string& path)
     return out;
 }
 
+size_t FindFirstChar(const std::string& path, char c, size_t from)
+{
+    for (size_t i = from; i < path.size(); ++i) {
+        if (IsLeadByte(static_cast<unsigned char>(path[i])))
+            ++i;
+        else if (path[i] == c)
+            return i;
+    }
+    return std::string::npos;
+}
+
 size_t FindLastChar(const std::string& path, char c)
 {
     size_t last = std::string::npos;

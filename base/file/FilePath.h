@@ -29,6 +29,9 @@ std::string ToLowerPath(const std::string& path);
 // Backslashes become forward slashes.
 std::string ToSlashPath(const std::string& path);
 
+// Byte offset of the first single-byte character c (never a trail byte) at or after
+// `from`, which must start a character; or npos.
+size_t FindFirstChar(const std::string& path, char c, size_t from = 0);
 // Byte offset of the last single-byte character c (never a trail byte), or npos.
 size_t FindLastChar(const std::string& path, char c);
 inline size_t FindLastSeparator(const std::string& path)

@@ -1,15 +1,26 @@
 #include "base/file/FindFile.h"
 
+#include <cstring>
+
 #include "base/file/FilePath.h"
 
 namespace Quorvel { namespace Base { namespace File {
+
+namespace {
+const char kLongPathPrefix[] = "\\\\?\\";
+}
 
 bool CFindFile::Find(const char* path)
 {
     Close();
     if (!path || !*path)
         return false;
-    for (const char* p = path; *p; ++p) {
+    // The long form "\\?\" hands the rest of the path to the file system unparsed: that '?'
+    // asks for no pattern.
+    const char* p = path;
+    if (std::strncmp(p, kLongPathPrefix, sizeof(kLongPathPrefix) - 1) == 0)
+        p += sizeof(kLongPathPrefix) - 1;
+    for (; *p; ++p) {
         if (IsLeadByte(static_cast<unsigned char>(*p))) {
             if (!*++p)
                 break;

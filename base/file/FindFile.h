@@ -13,7 +13,7 @@ public:
     CFindFile& operator=(const CFindFile&) = delete;
 
     // True when the path names an existing file or folder. Wildcards never match:
-    // a path names one entry, not a pattern.
+    // a path names one entry, not a pattern. The '?' of the "\\?\" prefix is no wildcard.
     bool Find(const char* path);
     void Close();
 

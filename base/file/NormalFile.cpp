@@ -21,8 +21,11 @@ uint32_t CNormalFile::Read(void* dst, uint32_t size, uint32_t count)
 {
     if (size == 0 || count == 0 || !dst)
         return 0;
+    // Beyond 32 bits the request is garbage, not a read to the end: 0, as Write answers.
     uint64_t wanted = static_cast<uint64_t>(size) * count;
-    if (wanted <= UINT32_MAX && m_file.ReadBytes(dst, static_cast<uint32_t>(wanted)))
+    if (wanted > UINT32_MAX)
+        return 0;
+    if (m_file.ReadBytes(dst, static_cast<uint32_t>(wanted)))
         return count;
     // A request past the end reads what is there and reports the whole elements in it.
     int32_t fileSize = m_file.GetSize();

@@ -12,17 +12,21 @@ namespace Quorvel { namespace Base { namespace File {
 namespace {
 const char kMagic[] = "TOVAPACK4A";
 
-// The folder above which no pack is looked for: a drive ("C:") or a share ("\\srv\share").
-// Going higher would turn "C:" + ".pak" into a path relative to the drive's current folder,
-// or ask the network for a machine named "srv.pak".
+// The long form of a share path; the server name follows it.
+const char kLongUncPrefix[] = "\\\\?\\UNC\\";
+
+// A drive ("C:", "\\?\C:") or a share ("\\srv\share", "\\?\UNC\srv\share"), or a folder
+// above one. Server and share names may hold two-byte characters whose trail byte is 0x5C.
 bool IsRoot(const std::string& folder)
 {
     if (folder.empty() || folder.back() == ':')
         return true;
     if (folder.size() < 2 || folder[0] != '\\' || folder[1] != '\\')
         return false;
-    size_t server = folder.find('\\', 2);
-    return server == std::string::npos || FindLastSeparator(folder) == server;
+    const size_t longPrefix = sizeof(kLongUncPrefix) - 1;
+    const bool longForm = ToLowerPath(folder.substr(0, longPrefix)) == ToLowerPath(kLongUncPrefix);
+    const size_t afterServer = FindFirstChar(folder, '\\', longForm ? longPrefix : 2);
+    return afterServer == std::string::npos || afterServer == FindLastSeparator(folder);
 }
 
 // A directory buffer owned for the length of one lookup.
@@ -35,23 +39,32 @@ struct Directory {
 };
 } // namespace
 
-bool CZipArchiveFile::FindPack(const std::string& fullPath, std::string& packPath,
-                               std::string& member)
+std::vector<std::string> CZipArchiveFile::PackFolders(const std::string& fullPath)
 {
+    std::vector<std::string> folders;
     std::string folder = fullPath;
     for (;;) {
         size_t separator = FindLastSeparator(folder);
         if (separator == std::string::npos)
-            return false;
+            return folders;
         folder.resize(separator);
         if (IsRoot(folder))
-            return false;
+            return folders;
+        folders.push_back(folder);
+    }
+}
+
+bool CZipArchiveFile::FindPack(const std::string& fullPath, std::string& packPath,
+                               std::string& member)
+{
+    for (const std::string& folder : PackFolders(fullPath)) {
         if (CFindFile::Exists((folder + ".pak").c_str())) {
             packPath = folder + ".pak";
-            member = fullPath.substr(separator + 1);
+            member = fullPath.substr(folder.size() + 1);
             return true;
         }
     }
+    return false;
 }
 
 int CZipArchiveFile::LoadMember(const char* path)

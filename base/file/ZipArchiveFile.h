@@ -1,4 +1,7 @@
 #pragma once
+#include <string>
+#include <vector>
+
 #include "base/file/CompressFileBase.h"
 
 namespace Quorvel { namespace Base { namespace File {
@@ -13,6 +16,10 @@ public:
     // The pack standing in for a full path and the member name within it; false when no
     // folder up to the root has a pack beside it.
     static bool FindPack(const std::string& fullPath, std::string& packPath, std::string& member);
+    // The folders whose packs may stand in for a full path, nearest first. The search
+    // stops below the drive or share root: "C:.pak" names a file relative to the drive's
+    // current folder, and "\\srv.pak" a machine on the network.
+    static std::vector<std::string> PackFolders(const std::string& fullPath);
 
     // A stored name, terminating zero included, fits this buffer or the lookup fails.
     static constexpr uint32_t kNameBuffer = 268;

@@ -10,7 +10,10 @@ namespace {
 const unsigned kStackSize = 0x100000;
 }
 
-CThread::CThread(IThreadManager* manager) : m_manager(manager ? manager : GetThreadManager()) {}
+CThread::CThread(IThreadManager* manager)
+    : m_manager(manager ? manager : GetThreadManager()), m_beginThread(&_beginthreadex)
+{
+}
 
 CThread::~CThread()
 {
@@ -29,8 +32,10 @@ bool CThread::Start(int priority)
     // The runtime's own thread creation, so the new thread gets its per-thread runtime state.
     unsigned id = 0;
     const unsigned flags = priority != 0 ? CREATE_SUSPENDED : 0;
-    uintptr_t handle = _beginthreadex(nullptr, kStackSize, &CThread::ThreadProc, this, flags, &id);
+    uintptr_t handle = m_beginThread(nullptr, kStackSize, &CThread::ThreadProc, this, flags, &id);
     if (handle == 0) {
+        // No thread will ever clear the flag: a failed start must not read as running.
+        m_running = false;
         m_threadId = 0;
         return false;
     }

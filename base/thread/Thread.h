@@ -1,5 +1,6 @@
 #pragma once
 #include <atomic>
+#include <cstdint>
 #include <memory>
 
 #include "base/Win32.h"
@@ -55,6 +56,14 @@ public:
     virtual bool StartWithCallback(Template::function_callback* callback, int priority = 0);
     virtual void SetCallback(Template::function_callback* callback);
 
+protected:
+    // The runtime's thread creation (_beginthreadex) unless a test puts a failing one in
+    // its place.
+    using BeginThread = uintptr_t (*)(void* security, unsigned stackSize,
+                                      unsigned(__stdcall* proc)(void*), void* argument,
+                                      unsigned flags, unsigned* id);
+    void SetThreadCreation(BeginThread beginThread) { m_beginThread = beginThread; }
+
 private:
     static unsigned __stdcall ThreadProc(void* argument);
 
@@ -66,6 +75,7 @@ private:
     std::shared_ptr<Template::function_callback> m_callback;
     CCriticalSection m_lock;
     IThreadManager* m_manager;
+    BeginThread m_beginThread;
 };
 
 }}} // namespace Quorvel::Base::Thread
