@@ -1,6 +1,7 @@
 #include "editor/SiteAddress.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "base/file/FileHead.h"
 
@@ -8,21 +9,6 @@ namespace {
 
 // Far above any address a browser accepts, small enough to read without looking at the size.
 const uint32_t kMaxAddressFileBytes = 4096;
-
-bool StartsWithNoCase(const std::string& text, const char* prefix)
-{
-    size_t i = 0;
-    for (; prefix[i] != '\0'; ++i) {
-        if (i >= text.size())
-            return false;
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != prefix[i])
-            return false;
-    }
-    return true;
-}
 
 bool IsBlank(char c)
 {
@@ -34,9 +20,9 @@ bool IsBlank(char c)
 bool IsWebAddress(const std::string& address)
 {
     size_t host = 0;
-    if (StartsWithNoCase(address, "http://"))
+    if (_strnicmp(address.c_str(), "http://", 7) == 0)
         host = 7;
-    else if (StartsWithNoCase(address, "https://"))
+    else if (_strnicmp(address.c_str(), "https://", 8) == 0)
         host = 8;
     else
         return false;

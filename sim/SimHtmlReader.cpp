@@ -7,6 +7,7 @@
 
 #include "base/Win32.h"
 #include "base/file/FileHead.h"
+#include "base/text/CodePage.h"
 
 namespace {
 
@@ -37,12 +38,8 @@ std::wstring Upper(std::wstring text)
 
 std::string Utf8(const std::wstring& text)
 {
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    if (length <= 0)
-        return std::string();
-    std::string out(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], length, nullptr, nullptr);
+    std::string out;
+    Quorvel::Base::Text::ToNarrow(CP_UTF8, text, out);
     return out;
 }
 
@@ -276,16 +273,9 @@ std::unique_ptr<CSimHtmlElement> ReadSimHtml(const std::string& text, std::strin
     }
     const size_t skip = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     std::wstring wide;
-    if (text.size() > skip) {
-        const char* bytes = text.data() + skip;
-        const int count = static_cast<int>(text.size() - skip);
-        const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes, count, nullptr, 0);
-        if (length <= 0) {
-            error = "the page is not UTF-8 text";
-            return nullptr;
-        }
-        wide.resize(static_cast<size_t>(length));
-        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes, count, &wide[0], length);
+    if (!Quorvel::Base::Text::ToWide(CP_UTF8, text.substr(skip), wide, true)) {
+        error = "the page is not UTF-8 text";
+        return nullptr;
     }
     return CPageReader(wide).Read(error);
 }

@@ -53,9 +53,9 @@ const char kSamplePage[] =
 #include "sample_news.inc"
     ;
 
-const std::string kOne = "https://www.tervane.example/news/1.html";
-const std::string kTwo = "https://www.tervane.example/news/2.html";
-const std::string kThree = "https://www.tervane.example/news/3.html";
+const std::string kOne = kLinkOne;
+const std::string kTwo = kLinkTwo;
+const std::string kThree = kLinkThree;
 
 std::string ThreeHeadlines()
 {

@@ -17,9 +17,9 @@ using namespace TestSupport;
 namespace {
 
 const COLORREF kPaper = RGB(0, 0, 0);
-const std::string kOne = "https://www.tervane.example/news/1.html";
-const std::string kTwo = "https://www.tervane.example/news/2.html";
-const std::string kThree = "https://www.tervane.example/news/3.html";
+const std::string kOne = kLinkOne;
+const std::string kTwo = kLinkTwo;
+const std::string kThree = kLinkThree;
 
 // The editor's background without skins, painting into a canvas, fed by a parser that
 // reads a page in memory and announces it through a stand-in editor window.

@@ -5,6 +5,7 @@
 #include "base/Win32.h"
 #include <objbase.h>
 
+#include "base/text/CodePage.h"
 #include "editor/PluginMessages.h"
 #include "ticker/MshtmlDocument.h"
 
@@ -39,17 +40,11 @@ private:
     bool m_entered;
 };
 
+// Texts reach the editor in the thread's code page (Shift-JIS on the systems we serve).
 std::string Narrow(const std::wstring& text)
 {
-    if (text.empty())
-        return std::string();
-    const int length =
-        WideCharToMultiByte(CP_THREAD_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    if (length <= 0)
-        return std::string();
-    std::string narrow(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_THREAD_ACP, 0, text.data(), static_cast<int>(text.size()), &narrow[0], length, nullptr,
-                        nullptr);
+    std::string narrow;
+    Quorvel::Base::Text::ToNarrow(CP_THREAD_ACP, text, narrow);
     return narrow;
 }
 

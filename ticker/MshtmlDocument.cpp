@@ -2,6 +2,7 @@
 
 #include <mshtml.h>
 
+#include "base/text/CodePage.h"
 #include "ticker/ComRef.h"
 
 namespace {
@@ -144,18 +145,6 @@ bool Prime(IHTMLDocument2& document)
     return written && SUCCEEDED(document.close());
 }
 
-std::wstring Widen(const std::string& text)
-{
-    if (text.empty())
-        return std::wstring();
-    const int length = MultiByteToWideChar(CP_THREAD_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    if (length <= 0)
-        return std::wstring();
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_THREAD_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
-    return wide;
-}
-
 } // namespace
 
 std::unique_ptr<IHtmlDocument> CMshtmlDocumentSource::CreateDocument(const std::string& address)
@@ -172,7 +161,10 @@ std::unique_ptr<IHtmlDocument> CMshtmlDocumentSource::CreateDocument(const std::
         return nullptr;
     if (!Prime(*creator.Get()))
         return nullptr;
-    const CBstr url(Widen(address));
+    std::wstring wideAddress;
+    if (!Quorvel::Base::Text::ToWide(CP_THREAD_ACP, address, wideAddress))
+        return nullptr;
+    const CBstr url(wideAddress);
     if (url.Get() == nullptr)
         return nullptr;
     CComRef<IHTMLDocument2> page;

@@ -11,6 +11,11 @@ class CHtmlParser;
 
 namespace TestSupport {
 
+// Links of our own for headlines.
+constexpr char kLinkOne[] = "https://www.tervane.example/news/1.html";
+constexpr char kLinkTwo[] = "https://www.tervane.example/news/2.html";
+constexpr char kLinkThree[] = "https://www.tervane.example/news/3.html";
+
 // A page of ours (UTF-8) whose element "ticker" holds one list item per entry of items at
 // the depth the parser reads headlines from; each item is the markup of what the list
 // item holds first, such as <a href='...'>Title</a>. The list has the id "headlines".
