@@ -125,11 +125,7 @@ TEST(HtmlParser, WalksTheHeadlinesOfAPage)
         parser.SetAddress("https://www.tervane.example/news/today.html");
         c.arrange(*source, parser);
         CTickerTarget target;
-        parser.SetTargetWindow(target.Get());
-        parser.SetDocumentSource(&probe);
-        ASSERT_TRUE(parser.StartParser());
-        parser.WaitWhileBusy();
-        PumpMessages();
+        FetchFrom(parser, probe, target);
 
         EXPECT_EQ(c.posted ? 1 : 0, target.Received());
         EXPECT_EQ(c.posted, parser.IsDone());

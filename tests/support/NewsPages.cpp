@@ -66,7 +66,7 @@ LRESULT CALLBACK CTickerTarget::Proc(HWND window, UINT message, WPARAM wParam, L
     return 0;
 }
 
-void FetchFrom(CHtmlParser& parser, CSimHtmlSource& source, const CTickerTarget& target)
+void FetchFrom(CHtmlParser& parser, IHtmlDocumentSource& source, const CTickerTarget& target)
 {
     parser.SetTargetWindow(target.Get());
     parser.SetDocumentSource(&source);

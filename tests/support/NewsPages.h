@@ -54,6 +54,6 @@ private:
 
 // One whole fetch against the source, to the end of the parser's thread; what it posted
 // to the target has been dispatched when this returns.
-void FetchFrom(CHtmlParser& parser, CSimHtmlSource& source, const CTickerTarget& target);
+void FetchFrom(CHtmlParser& parser, IHtmlDocumentSource& source, const CTickerTarget& target);
 
 } // namespace TestSupport
