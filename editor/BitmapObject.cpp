@@ -1,6 +1,33 @@
 #include "editor/BitmapObject.h"
 
+#include <algorithm>
+#include <windowsx.h>
+
 #include "editor/ModulePath.h"
+#include "editor/ShellSeam.h"
+#include "editor/SiteAddress.h"
+#include "ticker/HtmlParser.h"
+
+namespace {
+
+// The ticker line: its y in the normal and mini size modes and in the wide one; a shown
+// headline's strip sits this much lower, and the strip is this high.
+const int32_t kTickerLineNormal = 580;
+const int32_t kTickerLineWide = 730;
+const int32_t kTickerShownOffset = 5;
+const int32_t kTickerStripHeight = 20;
+const int32_t kTickerPixelsPerByte = 6;
+const int32_t kTickerSlideTicks = 5;
+const int32_t kTickerPauseTicks = 60;
+// Keeps a title's strip width within int32_t, far beyond anything drawn.
+const size_t kTickerMaxStripBytes = 0x1000000;
+
+int32_t TickerLineY(SizeMode mode)
+{
+    return mode == kSizeModeWide ? kTickerLineWide : kTickerLineNormal;
+}
+
+} // namespace
 
 const BackgroundSkin kBackgroundSkins[kBackgroundSkinCount] = {
     {"\\obj\\a000_000.bmp", 0, 0, kSizeModeNormal},
@@ -72,11 +99,13 @@ void CBitmapObject::Paint(HDC dest)
     case kSizeModeMini:
         m_textures[2].DrawWhole(dest, m_scratchDC);
         m_textures[kBackgroundSkinCount - 1].DrawCell(dest, m_scratchDC, 0, 0);
-        break;
+        // The mini window is too low for the ticker line.
+        return;
     }
+    DrawTicker(dest);
 }
 
-LRESULT CBitmapObject::HandleMessage(HWND /*window*/, UINT message, WPARAM wParam, LPARAM /*lParam*/)
+LRESULT CBitmapObject::HandleMessage(HWND /*window*/, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_PAINT:
@@ -84,16 +113,148 @@ LRESULT CBitmapObject::HandleMessage(HWND /*window*/, UINT message, WPARAM wPara
         return 0;
     case WM_ERASEBKGND:
         return 1;
+    case WM_MOUSEMOVE:
+        PointTicker(lParam);
+        return 0;
+    case WM_LBUTTONDOWN:
+        if (m_tickerReady)
+            ClickTicker(lParam);
+        return 0;
     case WM_PLUGIN_TICKER:
-        m_tickerReady = true;
+        BuildTickerEntries();
         return 1;
     case WM_PLUGIN_SIZEMODE: {
         SizeMode mode;
-        if (SizeModeFromRequest(wParam, mode))
+        if (SizeModeFromRequest(wParam, mode)) {
             m_sizeMode = mode;
+            ResetTicker();
+        }
         return 0;
     }
     default:
         return 0;
     }
+}
+
+void CBitmapObject::PlaceTickerEntry(TickerEntry& entry) const
+{
+    entry.x = 0;
+    entry.y = TickerLineY(m_sizeMode);
+    entry.left = 0;
+    entry.top = entry.y;
+    entry.right = static_cast<int32_t>(std::min(entry.title.size(), kTickerMaxStripBytes)) * kTickerPixelsPerByte;
+    entry.bottom = entry.y + kTickerStripHeight;
+}
+
+void CBitmapObject::BuildTickerEntries()
+{
+    // Entries already present stay: a second message shows the headlines twice.
+    if (m_parser != nullptr) {
+        std::vector<std::string> links, titles;
+        m_parser->GetLinks(links);
+        m_parser->GetTitles(titles);
+        for (size_t i = 0; i < links.size() && i < titles.size(); ++i) {
+            TickerEntry entry;
+            entry.title = titles[i];
+            entry.link = links[i];
+            PlaceTickerEntry(entry);
+            m_tickerEntries.push_back(std::move(entry));
+        }
+    }
+    m_tickerReady = true;
+}
+
+void CBitmapObject::ResetTicker()
+{
+    // One step from 0 to 0: neither counter has ended, so the current headline rises again
+    // two ticks later.
+    m_slideCounter.Start(0, 0, 0);
+    m_pauseCounter.Start(0, 0, 0);
+    for (TickerEntry& entry : m_tickerEntries) {
+        entry.state = kTickerWaiting;
+        PlaceTickerEntry(entry);
+    }
+}
+
+void CBitmapObject::TickTicker()
+{
+    if (!m_tickerReady || m_tickerEntries.empty())
+        return;
+    TickerEntry& entry = m_tickerEntries[static_cast<size_t>(m_tickerIndex)];
+    const int32_t shownTop = TickerLineY(m_sizeMode) + kTickerShownOffset;
+    // A counter never started counts as ended, so the first headline rises at once.
+    if (m_pauseCounter.IsEnd()) {
+        if (entry.state == kTickerWaiting) {
+            entry.state = kTickerSlidingIn;
+            m_slideCounter.Start(entry.bottom, shownTop, kTickerSlideTicks);
+        } else if (entry.state == kTickerShown) {
+            entry.state = kTickerSlidingOut;
+            m_slideCounter.Start(shownTop, entry.bottom, kTickerSlideTicks);
+        }
+        m_pauseCounter.Start(0, 1, kTickerPauseTicks);
+    }
+    if (entry.state != kTickerSlidingIn && entry.state != kTickerSlidingOut) {
+        m_pauseCounter.Next();
+        return;
+    }
+    m_slideCounter.Next();
+    if (!m_slideCounter.IsEnd())
+        return;
+    if (entry.state == kTickerSlidingIn) {
+        entry.state = kTickerShown;
+    } else {
+        entry.state = kTickerWaiting;
+        m_tickerIndex = static_cast<size_t>(m_tickerIndex) + 1 < m_tickerEntries.size() ? m_tickerIndex + 1 : 0;
+    }
+    m_pauseCounter.Start(0, 1, kTickerPauseTicks);
+}
+
+void CBitmapObject::DrawTicker(HDC dest)
+{
+    if (!m_tickerReady || m_tickerEntries.empty() || dest == nullptr)
+        return;
+    const TickerEntry& entry = m_tickerEntries[static_cast<size_t>(m_tickerIndex)];
+    if (entry.state == kTickerWaiting)
+        return;
+    const int32_t top = m_slideCounter.GetValue();
+    RECT strip = {0, top, entry.right, top + kTickerStripHeight};
+    const CScopedSelect font(dest, m_tickerFont.Get());
+    const COLORREF previousColour = SetTextColor(dest, kTickerColour);
+    const int previousMode = SetBkMode(dest, TRANSPARENT);
+    DrawTextA(dest, entry.title.data(), static_cast<int>(std::min(entry.title.size(), kTickerMaxStripBytes)), &strip,
+              DT_SINGLELINE);
+    SetBkMode(dest, previousMode);
+    SetTextColor(dest, previousColour);
+}
+
+const TickerEntry* CBitmapObject::RisingOrShownEntry() const
+{
+    if (m_tickerEntries.empty())
+        return nullptr;
+    const TickerEntry& entry = m_tickerEntries[static_cast<size_t>(m_tickerIndex)];
+    return entry.state == kTickerSlidingIn || entry.state == kTickerShown ? &entry : nullptr;
+}
+
+bool CBitmapObject::InTickerStrip(const TickerEntry& entry, LPARAM position) const
+{
+    const int x = GET_X_LPARAM(position);
+    const int y = GET_Y_LPARAM(position);
+    const int32_t top = m_slideCounter.GetValue();
+    return entry.left <= x && x < entry.right && top <= y && y < top + kTickerStripHeight;
+}
+
+void CBitmapObject::PointTicker(LPARAM position)
+{
+    const TickerEntry* entry = RisingOrShownEntry();
+    if (entry == nullptr)
+        return;
+    // A headline whose link is not a web page is shown but offers no click.
+    SetCursor(InTickerStrip(*entry, position) && IsWebAddress(entry->link) ? m_handCursor : m_arrowCursor);
+}
+
+void CBitmapObject::ClickTicker(LPARAM position)
+{
+    const TickerEntry* entry = RisingOrShownEntry();
+    if (entry != nullptr && InTickerStrip(*entry, position) && IsWebAddress(entry->link))
+        Shell().ShellExecuteA(m_child, nullptr, entry->link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }

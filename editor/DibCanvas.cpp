@@ -69,6 +69,18 @@ bool CDibCanvas::AreaIs(int left, int top, int right, int bottom, COLORREF colou
     return true;
 }
 
+int CDibCanvas::Count(int left, int top, int right, int bottom, COLORREF colour) const
+{
+    if (m_bits == nullptr)
+        return 0;
+    GdiFlush();
+    int count = 0;
+    for (int y = top < 0 ? 0 : top; y < bottom && y < m_height; ++y)
+        for (int x = left < 0 ? 0 : left; x < right && x < m_width; ++x)
+            count += RawPixel(x, y) == colour ? 1 : 0;
+    return count;
+}
+
 bool CDibCanvas::SaveBmp24(const std::string& path) const
 {
     if (m_bits == nullptr)

@@ -22,6 +22,8 @@ public:
     COLORREF Pixel(int x, int y) const;
     // True when every pixel of the rectangle is colour; false for a rectangle off the canvas.
     bool AreaIs(int left, int top, int right, int bottom, COLORREF colour) const;
+    // How many pixels of the rectangle, cut to the canvas, are colour.
+    int Count(int left, int top, int right, int bottom, COLORREF colour) const;
     bool SaveBmp24(const std::string& path) const;
 
 private:
