@@ -75,7 +75,7 @@ void CTimeSheetButton::Place(int x, int y, bool visible)
     m_y = y;
     m_visible = true;
     SetWindowPos(m_window, nullptr, x, y, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOOWNERZORDER);
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOOWNERZORDER | SWP_NOREDRAW | SWP_NOCOPYBITS | SWP_NOSENDCHANGING);
 }
 
 void CTimeSheetButton::Hide()
