@@ -52,3 +52,9 @@ protected:
 
 // The binding to the real SetupAPI, HID, file and event functions; one per process.
 IHidSystem& HidSystemWin32();
+
+// The binding the plug-in object gives the device manager it creates: the real one unless a
+// tool that links the plug-in in binds a simulated bus first. User-interface thread only.
+IHidSystem& BoundHidSystem();
+// Null returns to the real functions.
+void BindHidSystem(IHidSystem* system);

@@ -76,3 +76,19 @@ IHidSystem& HidSystemWin32()
 {
     return s_win32;
 }
+
+namespace {
+
+IHidSystem* g_bound = nullptr;
+
+} // namespace
+
+IHidSystem& BoundHidSystem()
+{
+    return g_bound != nullptr ? *g_bound : HidSystemWin32();
+}
+
+void BindHidSystem(IHidSystem* system)
+{
+    g_bound = system;
+}

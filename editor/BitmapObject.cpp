@@ -256,5 +256,5 @@ void CBitmapObject::ClickTicker(LPARAM position)
 {
     const TickerEntry* entry = RisingOrShownEntry();
     if (entry != nullptr && InTickerStrip(*entry, position) && IsWebAddress(entry->link))
-        Shell().ShellExecuteA(m_child, nullptr, entry->link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        BoundShell().ShellExecuteA(m_child, nullptr, entry->link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }

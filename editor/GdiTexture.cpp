@@ -6,6 +6,12 @@ bool CGdiTexture::Load(const char* path)
     return m_image.Load(path);
 }
 
+void CGdiTexture::Unload()
+{
+    m_cellWidth = m_cellHeight = 0;
+    m_image.Release();
+}
+
 void CGdiTexture::Place(HDC reference, int32_t x, int32_t y, int32_t columns, int32_t rows,
                         const StateCell (&cells)[kButtonStateCount])
 {

@@ -22,6 +22,8 @@ public:
     virtual ~CGdiTexture() = default;
 
     bool Load(const char* path);
+    // Lets the image and its masks go; nothing is drawn until the next load.
+    void Unload();
     // Stores the grid and the five state cells, sets state 0 and builds the masks.
     void Place(HDC reference, int32_t x, int32_t y, int32_t columns, int32_t rows,
                const StateCell (&cells)[kButtonStateCount]);

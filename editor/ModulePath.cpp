@@ -1,7 +1,20 @@
 #include "editor/ModulePath.h"
 
+namespace {
+
+std::string g_override;
+
+} // namespace
+
+void SetModuleDirectoryOverride(const std::string& folder)
+{
+    g_override = folder;
+}
+
 std::string ModuleDirectory(HINSTANCE module)
 {
+    if (!g_override.empty())
+        return g_override;
     char path[MAX_PATH + 1] = {};
     const DWORD length = GetModuleFileNameA(module, path, MAX_PATH + 1);
     if (length == 0 || length > MAX_PATH)

@@ -8,5 +8,9 @@
 // the module's path can't be read or does not fit.
 std::string ModuleDirectory(HINSTANCE module);
 
+// A program that links the plug-in in, instead of loading the DLL, names the folder that
+// stands for the DLL's (the one holding obj and cfg); empty returns to the module's own.
+void SetModuleDirectoryOverride(const std::string& folder);
+
 // A Shift-JIS path cut before its last separator; empty when it has none.
 std::string DirectoryOfPath(const std::string& path);

@@ -24,7 +24,7 @@ IShell& ShellWin32()
     return s_shellWin32;
 }
 
-IShell& Shell()
+IShell& BoundShell()
 {
     return s_shell != nullptr ? *s_shell : s_shellWin32;
 }

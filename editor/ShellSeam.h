@@ -20,7 +20,7 @@ IShell& ShellWin32();
 
 // The process-wide binding that the editor's commands use; the real shell unless replaced.
 // Used on the user-interface thread only.
-IShell& Shell();
+IShell& BoundShell();
 // Replaces the binding (null returns to the real shell) and returns the previous one, null
 // when that was the real shell.
 IShell* SetShell(IShell* shell);

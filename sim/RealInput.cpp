@@ -4,6 +4,28 @@ namespace RealInput {
 
 namespace {
 
+HWND g_virtualClockWindow = nullptr;
+
+// False for a message that is thrown away.
+bool Handle(MSG& message)
+{
+    if (message.message == WM_TIMER && message.hwnd != nullptr && message.hwnd == g_virtualClockWindow)
+        return false;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+    return true;
+}
+
+void SendKeyboard(WORD virtualKey, WORD scan, DWORD flags)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = scan;
+    input.ki.dwFlags = flags;
+    SendInput(1, &input, sizeof(input));
+}
+
 void Send(DWORD flags, DWORD data = 0)
 {
     INPUT input = {};
@@ -24,14 +46,39 @@ void Settle()
     for (int round = 0; round < 200 && quiet < 3; ++round) {
         bool handled = false;
         MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-            handled = true;
-        }
-        quiet = handled || GetQueueStatus(QS_ALLINPUT) != 0 ? 0 : quiet + 1;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            handled = Handle(message) || handled;
+        quiet = handled || GetQueueStatus(QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE | QS_PAINT) != 0 ? 0 : quiet + 1;
         Sleep(3);
     }
+}
+
+void Pump()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        Handle(message);
+}
+
+void DropTimerMessagesOf(HWND window)
+{
+    g_virtualClockWindow = window;
+}
+
+void Key(WORD virtualKey)
+{
+    SendKeyboard(virtualKey, 0, 0);
+    SendKeyboard(virtualKey, 0, KEYEVENTF_KEYUP);
+    Settle();
+}
+
+void Type(const std::wstring& text)
+{
+    for (wchar_t c : text) {
+        SendKeyboard(0, c, KEYEVENTF_UNICODE);
+        SendKeyboard(0, c, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP);
+    }
+    Settle();
 }
 
 void MoveTo(int x, int y)

@@ -1,4 +1,6 @@
 #pragma once
+#include <string>
+
 #include "base/Win32.h"
 
 // Mouse input through the system's input queue, as a user's hand makes it: hit testing,
@@ -14,8 +16,16 @@ void Release(Button button);
 void Click(int x, int y, Button button = Button::Left);
 // notches of 120; negative turns the wheel towards the user.
 void Wheel(int notches);
+// One key pressed and released (a virtual-key code), and text typed as characters.
+void Key(WORD virtualKey);
+void Type(const std::wstring& text);
 // Handles this thread's pending messages for a little while, so that queued input and what
 // it posts are done.
 void Settle();
+// Handles what is waiting now, without waiting for more.
+void Pump();
+// The real timer messages of this window are thrown away: a host with a virtual clock sends
+// the ticks itself. Null: none.
+void DropTimerMessagesOf(HWND window);
 
 } // namespace RealInput

@@ -46,7 +46,131 @@ bool ParseInt(const std::string& token, int& value)
     return true;
 }
 
-bool ParseItem(const std::string& item, SimEvent& e, std::string& why)
+// The rest of an item after its first word, spaces included.
+std::string RestAfterWord(const std::string& item, const std::string& word)
+{
+    return Trim(item.substr(item.find(word) + word.size()));
+}
+
+// Words of a text; "double quotes" keep spaces inside one word.
+bool SplitQuoted(const std::string& text, std::vector<std::string>& words)
+{
+    words.clear();
+    size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+            ++i;
+        if (i >= text.size())
+            break;
+        std::string word;
+        if (text[i] == '"') {
+            const size_t close = text.find('"', i + 1);
+            if (close == std::string::npos)
+                return false;
+            word = text.substr(i + 1, close - i - 1);
+            i = close + 1;
+        } else {
+            while (i < text.size() && text[i] != ' ' && text[i] != '\t')
+                word += text[i++];
+        }
+        words.push_back(word);
+    }
+    return true;
+}
+
+bool ParsePlayerItem(const std::string& item, const std::string& word, const std::vector<std::string>& args,
+                     SimEvent& e, std::string& why)
+{
+    auto want = [&](size_t n) {
+        if (args.size() == n)
+            return true;
+        why = "'" + word + "' takes " + std::to_string(n) + " argument" + (n == 1 ? "" : "s");
+        return false;
+    };
+    auto numbers = [&](size_t n, bool signedLast) {
+        if (!want(n))
+            return false;
+        for (size_t i = 0; i < n; ++i) {
+            int value = 0;
+            if (!ParseInt(args[i], value) || (value < 0 && !(signedLast && i == n - 1)) || value > 100000) {
+                why = "'" + args[i] + "' is not a pixel or count";
+                return false;
+            }
+            e.numbers.push_back(value);
+        }
+        return true;
+    };
+    auto rest = [&](const char* what) {
+        e.path = RestAfterWord(item, word);
+        if (!e.path.empty())
+            return true;
+        why = "'" + word + "' takes " + what;
+        return false;
+    };
+    if (word == "open") {
+        e.kind = SimEvent::kOpen;
+        if (args.size() < 2) {
+            why = "'open' takes a name and a duration";
+            return false;
+        }
+        // The name may hold spaces; the duration is the last word.
+        if (!ParseNumber(args.back(), e.value) || !(e.value > 0.0) || e.value > 200000.0) {
+            why = "'" + args.back() + "' is not a duration in seconds above 0 and up to 200000";
+            return false;
+        }
+        const std::string all = RestAfterWord(item, word);
+        e.path = Trim(all.substr(0, all.rfind(args.back())));
+        return true;
+    }
+    if (word == "close" || word == "create" || word == "dump") {
+        e.kind = word == "close" ? SimEvent::kClose : word == "create" ? SimEvent::kCreate : SimEvent::kDump;
+        return want(0);
+    }
+    if (word == "press") {
+        e.kind = SimEvent::kPress;
+        return numbers(1, false);
+    }
+    if (word == "click" || word == "rclick" || word == "move") {
+        e.kind = word == "click" ? SimEvent::kClick : word == "rclick" ? SimEvent::kRightClick : SimEvent::kMove;
+        return numbers(2, false);
+    }
+    if (word == "drag") {
+        e.kind = SimEvent::kDrag;
+        return numbers(4, false);
+    }
+    if (word == "wheel") {
+        e.kind = SimEvent::kWheel;
+        return numbers(3, true);
+    }
+    if (word == "type") {
+        e.kind = SimEvent::kType;
+        return rest("a text");
+    }
+    if (word == "key") {
+        e.kind = SimEvent::kKey;
+        return want(1) && rest("a key name");
+    }
+    if (word == "answer") {
+        e.kind = SimEvent::kAnswer;
+        return rest("yes, no, ok, cancel or a path");
+    }
+    if (word == "shot") {
+        e.kind = SimEvent::kShot;
+        return rest("a picture file");
+    }
+    if (word == "drop") {
+        e.kind = SimEvent::kDrop;
+        if (!SplitQuoted(RestAfterWord(item, word), e.paths) || e.paths.empty()) {
+            why = "'drop' takes one or more paths (\"quoted\" when they hold spaces)";
+            return false;
+        }
+        return true;
+    }
+    why = "unknown event '" + word + "'";
+    return false;
+}
+
+bool ParseItem(const std::string& item, SimEvent& e, std::string& why, bool playerEvents)
 {
     std::istringstream in(item);
     std::string word;
@@ -139,19 +263,21 @@ bool ParseItem(const std::string& item, SimEvent& e, std::string& why)
     if (word == "load") {
         e.kind = SimEvent::kLoad;
         // The path is the rest of the item, spaces included.
-        e.path = Trim(item.substr(item.find("load") + 4));
+        e.path = RestAfterWord(item, "load");
         if (!e.path.empty())
             return true;
         why = "'load' takes a path";
         return false;
     }
+    if (playerEvents)
+        return ParsePlayerItem(item, word, args, e, why);
     why = "unknown event '" + word + "'";
     return false;
 }
 
 } // namespace
 
-bool ParseSimEvents(const std::string& text, std::vector<SimEvent>& events, std::string& error)
+bool ParseSimEvents(const std::string& text, std::vector<SimEvent>& events, std::string& error, bool playerEvents)
 {
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
@@ -165,7 +291,7 @@ bool ParseSimEvents(const std::string& text, std::vector<SimEvent>& events, std:
                 continue;
             SimEvent e;
             std::string why;
-            if (!ParseItem(item, e, why)) {
+            if (!ParseItem(item, e, why, playerEvents)) {
                 error = "bad event '" + item + "': " + why;
                 return false;
             }

@@ -20,6 +20,22 @@ struct SimEvent {
         kLoad,        // path
         kUnplug,
         kReplug,
+        // The scripted player's own events: the player, the editor window and the user.
+        kOpen,       // path: the medium's name and address; value: its duration
+        kClose,      // the player asks the plug-in to destroy its window
+        kCreate,     // ... and to create it again
+        kPress,      // numbers[0]: a control identifier
+        kClick,      // numbers: x, y in editor client pixels
+        kRightClick, // numbers: x, y
+        kMove,       // numbers: x, y
+        kDrag,       // numbers: x1, y1, x2, y2
+        kWheel,      // numbers: x, y, notches (negative: towards the user)
+        kType,       // path: the text typed
+        kKey,        // path: the key's name
+        kDrop,       // paths: the files dropped on the editor
+        kAnswer,     // path: yes, no, ok, cancel or a file path, for the next prompt
+        kShot,       // path: the picture file (PNG or BMP)
+        kDump,
     };
 
     Kind kind = kPlay;
@@ -29,10 +45,14 @@ struct SimEvent {
     int pattern = 0;
     int level = 0;
     std::string path;
+    std::vector<int> numbers;
+    std::vector<std::string> paths;
     std::string text; // the event as written, for messages
 };
 
 // Appends the events of text (items separated by ';' or line ends). False, with error
 // naming the offending item, on the first item that is not a well-formed event; events
-// parsed before it stay appended.
-bool ParseSimEvents(const std::string& text, std::vector<SimEvent>& events, std::string& error);
+// parsed before it stay appended. The scripted player's own events are known only when
+// playerEvents is set.
+bool ParseSimEvents(const std::string& text, std::vector<SimEvent>& events, std::string& error,
+                    bool playerEvents = false);

@@ -3,8 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "sim/PlaybackSim.h"
+#include "sim/PlayerSession.h"
 #include "support/ScratchFile.h"
+#include "support/SkinFiles.h"
 
 namespace {
 
@@ -33,16 +34,31 @@ std::vector<SimEvent> Events(const std::string& text)
     return events;
 }
 
+// The options of tervane-sim: the sheet loaded at start, a settings folder of the run's own.
+PlayerOptions SimOptions(const CScratchFile& sheet, const TestSupport::CTempDir& settings, double duration)
+{
+    PlayerOptions options;
+    options.sheet = sheet.Path();
+    options.settings = settings.Path();
+    options.duration = duration;
+    char folder[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, folder);
+    options.moduleFolder = folder;
+    return options;
+}
+
 SimRun Simulate(const std::string& events, double duration = 60.0)
 {
     SimRun run;
     CScratchFile sheet(kSheet);
-    CPlaybackSim sim(duration, [&run](const std::string& l) { run.lines.push_back(l); });
+    TestSupport::CTempDir settings;
+    CPlayerSession session(SimOptions(sheet, settings, duration),
+                           [&run](const std::string& l) { run.lines.push_back(l); });
     std::string error;
-    EXPECT_TRUE(sim.Open(sheet.Path(), error)) << error;
+    EXPECT_TRUE(session.Start(error)) << error;
     for (const SimEvent& e : Events(events))
-        sim.Apply(e);
-    sim.Close();
+        session.Apply(e);
+    session.Finish();
     return run;
 }
 
@@ -98,7 +114,7 @@ TEST(SimEvents, RejectsMalformedEventsWithAMessage)
     }
 }
 
-TEST(PlaybackSim, ReportLinesCarryPositionBytesAndTheChangingCharacters)
+TEST(PlaybackSession, ReportLinesCarryPositionBytesAndTheChangingCharacters)
 {
     const uint8_t report[16] = {0, '<', '0', '1', '5', '2', '1', '3', ':', '0', '0', 1, 2, 3, 'h', '>'};
     EXPECT_EQ(FormatReportLine(12.3456, report),
@@ -107,28 +123,29 @@ TEST(PlaybackSim, ReportLinesCarryPositionBytesAndTheChangingCharacters)
 
 // The position is computed from the last base, never by adding 0.1 over and over, which
 // drifts: 1.7 plus thirty tenths added one by one is 4.699999999999999.
-TEST(PlaybackSim, ThePositionIsTheBasePlusTicksTimesRate)
+TEST(PlaybackSession, ThePositionIsTheBasePlusTicksTimesRate)
 {
     CScratchFile sheet(kSheet);
-    CPlaybackSim sim(600.0, [](const std::string&) {});
+    TestSupport::CTempDir settings;
+    CPlayerSession session(SimOptions(sheet, settings, 600.0), [](const std::string&) {});
     std::string error;
-    ASSERT_TRUE(sim.Open(sheet.Path(), error));
+    ASSERT_TRUE(session.Start(error)) << error;
     for (const SimEvent& e : Events("seek 1.7; play; wait 3"))
-        sim.Apply(e);
-    EXPECT_EQ(sim.Position(), 4.7);
+        session.Apply(e);
+    EXPECT_EQ(session.Player().Position(), 4.7);
     for (const SimEvent& e : Events("rate 1.3; wait 7.3"))
-        sim.Apply(e);
+        session.Apply(e);
     const double base = 1.7 + 30 * 1.0 / 10;
-    EXPECT_EQ(sim.Position(), base + 73 * 1.3 / 10);
+    EXPECT_EQ(session.Player().Position(), base + 73 * 1.3 / 10);
     for (const SimEvent& e : Events("pause; wait 5"))
-        sim.Apply(e);
-    EXPECT_EQ(sim.Position(), base + 73 * 1.3 / 10) << "paused positions stay";
+        session.Apply(e);
+    EXPECT_EQ(session.Player().Position(), base + 73 * 1.3 / 10) << "paused positions stay";
     for (const SimEvent& e : Events("stop"))
-        sim.Apply(e);
-    EXPECT_EQ(sim.Position(), 0.0);
+        session.Apply(e);
+    EXPECT_EQ(session.Player().Position(), 0.0);
 }
 
-TEST(PlaybackSim, PlaysTheSheetWithPauseSeekAndEnd)
+TEST(PlaybackSession, PlaysTheSheetWithPauseSeekAndEnd)
 {
     const SimRun run = Simulate("play; wait 6; pause; wait 1; play; wait 5; seek 7; wait 0.1; wait 5", 12.0);
     EXPECT_EQ(Brief(run), (std::vector<std::string>{
@@ -145,7 +162,7 @@ TEST(PlaybackSim, PlaysTheSheetWithPauseSeekAndEnd)
     EXPECT_EQ(run.Starting("player ended").size(), 1u);
 }
 
-TEST(PlaybackSim, EventsTheRealPlayerIgnoresChangeNothing)
+TEST(PlaybackSession, EventsTheRealPlayerIgnoresChangeNothing)
 {
     const SimRun run = Simulate("pause; stop; play; play; wait 1; pause; pause; stop; stop");
     EXPECT_EQ(run.Starting("event pause ignored").size(), 2u);
@@ -156,7 +173,7 @@ TEST(PlaybackSim, EventsTheRealPlayerIgnoresChangeNothing)
         << "one pause, one stop, and the two stop reports of closing";
 }
 
-TEST(PlaybackSim, StopDuringPreviewReachesTheDeviceWhenThePreviewEnds)
+TEST(PlaybackSession, StopDuringPreviewReachesTheDeviceWhenThePreviewEnds)
 {
     const SimRun run = Simulate("play; wait 5.5; preview 7 9; stop; wait 1; preview off");
     EXPECT_EQ(Brief(run), (std::vector<std::string>{"0.100 000", "0.100 000", "5.000 010", "5.000 013",
@@ -166,7 +183,7 @@ TEST(PlaybackSim, StopDuringPreviewReachesTheDeviceWhenThePreviewEnds)
                                                     "0.000 000", "0.000 000"}));
 }
 
-TEST(PlaybackSim, AnUnpluggedDeviceGetsTheCurrentCommandAgainOnlyWhenTheNextOneIsDue)
+TEST(PlaybackSession, AnUnpluggedDeviceGetsTheCurrentCommandAgainOnlyWhenTheNextOneIsDue)
 {
     const SimRun run = Simulate("play; wait 6; unplug; wait 2; replug; wait 3");
     EXPECT_EQ(Brief(run), (std::vector<std::string>{"0.100 000", "0.100 000", "5.000 010", "5.000 013",
@@ -174,13 +191,13 @@ TEST(PlaybackSim, AnUnpluggedDeviceGetsTheCurrentCommandAgainOnlyWhenTheNextOneI
                                                     "11.000 005", "11.000 000"}));
 }
 
-TEST(PlaybackSim, EditsAndLoadsTakeEffectOnTheNextTick)
+TEST(PlaybackSession, EditsAndLoadsTakeEffectOnTheNextTick)
 {
     CScratchFile other("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n30000\t8\t8\n");
     CScratchFile headerOnly("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n");
     const SimRun run = Simulate(std::string("play; wait 2; add 2.5 6 6; remove 5; wait 5; load ") + headerOnly.Path() +
                            "; wait 1; load " + other.Path() + "; seek 1; wait 3; deleteall; wait 1");
-    EXPECT_EQ(run.Starting("event load").size(), 2u);
+    EXPECT_EQ(run.Starting("load ").size(), 3u) << "the sheet at the start, then the two loads";
     EXPECT_EQ(Brief(run), (std::vector<std::string>{
                               "0.100 000", "0.100 000", "2.500 060", "2.500 066", // the added command
                               // nothing at 5 s: removed; nothing from the failed load either

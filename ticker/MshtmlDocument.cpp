@@ -3,7 +3,7 @@
 #include <mshtml.h>
 
 #include "base/text/CodePage.h"
-#include "ticker/ComRef.h"
+#include "base/ComRef.h"
 
 namespace {
 

@@ -807,6 +807,9 @@ void CTimeLineButtonManager::DetachWindow()
     m_editor = nullptr;
     m_backBuffer = nullptr;
     m_parentObject = nullptr;
+    m_device = nullptr;
     m_tooltip = nullptr;
     m_nextId = kFirstPointId;
+    // The skin goes with the window: the graphics library it was read with stops then.
+    m_pointStrip.Unload();
 }

@@ -1,16 +1,18 @@
-// tervane-sim: plays a time sheet against a simulated media player and a simulated HID bus
-// with one Tervane device, and prints every report the device receives.
+// tervane-sim: plays a time sheet in the real plug-in inside a simulated media player, with
+// a simulated HID bus that has one Tervane device, and prints every report the device
+// receives. Needs a display, as the plug-in's editor window is real.
 //
 //   tervane-sim SHEET.tms [--duration SECONDS] [--events "E1; E2; ..."] [--events-file FILE]
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "sim/PlaybackSim.h"
+#include "base/Win32.h"
+#include "device/TimeSheet.h"
+#include "sim/PlayerSession.h"
+#include "sim/ToolSupport.h"
 
 namespace {
 
@@ -28,23 +30,38 @@ int Fail(const std::string& message)
     return 2;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& text)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    text = buffer.str();
-    return !in.bad();
-}
+// A settings folder of this run only: the simulation neither reads nor changes the one the
+// plug-in keeps beside itself.
+class CScratchSettings {
+public:
+    CScratchSettings()
+    {
+        char temp[MAX_PATH] = {};
+        char name[MAX_PATH] = {};
+        if (GetTempPathA(MAX_PATH, temp) != 0 && GetTempFileNameA(temp, "tsm", 0, name) != 0) {
+            DeleteFileA(name);
+            if (CreateDirectoryA(name, nullptr))
+                m_folder = name;
+        }
+    }
+    ~CScratchSettings()
+    {
+        if (m_folder.empty())
+            return;
+        DeleteFileA((m_folder + "\\info.txt").c_str());
+        RemoveDirectoryA(m_folder.c_str());
+    }
+    const std::string& Folder() const { return m_folder; }
+
+private:
+    std::string m_folder;
+};
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    std::string sheet;
-    double duration = 60.0;
+    PlayerOptions options;
     std::vector<SimEvent> events;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -54,8 +71,9 @@ int main(int argc, char** argv)
             if (!hasValue)
                 return Fail("--duration needs a number of seconds");
             char* end = nullptr;
-            duration = std::strtod(argv[++i], &end);
-            if (*end != '\0' || !std::isfinite(duration) || duration <= 0.0 || duration > kMaxDuration)
+            options.duration = std::strtod(argv[++i], &end);
+            if (*end != '\0' || !std::isfinite(options.duration) || options.duration <= 0.0 ||
+                options.duration > kMaxDuration)
                 return Fail(std::string("bad duration '") + argv[i] + "': seconds above 0 and up to 200000");
         } else if (arg == "--events") {
             if (!hasValue)
@@ -66,29 +84,39 @@ int main(int argc, char** argv)
             if (!hasValue)
                 return Fail("--events-file needs a file");
             std::string text;
-            if (!ReadWholeFile(argv[++i], text))
+            if (!ToolSupport::ReadWholeFile(argv[++i], text))
                 return Fail(std::string("cannot read the events file '") + argv[i] + "'");
-            if (!ParseSimEvents(text, events, error))
+            if (!ParseSimEvents(ToolSupport::FromUtf8IfItIs(text), events, error))
                 return Fail(std::string(argv[i]) + ": " + error);
         } else if (arg.size() > 1 && arg[0] == '-') {
             return Fail("unknown option '" + arg + "'");
-        } else if (sheet.empty()) {
-            sheet = arg;
+        } else if (options.sheet.empty()) {
+            options.sheet = arg;
         } else {
-            return Fail("more than one time sheet: '" + sheet + "' and '" + arg + "'");
+            return Fail("more than one time sheet: '" + options.sheet + "' and '" + arg + "'");
         }
     }
-    if (sheet.empty())
+    if (options.sheet.empty())
         return Fail("no time sheet given");
+    TimeSheet probe;
+    if (!probe.ReadTimeSheet(options.sheet.c_str())) {
+        std::fprintf(stderr, "tervane-sim: cannot read a time sheet from '%s' (missing, unreadable or without a "
+                             "record line)\n",
+                     options.sheet.c_str());
+        return 1;
+    }
 
-    CPlaybackSim sim(duration, [](const std::string& line) { std::printf("%s\n", line.c_str()); });
+    CScratchSettings settings;
+    options.settings = settings.Folder();
+    options.moduleFolder = ToolSupport::ProductFolderOfTool();
+    CPlayerSession session(options, &ToolSupport::PrintLine);
     std::string error;
-    if (!sim.Open(sheet, error)) {
+    if (!session.Start(error)) {
         std::fprintf(stderr, "tervane-sim: %s\n", error.c_str());
         return 1;
     }
     for (const SimEvent& e : events)
-        sim.Apply(e);
-    sim.Close();
+        session.Apply(e);
+    session.Finish();
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -1,0 +1,277 @@
+#include "editor/PluginWindow.h"
+
+#include <commctrl.h>
+
+#include "device/TervaneManager.h"
+#include "editor/EditorContext.h"
+#include "editor/ModulePath.h"
+#include "editor/PluginHost.h"
+#include "editor/SettingsFile.h"
+#include "editor/SiteAddress.h"
+#include "timesheet/DropDrawButton.h"
+#include "timesheet/TimeLineButtonManager.h"
+
+namespace {
+
+const wchar_t kClassName[] = L"TervanePluginWindow";
+
+struct SizeModeClient {
+    int width;
+    int height;
+};
+const SizeModeClient kClientSizes[] = {{500, 600}, {1000, 750}, {500, 74}};
+
+IHtmlDocumentSource* g_newsSource = nullptr;
+
+} // namespace
+
+void ResizeClientArea(HWND window, int cx, int cy)
+{
+    RECT frame, client;
+    if (window == nullptr || !GetWindowRect(window, &frame) || !GetClientRect(window, &client))
+        return;
+    const int width = (frame.right - frame.left) - (client.right - client.left) + cx;
+    const int height = (frame.bottom - frame.top) - (client.bottom - client.top) + cy;
+    SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOMOVE);
+}
+
+void CPluginWindow::SetNewsDocumentSource(IHtmlDocumentSource* source)
+{
+    g_newsSource = source;
+}
+
+CPluginWindow::CPluginWindow(IPluginHost& owner) : m_owner(owner) {}
+
+CPluginWindow::~CPluginWindow()
+{
+    m_windowHooks.Clear();
+    const HWND window = Handle();
+    if (window != nullptr && IsWindow(window))
+        DestroyWindow(window);
+}
+
+HWND CPluginWindow::Create(HWND parent, HINSTANCE instance)
+{
+    const RECT rect = {0, 0, kBackBufferWidth, kBackBufferHeight};
+    return CreateWindowImpl(instance, kClassName, parent, rect, L"TervanePlugin", kStyle, 0);
+}
+
+bool CPluginWindow::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    result = 0;
+    switch (message) {
+    case WM_CREATE:
+        result = OnCreate(window);
+        return true;
+    case WM_DESTROY:
+        OnDestroy(window);
+        return false;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE && IsWindow(window))
+            SetFocus(window);
+        return true;
+    case WM_CLOSE:
+        OnClose(window);
+        return true;
+    case WM_TIMER:
+        OnTimer();
+        return true;
+    case WM_PLUGIN_SIZEMODE:
+        OnSizeMode(window, wParam);
+        return true;
+    case WM_NCMOUSEMOVE:
+        Forward(window, WM_MOUSEMOVE, wParam, lParam);
+        return false;
+    case WM_NCLBUTTONUP:
+        Forward(window, WM_LBUTTONUP, wParam, lParam);
+        return false;
+    case WM_DRAWITEM:
+    case WM_COMMAND:
+    case WM_HSCROLL:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MOUSEWHEEL:
+    case WM_DROPFILES:
+    case WM_PLUGIN_MEDIAOPEN:
+    case WM_PLUGIN_STOPPED:
+    case WM_PLUGIN_PAUSED:
+    case WM_PLUGIN_PLAYING:
+    case WM_PLUGIN_READY:
+    case WM_PLUGIN_PATTERN:
+    case WM_PLUGIN_LEVEL:
+    case WM_PLUGIN_FILENAME:
+        Forward(window, message, wParam, lParam);
+        return true;
+    case WM_PLUGIN_TICKER:
+        // The controls lay the headlines out for the window's own size mode.
+        Forward(window, message, static_cast<WPARAM>(m_sizeMode), lParam);
+        return true;
+    default:
+        return false;
+    }
+}
+
+LRESULT CPluginWindow::Forward(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return m_parentStatic.HandleMessage(window, message, wParam, lParam);
+}
+
+LRESULT CPluginWindow::OnCreate(HWND window)
+{
+    m_instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
+    if (!m_parentStatic.Create(m_instance, window))
+        return -1;
+    CEditorContext& context = EditorContext();
+    context.host = window;
+    context.manager = m_owner.DeviceManager();
+    context.timeLine = &m_owner.TimeLine();
+    m_gdiplus.reset(new CGdiplusSession);
+
+    const HWND parentStatic = m_parentStatic.GetWindow();
+    const HDC backBuffer = m_parentStatic.GetBackBufferDC();
+    const HDC scratch = m_parentStatic.GetScratchDC();
+    const std::string moduleDirectory = ModuleDirectory(m_instance);
+
+    m_background.InitializeFrom(parentStatic, scratch, backBuffer, moduleDirectory, &m_parser);
+    ControlHookList().Add(&m_background);
+
+    m_timeLineObject.Create(&m_owner, m_owner.DeviceManager(), &m_owner.TimeLine(), window);
+    ControlHookList().Add(&m_timeLineObject);
+
+    m_windowHooks.Add(&m_parentStatic);
+    CreateTooltips(window);
+
+    CTimeLineButtonManager& timeLine = m_owner.TimeLine();
+    timeLine.AttachWindow(m_balloonTooltip, backBuffer, parentStatic, &m_parentStatic, m_owner.DeviceManager(),
+                          moduleDirectory);
+    CDropDrawButton* drop = timeLine.CreateDropButton(CDropDrawButton::MakeData(moduleDirectory), window);
+    ControlHookList().Add(drop);
+    timeLine.FinishSetUp();
+
+    SetFocus(window);
+    ReadSettings();
+
+    m_parser.SetAddress(SiteAddressFromFile(moduleDirectory, kNewsAddressFile, kDefaultNewsAddress));
+    m_parser.SetDocumentSource(g_newsSource);
+    m_parser.SetTargetWindow(window);
+    m_parser.StartParser();
+    SendMessageW(window, WM_SETREDRAW, FALSE, 0);
+    return 0;
+}
+
+void CPluginWindow::CreateTooltips(HWND window)
+{
+    m_balloonTooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, L"", WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_BALLOON,
+                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
+                                       m_instance, nullptr);
+    if (m_balloonTooltip != nullptr)
+        SendMessageW(m_balloonTooltip, TTM_SETTITLEW, TTI_INFO, reinterpret_cast<LPARAM>(L"右クリックで削除"));
+    m_controlTooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, L"", WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, m_instance,
+                                       nullptr);
+}
+
+void CPluginWindow::AddControlTooltip(HWND control, const wchar_t* text)
+{
+    if (m_controlTooltip == nullptr || control == nullptr)
+        return;
+    TOOLINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.uFlags = TTF_SUBCLASS;
+    info.uId = 1;
+    info.hinst = m_instance;
+    info.hwnd = control;
+    info.lpszText = const_cast<wchar_t*>(text);
+    GetClientRect(control, &info.rect);
+    SendMessageW(m_controlTooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    SendMessageW(m_controlTooltip, TTM_SETDELAYTIME, TTDT_INITIAL, MAKELPARAM(100, 0));
+    SendMessageW(m_controlTooltip, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(30000, 0));
+    SendMessageW(control, WM_TOOLTIP_ATTACH, reinterpret_cast<WPARAM>(m_controlTooltip), 0);
+}
+
+void CPluginWindow::ReadSettings()
+{
+    std::string path;
+    if (ReadLastSheetPath(SettingsFilePath(m_instance), path) && !path.empty())
+        m_owner.LoadTimeSheetByPath(path);
+}
+
+void CPluginWindow::OnTimer()
+{
+    CTimeLineButtonManager& timeLine = m_owner.TimeLine();
+    const LONG state = m_owner.PlayState();
+    if (state >= 2 && state <= 5) {
+        m_owner.EnsureMediaSetUp();
+        double position = 0.0;
+        // A position the player cannot tell moves nothing: the device keeps its command.
+        if (m_owner.Position(position)) {
+            timeLine.RefreshAt(position);
+            if (CTervaneManager* manager = m_owner.DeviceManager()) {
+                CTervane& device = manager->Device();
+                if (device.HasHandle()) {
+                    manager->UpdatePosition(position);
+                } else {
+                    device.Connect();
+                    if (device.HasHandle())
+                        manager->Start();
+                }
+            }
+        }
+    } else if (m_owner.CurrentMedia() == nullptr) {
+        timeLine.RefreshAt(0.0);
+    } else if (m_owner.IsMediaSetUp()) {
+        double position = 0.0;
+        if (m_owner.Position(position))
+            timeLine.RefreshAt(position);
+    }
+    m_background.TickTicker();
+    const HWND parentStatic = m_parentStatic.GetWindow();
+    ControlHookList().Dispatch(parentStatic, WM_PLUGIN_TICK, 0, 0, nullptr, true);
+    if (parentStatic != nullptr) {
+        m_parentStatic.Render(parentStatic);
+        InvalidateRect(parentStatic, nullptr, FALSE);
+        UpdateWindow(parentStatic);
+    }
+}
+
+void CPluginWindow::OnSizeMode(HWND window, WPARAM wParam)
+{
+    SizeMode mode;
+    if (SizeModeFromRequest(wParam, mode)) {
+        m_sizeMode = mode;
+        ResizeClientArea(m_owner.ParentWindow(), kClientSizes[mode].width, kClientSizes[mode].height);
+        m_owner.TimeLine().SetSizeMode(mode);
+    }
+    Forward(window, WM_PLUGIN_SIZEMODE, wParam, 0);
+    const HWND parentStatic = m_parentStatic.GetWindow();
+    if (parentStatic != nullptr) {
+        InvalidateRect(parentStatic, nullptr, TRUE);
+        UpdateWindow(parentStatic);
+    }
+}
+
+void CPluginWindow::OnClose(HWND window)
+{
+    // No control takes WM_CLOSE, so the default procedure destroys the window from inside
+    // the dispatch; the hook lists let go of their entries only after the walk.
+    m_windowHooks.Dispatch(window, WM_CLOSE, 0, 0, nullptr, true);
+    m_windowHooks.Clear();
+}
+
+void CPluginWindow::OnDestroy(HWND window)
+{
+    KillTimer(window, kTimerId);
+    DragAcceptFiles(window, FALSE);
+    // Each control's destroy work (the close question, the settings file) runs here, once:
+    // the control list is empty before the parent static window, a child, goes in its turn.
+    m_windowHooks.Dispatch(window, WM_DESTROY, 0, 0, nullptr, false);
+    m_owner.TimeLine().DetachWindow();
+    ControlHookList().Clear();
+    m_windowHooks.Clear();
+    CEditorContext& context = EditorContext();
+    if (context.host == window)
+        context.host = nullptr;
+}

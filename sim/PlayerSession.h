@@ -1,0 +1,110 @@
+#pragma once
+// A media player session around the real plug-in: a top-level window stands for the
+// player's plug-in area, the simulated player gives the plug-in its core, and a script of
+// events plays against it. The plug-in is linked in (with a simulated HID bus that has one
+// Tervane device plugged in) or loaded from a built DLL through its class factory (then the
+// real HID functions find no device and the plug-in's insides can't be inspected).
+//
+// Time is virtual and the window's own timer never fires: each tick advances the player's
+// clock by 100 ms and sends the editor window one WM_TIMER, so every run is deterministic.
+// Input is real: the pointer is moved and buttons pressed through the system's input queue.
+// Prompts are answered from a queue and printed; shell requests are printed, never run.
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/ComRef.h"
+#include "base/Win32.h"
+#include "plugin/PluginInterfaces.h"
+#include "sim/SimEvents.h"
+#include "sim/SimHidBus.h"
+#include "sim/SimPlayer.h"
+
+class CTervanePlugin;
+class CSimHtmlSource;
+class CScriptedPrompts;
+class CScriptedShell;
+
+struct PlayerOptions {
+    std::string movie = "movie.wmv";
+    double duration = 60.0;
+    // A time sheet loaded as the settings file's path is at start; empty: none.
+    std::string sheet;
+    // The folder whose info.txt is the settings file; empty: the product's own.
+    std::string settings;
+    // 0 normal, 1 wide, -1 mini.
+    int size = 0;
+    // A built TervanePlugin.dll to load instead of the linked plug-in.
+    std::string dll;
+    // A page of ours that the news ticker reads instead of the network.
+    std::string news;
+    // The folder that stands for the DLL's, holding obj and cfg (linked plug-in only).
+    std::string moduleFolder;
+};
+
+class CPlayerSession {
+public:
+    using LineSink = std::function<void(const std::string&)>;
+
+    CPlayerSession(const PlayerOptions& options, LineSink out);
+    ~CPlayerSession();
+    CPlayerSession(const CPlayerSession&) = delete;
+    CPlayerSession& operator=(const CPlayerSession&) = delete;
+
+    // Opens the player area, creates the plug-in and its window and opens the medium.
+    bool Start(std::string& error);
+    void Apply(const SimEvent& event);
+    // One timer period of virtual time.
+    void Tick();
+    // The player closes: the window, then the plug-in object go; the last reports are shown.
+    void Finish();
+    // Loads a time sheet as the file button does; false when the device manager can't read it.
+    bool LoadSheet(const std::string& path);
+
+    CSimPlayer& Player() { return m_player; }
+    CSimHidBus& Bus() { return m_bus; }
+    // The linked plug-in; null with a DLL or after Finish.
+    CTervanePlugin* Plugin() { return m_linked; }
+    HWND Host() const { return m_host; }
+    HWND Editor() const { return m_editor; }
+    // Milliseconds of virtual time since the start.
+    uint32_t VirtualMilliseconds() const { return m_milliseconds; }
+
+private:
+    void Say(const std::string& what);
+    void Drain();
+    void Settle();
+    bool CreateWindowOfPlugin();
+    POINT ToScreen(int x, int y) const;
+    HWND FindControl(int id) const;
+    void Drag(const std::vector<int>& at);
+    void TypeText(const std::string& text);
+    bool PressKey(const std::string& name);
+    void Drop(const std::vector<std::string>& paths);
+    void Shot(const std::string& path);
+    void Dump();
+    bool Linked(const SimEvent& event);
+
+    PlayerOptions m_options;
+    LineSink m_out;
+    // Declared before the plug-in: the bus and the player outlive everything bound to them.
+    CSimHidBus m_bus;
+    size_t m_tervane = 0;
+    CSimPlayer m_player;
+    std::unique_ptr<CSimHtmlSource> m_news;
+    std::unique_ptr<CScriptedPrompts> m_prompts;
+    std::unique_ptr<CScriptedShell> m_shell;
+    HMODULE m_dll = nullptr;
+    CComRef<IWMPPluginUI> m_plugin;
+    CTervanePlugin* m_linked = nullptr;
+    HWND m_host = nullptr;
+    HWND m_editor = nullptr;
+    size_t m_reportsShown = 0;
+    uint32_t m_milliseconds = 0;
+    bool m_started = false;
+};
+
+// The report line for one report written at position seconds.
+std::string FormatReportLine(double seconds, const uint8_t* report);

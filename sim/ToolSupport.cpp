@@ -1,0 +1,55 @@
+#include "sim/ToolSupport.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "base/Win32.h"
+#include "base/text/CodePage.h"
+#include "editor/ModulePath.h"
+
+namespace ToolSupport {
+
+bool ReadWholeFile(const std::string& path, std::string& text)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    text = buffer.str();
+    return !in.bad();
+}
+
+std::string FromUtf8IfItIs(const std::string& text)
+{
+    std::wstring wide;
+    std::string narrow;
+    if (Quorvel::Base::Text::ToWide(CP_UTF8, text, wide, true) &&
+        Quorvel::Base::Text::ToNarrow(CP_THREAD_ACP, wide, narrow))
+        return narrow;
+    return text;
+}
+
+void PrintLine(const std::string& line)
+{
+    std::wstring wide;
+    std::string utf8;
+    if (Quorvel::Base::Text::ToWide(CP_THREAD_ACP, line, wide) && Quorvel::Base::Text::ToNarrow(CP_UTF8, wide, utf8))
+        std::printf("%s\n", utf8.c_str());
+    else
+        std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+std::string ProductFolderOfTool()
+{
+    const std::string own = ModuleDirectory(GetModuleHandleW(nullptr));
+    const std::string above = DirectoryOfPath(own);
+    const DWORD attributes = GetFileAttributesA((above + "\\obj").c_str());
+    if (!above.empty() && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return above;
+    return own;
+}
+
+} // namespace ToolSupport

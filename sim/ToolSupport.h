@@ -1,0 +1,21 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "sim/SimEvents.h"
+
+// What the two player tools share: reading an events file, finding the folder that stands
+// for the DLL's, and writing lines for a reader on the other side of the console.
+namespace ToolSupport {
+
+// A whole file; false when it can't be read.
+bool ReadWholeFile(const std::string& path, std::string& text);
+// Text typed on a Linux machine is UTF-8; the plug-in's narrow text is the ANSI code page.
+// Valid UTF-8 is converted, anything else is taken as it is.
+std::string FromUtf8IfItIs(const std::string& text);
+// A line in the ANSI code page, written as UTF-8 with a line end.
+void PrintLine(const std::string& line);
+// The build folder beside the tools (holding obj and cfg) when there is one, else the tool's.
+std::string ProductFolderOfTool();
+
+} // namespace ToolSupport
