@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The main job: builds the plug-in and shows where it is and what it imports, then plays the
-# sample time sheet against a simulated media player and Tervane device and prints every
-# report the device receives.
+# The main job: builds the plug-in and shows where it is and what it imports and exports,
+# then opens its editor in a simulated media player with the sample time sheet, plays a short
+# scripted session with the mouse (printing every report the simulated Tervane device
+# receives) and leaves pictures of the editor in build/screenshots.
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
 "$ROOT/scripts/setup.sh"
@@ -10,16 +11,27 @@ dll=$ROOT/build/i686/TervanePlugin.dll
 echo "built: $dll"
 file "$dll"
 echo "imports:"
-i686-w64-mingw32-objdump -p "$dll" | sed -n 's/^\s*DLL Name: /  /p'
+LC_ALL=C i686-w64-mingw32-objdump -p "$dll" | sed -n 's/^\s*DLL Name: /  /p'
+echo "exports:"
+LC_ALL=C i686-w64-mingw32-objdump -p "$dll" | awk '/Ordinal\/Name Pointer/ {on = 1; next} on && NF == 0 {on = 0} on {print "  " $NF}'
 
-# The simulation is a console program: it needs the Wine prefix and server but no display.
-# It runs in the architecture this machine's Wine can execute (see env.sh).
-"$ROOT/scripts/build.sh" "$TERVANE_TEST_ARCH" --target tervane-sim >/dev/null
-sim=$ROOT/build/$TERVANE_TEST_ARCH/tools/tervane-sim.exe
+# The player runs in the architecture this machine's Wine can execute (see env.sh), with a
+# display of its own.
+arch=$TERVANE_TEST_ARCH
+"$ROOT/scripts/build.sh" "$arch" --target tervane-player >/dev/null
+player=$ROOT/build/$arch/tools/tervane-player.exe
+shots=$ROOT/build/screenshots
+rm -rf "$shots"
+mkdir -p "$shots"
 source "$ROOT/scripts/session.sh"
-wine_boot
-cd "$ROOT"
+session_begin
+cd "$shots"
 echo
-echo "playback simulation ($TERVANE_TEST_ARCH build under $WINE):"
-echo "  tervane-sim samples/demo.tms --events-file samples/demo.events"
-"$WINE" "$sim" samples/demo.tms --events-file samples/demo.events
+echo "the editor in a simulated player ($arch build under $WINE):"
+echo "  tervane-player --movie demo.wmv --sheet samples/demo.tms --news samples/news.html" \
+     "--events-file samples/demo-session.events"
+"$WINE" "$player" --movie demo.wmv --sheet "$ROOT/samples/demo.tms" --news "$ROOT/samples/news.html" \
+  --events-file "$ROOT/samples/demo-session.events" </dev/null
+echo
+echo "screenshots of the editor: $shots"
+ls -1 "$shots" | sed 's/^/  /'
