@@ -9,8 +9,14 @@ wine_boot() {
   "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
-# Starts the session and stops it when the calling script ends, however it ends.
+# Starts the session and stops it when the calling script ends, however it ends. A script
+# called from one that has a session already (the packaging from the main job or the tests)
+# uses that one: a second server on the same prefix would be refused, and stopping it on the
+# way out would pull Wine from under the caller.
 session_begin() {
+  if [ -n "${TERVANE_SESSION_DISPLAY:-}" ] && [ "${DISPLAY:-}" = "$TERVANE_SESSION_DISPLAY" ]; then
+    return 0
+  fi
   trap session_stop EXIT
   trap 'exit 130' INT TERM
   session_start
@@ -28,6 +34,7 @@ session_start() {
   done
   [ -s "$fdfile" ] || { echo "session: Xvfb did not start" >&2; rm -f "$fdfile"; return 1; }
   export DISPLAY=":$(head -n1 "$fdfile")"
+  export TERVANE_SESSION_DISPLAY=$DISPLAY
   rm -f "$fdfile"
   mkdir -p "$WINEPREFIX" # the server refuses a prefix that does not exist yet
   "$WINESERVER" -p </dev/null >/dev/null 2>&1
@@ -57,4 +64,5 @@ session_stop() {
     wait "$TERVANE_XVFB_PID" 2>/dev/null || true
     TERVANE_XVFB_PID=
   fi
+  unset TERVANE_SESSION_DISPLAY
 }
