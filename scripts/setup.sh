@@ -6,7 +6,8 @@ source "$(dirname "$0")/env.sh"
 sudo_() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
 pkgs=(cmake make file g++-mingw-w64-i686 mingw-w64-i686-dev libz-mingw-w64-dev googletest
-      xvfb xauth locales python3-pil imagemagick fonts-ipafont-gothic)
+      xvfb xauth locales python3-pil imagemagick fonts-ipafont-gothic
+      nsis chromium)
 # X libraries Wine's display driver loads at run time (only recommended by the Wine packages).
 xlibs=(libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3)
 if [ "$TERVANE_TEST_ARCH" = i686 ]; then
