@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the product and the test programs, and runs every test.
+# Installs what is missing, builds the product, the test programs and the package, and runs
+# every test.
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
 "$ROOT/scripts/setup.sh"
@@ -9,5 +10,8 @@ source "$(dirname "$0")/env.sh"
 
 source "$ROOT/scripts/session.sh"
 session_begin
+# The product folder and the installer that the installer test runs; this also checks the
+# manual's links and pictures.
+"$ROOT/scripts/package.sh"
 echo "test: running the $TERVANE_TEST_ARCH test programs under Wine ($WINE) on display $DISPLAY"
 ctest --test-dir "$ROOT/build/$TERVANE_TEST_ARCH" --output-on-failure --timeout 120 -j"$(nproc)" "$@"
