@@ -2,7 +2,8 @@
 # The main job: builds the plug-in and shows where it is and what it imports and exports,
 # then opens its editor in a simulated media player with the sample time sheet, plays a short
 # scripted session with the mouse (printing every report the simulated Tervane device
-# receives) and leaves pictures of the editor in build/screenshots.
+# receives) and leaves pictures of the editor in build/screenshots; ends by building the
+# product folder with its Japanese manual and the installer into build/package.
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
 "$ROOT/scripts/setup.sh"
@@ -35,3 +36,7 @@ echo "  tervane-player --movie demo.wmv --sheet samples/demo.tms --news samples/
 echo
 echo "screenshots of the editor: $shots"
 ls -1 "$shots" | sed 's/^/  /'
+
+# What a user on Windows receives: the product folder, its manual and the installer.
+echo
+"$ROOT/scripts/package.sh"
