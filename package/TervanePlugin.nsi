@@ -31,6 +31,7 @@ Unicode true
 Name "${PRODUCT}"
 OutFile "${OUT_FILE}"
 RequestExecutionLevel admin
+BrandingText "${PRODUCT} ${VERSION}"
 SetCompressor /SOLID lzma
 !if "${ARCH}" == "x86"
   InstallDir "$PROGRAMFILES\${PRODUCT}"
