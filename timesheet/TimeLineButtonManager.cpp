@@ -538,8 +538,37 @@ void CTimeLineButtonManager::Reposition(double now, bool skipPressed)
         const POINT at = PointPosition(it->second.data, now);
         point->second->Place(at.x, at.y, InRange(it->first, now, 0));
     }
+    if (IsPointerNearGraph())
+        SyncPointWindows();
     // No point's own handler is running here, so what scrolled away goes at once.
     FlushRetired();
+}
+
+bool CTimeLineButtonManager::IsPointerNearGraph() const
+{
+    for (const auto& point : m_points) {
+        if (point.second->IsPressed())
+            return true;
+    }
+    POINT cursor;
+    if (!CursorInParent(cursor))
+        return false;
+    // A point's window reaches half a point beyond the graph's edges.
+    const CTimeLineGeometry& g = m_geometry;
+    return cursor.x >= g.graphLeft - kPointSize && cursor.x < g.graphRight + kPointSize &&
+           cursor.y >= g.graphTop - kPointSize && cursor.y < g.graphBottom + kPointSize;
+}
+
+void CTimeLineButtonManager::SyncPointWindows()
+{
+    for (auto& point : m_points)
+        point.second->SyncWindow();
+}
+
+void CTimeLineButtonManager::TrackPointer()
+{
+    if (m_setUp && IsPointerNearGraph())
+        SyncPointWindows();
 }
 
 void CTimeLineButtonManager::RepositionAt(double now)
@@ -567,14 +596,9 @@ bool CTimeLineButtonManager::IsOverFreeSpot(POINT cursor) const
         return false;
     for (const auto& point : m_points) {
         const CTimeSheetButton& button = *point.second;
-        if (!button.IsVisible())
-            continue;
-        RECT rect;
-        if (GetWindowRect(button.GetWindow(), &rect)) {
-            MapWindowPoints(HWND_DESKTOP, m_parentStatic, reinterpret_cast<POINT*>(&rect), 2);
-            if (cursor.x >= rect.left && cursor.x < rect.right && cursor.y >= rect.top && cursor.y < rect.bottom)
-                return false;
-        }
+        if (button.IsVisible() && cursor.x >= button.GetX() && cursor.x < button.GetX() + kPointSize &&
+            cursor.y >= button.GetY() && cursor.y < button.GetY() + kPointSize)
+            return false;
     }
     return true;
 }
