@@ -16,6 +16,7 @@
 #include "sim/PlayerSession.h"
 #include "sim/RealInput.h"
 #include "support/FileFixtures.h"
+#include "support/LeakReports.h"
 #include "support/ScratchFile.h"
 #include "support/SkinFiles.h"
 
@@ -686,6 +687,22 @@ TEST_F(Registration, WritesReplacesAndRemovesOnlyItsOwnKeys)
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, m_plugin));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, m_plugins)) << "the player's own key stays";
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "CLSID"));
+}
+
+} // namespace
+
+namespace {
+
+// The product shows the memory system's leak report in message boxes when the player exits:
+// a plug-in session, window closed and made again, drags and all, must leave nothing behind.
+TEST(PluginObject, ASessionWithTheEditorLeavesNoLeakAtExit)
+{
+    std::string baseline, session;
+    ASSERT_TRUE(TestSupport::RunAndCollectLeakReports("NoTestAtAll.*", baseline));
+    ASSERT_TRUE(TestSupport::RunAndCollectLeakReports(
+        "PluginInPlayer.AWindowClosedAndCreatedAgainKeepsTheDeviceAndTheSheet:TimeLine.MouseSessionOnTheGraph",
+        session));
+    EXPECT_EQ(baseline, session);
 }
 
 } // namespace

@@ -318,16 +318,21 @@ void CTimeLineButtonManager::InsertAt(double seconds, int32_t pattern, int32_t l
     m_modified = true;
 }
 
-bool CTimeLineButtonManager::AddPointAt(POINT point, int32_t pattern)
+void CTimeLineButtonManager::AddAndPlayAt(POINT point, int32_t pattern)
 {
-    const auto replaced = m_entries.find(EntryKey(TimeAtX(point.x)));
-    if (replaced != m_entries.end())
-        RemoveDeviceCommand(m_device, replaced->second.data);
     double seconds = 0.0;
     int32_t level = 0;
     AddEntryAtPoint(point, pattern, seconds, level);
     AddDeviceCommand(m_device, seconds, pattern, level);
     m_modified = true;
+}
+
+bool CTimeLineButtonManager::AddPointAt(POINT point, int32_t pattern)
+{
+    const auto replaced = m_entries.find(EntryKey(TimeAtX(point.x)));
+    if (replaced != m_entries.end())
+        RemoveDeviceCommand(m_device, replaced->second.data);
+    AddAndPlayAt(point, pattern);
     return true;
 }
 
@@ -345,11 +350,7 @@ bool CTimeLineButtonManager::MovePoint(HWND window, POINT point)
     const int32_t pattern = moved->second.data.pattern;
     RemoveDeviceCommand(m_device, moved->second.data);
     EraseEntry(from);
-    double seconds = 0.0;
-    int32_t level = 0;
-    AddEntryAtPoint(point, pattern, seconds, level);
-    AddDeviceCommand(m_device, seconds, pattern, level);
-    m_modified = true;
+    AddAndPlayAt(point, pattern);
     return true;
 }
 

@@ -157,6 +157,8 @@ private:
 
     CTimeLineButtonData DataAt(double seconds, int32_t pattern, int32_t level, bool snapToKey) const;
     void EraseEntry(int32_t key);
+    // The entry a point of the graph means, on the device too, and the sheet marked changed.
+    void AddAndPlayAt(POINT point, int32_t pattern);
     void RecomputePositions();
     void Reposition(double now, bool skipPressed);
     bool InRange(int32_t key, double now, int32_t margin) const;
