@@ -9,6 +9,7 @@
 # they show the editor as it is built now. Where the tests run as x86_64, amd64/ holds the same
 # folder around the x86_64 DLL and its amd64 installer, which the installer test runs.
 set -euo pipefail
+[ $# -eq 0 ] || { echo "usage: package.sh (no arguments; it builds into build/package)" >&2; exit 2; }
 source "$(dirname "$0")/env.sh"
 "$ROOT/scripts/setup.sh"
 arch=$TERVANE_TEST_ARCH
