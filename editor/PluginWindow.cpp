@@ -195,7 +195,7 @@ void CPluginWindow::AddControlTooltip(HWND control, const wchar_t* text)
 void CPluginWindow::ReadSettings()
 {
     std::string path;
-    if (ReadLastSheetPath(SettingsFilePath(m_instance), path) && !path.empty())
+    if (ReadLastSheetPath(SettingsFilesOf(m_instance), path) && !path.empty())
         m_owner.LoadTimeSheetByPath(path);
 }
 
