@@ -72,7 +72,7 @@ CPluginWindow::CPluginWindow(IPluginHost& owner)
     : m_owner(owner), m_manualButton(owner), m_windowButton(owner), m_fileButton(owner), m_graphButton(owner),
       m_pointMoveButton(owner), m_selectButton(owner), m_speedButton(owner), m_movieScrollButton(owner),
       m_patternButton(owner), m_levelButton(owner), m_insertButton(owner), m_playViewButton(owner),
-      m_allDeleteButton(owner), m_linkButton(owner), m_timeEditBox(owner)
+      m_allDeleteButton(owner), m_linkButton(owner), m_timeEditBox(owner), m_bitmapScroll(owner), m_allTimeBar(owner)
 {
 }
 
@@ -172,6 +172,7 @@ LRESULT CPluginWindow::OnCreate(HWND window)
     CreateEditBoxes(window, moduleDirectory);
     m_background.InitializeFrom(parentStatic, scratch, backBuffer, moduleDirectory, &m_parser);
     ControlHookList().Add(&m_background);
+    CreateBars(moduleDirectory);
 
     m_timeLineObject.Create(&m_owner, m_owner.DeviceManager(), &m_owner.TimeLine(), window);
     ControlHookList().Add(&m_timeLineObject);
@@ -206,6 +207,25 @@ void CPluginWindow::CreateEditBoxes(HWND window, const std::string& moduleDirect
     ControlHookList().Add(&m_fileEditBox);
     m_timeEditBox.Create(TervaneControl::CTimeEditBox::MakeData(moduleDirectory), parentStatic, window);
     ControlHookList().Add(&m_timeEditBox);
+}
+
+void CPluginWindow::CreateBars(const std::string& moduleDirectory)
+{
+    const HDC backBuffer = m_parentStatic.GetBackBufferDC();
+    const HDC scratch = m_parentStatic.GetScratchDC();
+    TervaneControl::ButtonData bar;
+    bar.m_skinPath = moduleDirectory + "\\obj\\a007_000.bmp";
+    bar.m_normalX = 37;
+    bar.m_normalY = 385;
+    m_allTimeBar.Initialize(bar);
+    m_allTimeBar.SetDrawContext(backBuffer, scratch);
+    ControlHookList().Add(&m_allTimeBar);
+
+    TervaneControl::ButtonData thumb;
+    thumb.m_skinPath = moduleDirectory + "\\obj\\a003_001.bmp";
+    m_bitmapScroll.Initialize(thumb, moduleDirectory);
+    m_bitmapScroll.SetDrawContext(backBuffer, scratch);
+    ControlHookList().Add(&m_bitmapScroll);
 }
 
 void CPluginWindow::CreateButtons(HWND window, const std::string& moduleDirectory)

@@ -4,6 +4,8 @@
 
 #include "base/Win32.h"
 #include "controls/AllDeleteButton.h"
+#include "controls/AllTimeBar.h"
+#include "controls/BitmapScroll.h"
 #include "controls/ChoiceButton.h"
 #include "controls/FileButton.h"
 #include "controls/FileEditBox.h"
@@ -79,6 +81,8 @@ public:
     const TervaneControl::CFileButton& FileButton() const { return m_fileButton; }
     const TervaneControl::CFileEditBox& FileEditBox() const { return m_fileEditBox; }
     const TervaneControl::CTimeEditBox& TimeEditBox() const { return m_timeEditBox; }
+    const TervaneControl::CBitmapScroll& SeekBar() const { return m_bitmapScroll; }
+    const TervaneControl::CAllTimeBar& OverviewBar() const { return m_allTimeBar; }
 
 private:
     LRESULT OnCreate(HWND window);
@@ -88,6 +92,7 @@ private:
     void OnSizeMode(HWND window, WPARAM wParam);
     LRESULT Forward(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void CreateEditBoxes(HWND window, const std::string& moduleDirectory);
+    void CreateBars(const std::string& moduleDirectory);
     void CreateButtons(HWND window, const std::string& moduleDirectory);
     void CreateTooltips(HWND window);
     void AddControlTooltips(HWND window);
@@ -114,6 +119,8 @@ private:
     TervaneControl::CLinkButton m_linkButton;
     TervaneControl::CFileEditBox m_fileEditBox;
     TervaneControl::CTimeEditBox m_timeEditBox;
+    TervaneControl::CBitmapScroll m_bitmapScroll;
+    TervaneControl::CAllTimeBar m_allTimeBar;
     CBitmapObject m_background;
     CParentStaticObject m_parentStatic;
     CTimeLineObject m_timeLineObject;

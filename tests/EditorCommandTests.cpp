@@ -9,12 +9,14 @@
 
 #include "controls/ButtonLayout.h"
 #include "controls/ShellButtons.h"
+#include "controls/TimeEditBox.h"
 #include "device/TervaneManager.h"
 #include "editor/PluginMessages.h"
 #include "editor/PluginWindow.h"
 #include "editor/SiteAddress.h"
 #include "plugin/TervanePlugin.h"
 #include "sim/PlayerSession.h"
+#include "sim/RealInput.h"
 #include "support/FileFixtures.h"
 #include "support/SkinFiles.h"
 #include "timesheet/DropDrawButton.h"
@@ -49,7 +51,7 @@ protected:
             m_session->Finish();
     }
 
-    void Start(double duration = 60.0)
+    void Start(double duration = 60.0, bool noDuration = false)
     {
         PlayerOptions options;
         options.settings = m_dir.Path();
@@ -60,6 +62,7 @@ protected:
         m_moduleFolder = folder;
         options.moduleFolder = m_moduleFolder;
         m_session.reset(new CPlayerSession(options, [this](const std::string& line) { m_lines.push_back(line); }));
+        m_session->Player().GetFaults().noDuration = noDuration;
         std::string error;
         ASSERT_TRUE(m_session->Start(error)) << error;
     }
@@ -117,6 +120,33 @@ protected:
         if (reports.empty())
             return "";
         return std::string{static_cast<char>(reports.back().bytes[7]), static_cast<char>(reports.back().bytes[8])};
+    }
+
+    POINT Screen(int x, int y) const
+    {
+        POINT at = {x, y};
+        ClientToScreen(m_session->Editor(), &at);
+        return at;
+    }
+    // Presses, moves or releases the left button through the input queue; the player's
+    // events that the press caused are then delivered.
+    void PressAt(int x, int y)
+    {
+        const POINT at = Screen(x, y);
+        RealInput::MoveTo(at.x, at.y);
+        RealInput::Press(RealInput::Button::Left);
+        Player().Deliver();
+    }
+    void MoveTo(int x, int y)
+    {
+        const POINT at = Screen(x, y);
+        RealInput::MoveTo(at.x, at.y);
+        Player().Deliver();
+    }
+    void Release()
+    {
+        RealInput::Release(RealInput::Button::Left);
+        Player().Deliver();
     }
 
     CTempDir m_dir;
@@ -373,4 +403,76 @@ TEST_F(EditorSession, LoadingAndSavingNeverLoseTheUsersWork)
     EXPECT_EQ(ReadWholeFile(Path("\\info.txt")), "lastfile_path\t" + Path("\\last.tms"));
     Run("create");
     EXPECT_EQ(Plugin().TimeSheetPath(), Path("\\last.tms")) << "read back when the editor opens";
+}
+
+TEST_F(EditorSession, TheSliderAndTheOverviewBarSeek)
+{
+    Start(600.0);
+    const auto& slider = Window().SeekBar();
+    Run("play; wait 1");
+    ASSERT_TRUE(slider.IsReady());
+    EXPECT_EQ(slider.GetThumbLeft(), 46);
+
+    // Dragging the thumb of a playing movie pauses it, and the release plays it again.
+    PressAt(52, 314);
+    EXPECT_EQ(Player().State(), 2);
+    MoveTo(246, 314);
+    EXPECT_EQ(Player().State(), 2);
+    Release();
+    EXPECT_EQ(Player().State(), 3);
+    const float ratio = static_cast<float>(239 - 46) / static_cast<float>(slider.Geometry().MaximumLeft() - 46);
+    EXPECT_EQ(Player().Position(), static_cast<double>(600.0f * ratio));
+
+    // Scanning forward resumes scanning forward.
+    IWMPControls* controls = Plugin().Controls();
+    controls->fastForward();
+    Player().Deliver();
+    Run("wait 0.1");
+    ASSERT_EQ(Player().State(), 4);
+    const int centre = slider.GetThumbLeft() + 7;
+    PressAt(centre, 314);
+    EXPECT_EQ(Player().State(), 2);
+    Release();
+    EXPECT_EQ(Player().State(), 4);
+
+    // A click on the track seeks without pausing; one left of it does nothing.
+    Run("play; wait 0.1");
+    PressAt(100, 314);
+    EXPECT_EQ(Player().State(), 3);
+    Release();
+    EXPECT_NEAR(Player().Position(), 600.0 * (100 - 7 - 46) / 387.0, 0.5);
+    Run("pause");
+    const double paused = Player().Position();
+    PressAt(40, 314);
+    Release();
+    EXPECT_EQ(Player().Position(), paused);
+
+    // The overview box follows the pointer but seeks only when let go.
+    Run("wait 0.1");
+    const RECT box = Window().OverviewBar().GetBoxRect();
+    PressAt(box.left + 3, box.top + 8);
+    MoveTo(300, box.top + 8);
+    EXPECT_EQ(Player().Position(), paused);
+    EXPECT_EQ(Window().OverviewBar().GetBoxRect().left, 300);
+    Release();
+    EXPECT_EQ(Player().Position(), static_cast<double>(static_cast<float>(263.0 / 435.0)) * 600.0);
+
+    // The time box shows where the player is.
+    Run("wait 0.1");
+    wchar_t shown[32] = {};
+    GetWindowTextW(Window().TimeEditBox().GetWindow(), shown, 32);
+    EXPECT_EQ(shown, TervaneControl::FormatMediaTime(Player().Position()));
+}
+
+TEST_F(EditorSession, WithoutAMovieLengthTheBarsStayStill)
+{
+    Start(600.0, true);
+    Run("play; wait 1");
+    EXPECT_FALSE(Window().SeekBar().IsReady());
+    EXPECT_FALSE(Window().OverviewBar().IsReady());
+    const double before = Player().Position();
+    PressAt(200, 314);
+    Release();
+    EXPECT_EQ(Player().Position(), before);
+    EXPECT_EQ(Player().State(), 3);
 }
