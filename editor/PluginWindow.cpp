@@ -255,6 +255,10 @@ void CPluginWindow::AddControlTooltips(HWND window)
 
 void CPluginWindow::CreateTooltips(HWND window)
 {
+    // The player has usually loaded the common controls already; a host that has not would
+    // have no tooltip class without this.
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
     m_balloonTooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, L"", WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_BALLOON,
                                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
                                        m_instance, nullptr);

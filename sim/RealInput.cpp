@@ -43,13 +43,13 @@ void Settle()
     // Input reaches the queue asynchronously: pump until the queue has stayed empty for a
     // few short rounds, so that the input and whatever it posted have been handled.
     int quiet = 0;
-    for (int round = 0; round < 200 && quiet < 3; ++round) {
+    for (int round = 0; round < 300 && quiet < 5; ++round) {
         bool handled = false;
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
             handled = Handle(message) || handled;
         quiet = handled || GetQueueStatus(QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE | QS_PAINT) != 0 ? 0 : quiet + 1;
-        Sleep(3);
+        Sleep(4);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "base/Win32.h"
 #include "base/text/CodePage.h"
 #include "editor/ModulePath.h"
+#include "sim/PlayerSession.h"
 
 namespace ToolSupport {
 
@@ -50,6 +51,21 @@ std::string ProductFolderOfTool()
     if (!above.empty() && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return above;
     return own;
+}
+
+int PlayEvents(const char* tool, PlayerOptions options, const std::vector<SimEvent>& events)
+{
+    options.moduleFolder = ProductFolderOfTool();
+    CPlayerSession session(options, &PrintLine);
+    std::string error;
+    if (!session.Start(error)) {
+        std::fprintf(stderr, "%s: %s\n", tool, error.c_str());
+        return 1;
+    }
+    for (const SimEvent& e : events)
+        session.Apply(e);
+    session.Finish();
+    return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 } // namespace ToolSupport

@@ -4,6 +4,8 @@
 
 #include "sim/SimEvents.h"
 
+struct PlayerOptions;
+
 // What the two player tools share: reading an events file, finding the folder that stands
 // for the DLL's, and writing lines for a reader on the other side of the console.
 namespace ToolSupport {
@@ -17,5 +19,9 @@ std::string FromUtf8IfItIs(const std::string& text);
 void PrintLine(const std::string& line);
 // The build folder beside the tools (holding obj and cfg) when there is one, else the tool's.
 std::string ProductFolderOfTool();
+
+// Starts a session of the player with the product folder of the tool, plays the events and
+// closes the player; the tool's exit code (1 when the session could not start).
+int PlayEvents(const char* tool, PlayerOptions options, const std::vector<SimEvent>& events);
 
 } // namespace ToolSupport

@@ -221,6 +221,8 @@ TEST_F(TimeLine, PointsAreShownOnlyWithinTheVisibleRange)
     m_manager.InsertAt(10.0, 1, 5);
     CTimeLineButtonManager::EntryView entry;
     ASSERT_TRUE(m_manager.FindEntry(100, entry));
+    // With the pointer on the graph every point window follows at once.
+    RealInput::MoveTo(ScreenX(300), ScreenY(150));
     const double nows[] = {4.9, 5.0, 10.0, 15.0, 15.1};
     const bool shown[] = {false, true, true, true, false};
     for (int i = 0; i < 5; ++i) {
@@ -234,6 +236,17 @@ TEST_F(TimeLine, PointsAreShownOnlyWithinTheVisibleRange)
     EXPECT_EQ(nullptr, entry.window);
     Tick(10.0);
     EXPECT_EQ(ScreenX(244), PointCentre(100).x);
+
+    // With the pointer elsewhere the windows stay where they were while the faces scroll;
+    // the first move towards the graph brings them up to date.
+    RealInput::MoveTo(ScreenX(480), ScreenY(560));
+    Tick(12.0);
+    EXPECT_EQ(ScreenX(244), PointCentre(100).x);
+    CDibCanvas canvas(1000, 750, RGB(0, 0, 0));
+    ControlHookList().Dispatch(m_editor, WM_PAINT, reinterpret_cast<WPARAM>(canvas.Dc()), 0, nullptr, false);
+    EXPECT_EQ(StripPixel(1 * 20 + 10, 10), canvas.Pixel(244 - 90, entry.data.y)) << "the face is at 10 s";
+    RealInput::MoveTo(ScreenX(300), ScreenY(200));
+    EXPECT_EQ(ScreenX(244 - 90), PointCentre(100).x);
 }
 
 TEST_F(TimeLine, GridFollowsThePlaybackPosition)

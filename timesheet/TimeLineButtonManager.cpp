@@ -318,16 +318,21 @@ void CTimeLineButtonManager::InsertAt(double seconds, int32_t pattern, int32_t l
     m_modified = true;
 }
 
-bool CTimeLineButtonManager::AddPointAt(POINT point, int32_t pattern)
+void CTimeLineButtonManager::AddAndPlayAt(POINT point, int32_t pattern)
 {
-    const auto replaced = m_entries.find(EntryKey(TimeAtX(point.x)));
-    if (replaced != m_entries.end())
-        RemoveDeviceCommand(m_device, replaced->second.data);
     double seconds = 0.0;
     int32_t level = 0;
     AddEntryAtPoint(point, pattern, seconds, level);
     AddDeviceCommand(m_device, seconds, pattern, level);
     m_modified = true;
+}
+
+bool CTimeLineButtonManager::AddPointAt(POINT point, int32_t pattern)
+{
+    const auto replaced = m_entries.find(EntryKey(TimeAtX(point.x)));
+    if (replaced != m_entries.end())
+        RemoveDeviceCommand(m_device, replaced->second.data);
+    AddAndPlayAt(point, pattern);
     return true;
 }
 
@@ -345,11 +350,7 @@ bool CTimeLineButtonManager::MovePoint(HWND window, POINT point)
     const int32_t pattern = moved->second.data.pattern;
     RemoveDeviceCommand(m_device, moved->second.data);
     EraseEntry(from);
-    double seconds = 0.0;
-    int32_t level = 0;
-    AddEntryAtPoint(point, pattern, seconds, level);
-    AddDeviceCommand(m_device, seconds, pattern, level);
-    m_modified = true;
+    AddAndPlayAt(point, pattern);
     return true;
 }
 
@@ -538,8 +539,37 @@ void CTimeLineButtonManager::Reposition(double now, bool skipPressed)
         const POINT at = PointPosition(it->second.data, now);
         point->second->Place(at.x, at.y, InRange(it->first, now, 0));
     }
+    if (IsPointerNearGraph())
+        SyncPointWindows();
     // No point's own handler is running here, so what scrolled away goes at once.
     FlushRetired();
+}
+
+bool CTimeLineButtonManager::IsPointerNearGraph() const
+{
+    for (const auto& point : m_points) {
+        if (point.second->IsPressed())
+            return true;
+    }
+    POINT cursor;
+    if (!CursorInParent(cursor))
+        return false;
+    // A point's window reaches half a point beyond the graph's edges.
+    const CTimeLineGeometry& g = m_geometry;
+    return cursor.x >= g.graphLeft - kPointSize && cursor.x < g.graphRight + kPointSize &&
+           cursor.y >= g.graphTop - kPointSize && cursor.y < g.graphBottom + kPointSize;
+}
+
+void CTimeLineButtonManager::SyncPointWindows()
+{
+    for (auto& point : m_points)
+        point.second->SyncWindow();
+}
+
+void CTimeLineButtonManager::TrackPointer()
+{
+    if (m_setUp && IsPointerNearGraph())
+        SyncPointWindows();
 }
 
 void CTimeLineButtonManager::RepositionAt(double now)
@@ -567,14 +597,9 @@ bool CTimeLineButtonManager::IsOverFreeSpot(POINT cursor) const
         return false;
     for (const auto& point : m_points) {
         const CTimeSheetButton& button = *point.second;
-        if (!button.IsVisible())
-            continue;
-        RECT rect;
-        if (GetWindowRect(button.GetWindow(), &rect)) {
-            MapWindowPoints(HWND_DESKTOP, m_parentStatic, reinterpret_cast<POINT*>(&rect), 2);
-            if (cursor.x >= rect.left && cursor.x < rect.right && cursor.y >= rect.top && cursor.y < rect.bottom)
-                return false;
-        }
+        if (button.IsVisible() && cursor.x >= button.GetX() && cursor.x < button.GetX() + kPointSize &&
+            cursor.y >= button.GetY() && cursor.y < button.GetY() + kPointSize)
+            return false;
     }
     return true;
 }

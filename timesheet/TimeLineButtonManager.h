@@ -30,7 +30,9 @@ class ButtonData;
 // Every entry behaves as if it had its point window, but windows exist only for the entries
 // near the visible part of the graph: an hour-long sheet holds 36,000 entries, more than the
 // window handles a process may have. Selection lives in the entries, so it survives a point
-// scrolling out of view and back. User-interface thread only.
+// scrolling out of view and back. The windows follow the scrolling graph only while the
+// pointer is near it (or a point is pressed): elsewhere no click can reach them, and the
+// faces are drawn from the entries. User-interface thread only.
 class CTimeLineButtonManager {
 public:
     static constexpr int32_t kFirstPointId = 50;
@@ -115,6 +117,9 @@ public:
     void PaintGraph(HDC dc, double now);
     // True when the cursor is over the graph and over no point: the drop image shows there.
     bool IsOverFreeSpot(POINT cursor) const;
+    // The pointer moved: point windows, which lag behind while it is away from the graph,
+    // catch up before it can reach one.
+    void TrackPointer();
     // The number of point windows alive, hidden ones included.
     int PointWindowCount() const { return static_cast<int>(m_points.size()); }
 
@@ -152,6 +157,8 @@ private:
 
     CTimeLineButtonData DataAt(double seconds, int32_t pattern, int32_t level, bool snapToKey) const;
     void EraseEntry(int32_t key);
+    // The entry a point of the graph means, on the device too, and the sheet marked changed.
+    void AddAndPlayAt(POINT point, int32_t pattern);
     void RecomputePositions();
     void Reposition(double now, bool skipPressed);
     bool InRange(int32_t key, double now, int32_t margin) const;
@@ -160,6 +167,8 @@ private:
     void Retire(int32_t key);
     void FlushRetired();
     void UpdateDropButton();
+    bool IsPointerNearGraph() const;
+    void SyncPointWindows();
     std::wstring TooltipText(const CTimeLineButtonData& data, double seconds) const;
     void AddTooltip(HWND window, const std::wstring& text);
     void MakeDrawingObjects();

@@ -25,9 +25,9 @@ CTimeSheetButton::~CTimeSheetButton()
 
 bool CTimeSheetButton::Create(HWND parent, int x, int y, uint32_t controlId, bool visible)
 {
-    m_x = x;
-    m_y = y;
-    m_visible = visible;
+    m_x = m_windowX = x;
+    m_y = m_windowY = y;
+    m_visible = m_windowShown = visible;
     m_window = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | BS_OWNERDRAW | (visible ? WS_VISIBLE : 0), x, y,
                                kPointSize, kPointSize, parent,
                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(controlId)), EditorContext().instance,
@@ -60,29 +60,41 @@ void CTimeSheetButton::DestroyWindowNow(HWND tooltip)
         DestroyWindow(m_window);
     }
     m_window = nullptr;
-    m_visible = false;
+    m_visible = m_windowShown = false;
 }
 
 void CTimeSheetButton::Place(int x, int y, bool visible)
 {
-    if (m_window == nullptr || (x == m_x && y == m_y && visible == m_visible))
-        return;
-    if (!visible) {
-        Hide();
-        return;
-    }
     m_x = x;
     m_y = y;
-    m_visible = true;
-    SetWindowPos(m_window, nullptr, x, y, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOOWNERZORDER | SWP_NOREDRAW | SWP_NOCOPYBITS | SWP_NOSENDCHANGING);
+    m_visible = visible;
+}
+
+void CTimeSheetButton::SyncWindow()
+{
+    if (m_window == nullptr)
+        return;
+    if (!m_visible) {
+        if (m_windowShown)
+            ShowWindow(m_window, SW_HIDE);
+        m_windowShown = false;
+        return;
+    }
+    if (m_windowShown && m_windowX == m_x && m_windowY == m_y)
+        return;
+    // The window paints nothing of its own: no redraw, no copied bits.
+    SetWindowPos(m_window, nullptr, m_x, m_y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOOWNERZORDER | SWP_NOREDRAW |
+                     SWP_NOCOPYBITS | SWP_NOSENDCHANGING);
+    m_windowX = m_x;
+    m_windowY = m_y;
+    m_windowShown = true;
 }
 
 void CTimeSheetButton::Hide()
 {
-    if (m_window != nullptr && m_visible)
-        ShowWindow(m_window, SW_HIDE);
     m_visible = false;
+    SyncWindow();
 }
 
 bool CTimeSheetButton::CursorOnPoint(POINT& cursor) const
@@ -140,8 +152,9 @@ void CTimeSheetButton::OnHover(WPARAM wParam, uint32_t, uint32_t)
     POINT cursor;
     if (!m_dragging || !m_manager.CursorInParent(cursor))
         return;
-    m_x = cursor.x - static_cast<int>(kPointHalf);
-    m_y = cursor.y - static_cast<int>(kPointHalf);
+    m_x = m_windowX = cursor.x - static_cast<int>(kPointHalf);
+    m_y = m_windowY = cursor.y - static_cast<int>(kPointHalf);
+    m_visible = m_windowShown = true;
     SetWindowPos(m_window, nullptr, m_x, m_y, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOOWNERZORDER |
                      SWP_FRAMECHANGED);

@@ -20,13 +20,19 @@ public:
     ~CTimeSheetButton() override;
 
     bool Create(HWND parent, int x, int y, uint32_t controlId, bool visible);
-    // Moves the window (and the face) to (x, y), shown or hidden; no call when nothing changes.
+    // Where the face is drawn, shown or not. The window follows only on SyncWindow: moving
+    // every point window on every tick costs more than anything else the editor does, and a
+    // window is only a hit area, needed where the pointer can reach it.
     void Place(int x, int y, bool visible);
+    // Moves and shows or hides the window to match the face; no call when nothing changes.
+    void SyncWindow();
     // Takes the window off the screen at once; it is destroyed later.
     void Hide();
     void DestroyWindowNow(HWND tooltip);
 
     HWND GetWindow() const { return m_window; }
+    int GetX() const { return m_x; }
+    int GetY() const { return m_y; }
     int32_t Key() const { return m_key; }
     bool IsVisible() const { return m_visible; }
     // Pressed or being dragged: the refresh leaves such a point where the pointer has it.
@@ -50,6 +56,10 @@ private:
     int m_x = 0;
     int m_y = 0;
     bool m_visible = false;
+    // Where the window is now; it may lag behind the face.
+    int m_windowX = 0;
+    int m_windowY = 0;
+    bool m_windowShown = false;
     bool m_armed = false;
     bool m_dragging = false;
     bool m_moved = false;

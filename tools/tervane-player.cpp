@@ -90,16 +90,5 @@ int main(int argc, char** argv)
             return Fail("unknown option '" + arg + "'");
         }
     }
-    options.moduleFolder = ToolSupport::ProductFolderOfTool();
-
-    CPlayerSession session(options, &ToolSupport::PrintLine);
-    std::string error;
-    if (!session.Start(error)) {
-        std::fprintf(stderr, "tervane-player: %s\n", error.c_str());
-        return 1;
-    }
-    for (const SimEvent& e : events)
-        session.Apply(e);
-    session.Finish();
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return ToolSupport::PlayEvents("tervane-player", options, events);
 }

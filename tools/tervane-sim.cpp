@@ -108,15 +108,5 @@ int main(int argc, char** argv)
 
     CScratchSettings settings;
     options.settings = settings.Folder();
-    options.moduleFolder = ToolSupport::ProductFolderOfTool();
-    CPlayerSession session(options, &ToolSupport::PrintLine);
-    std::string error;
-    if (!session.Start(error)) {
-        std::fprintf(stderr, "tervane-sim: %s\n", error.c_str());
-        return 1;
-    }
-    for (const SimEvent& e : events)
-        session.Apply(e);
-    session.Finish();
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return ToolSupport::PlayEvents("tervane-sim", options, events);
 }

@@ -5,9 +5,10 @@
 // a tick at 36,000 entries above 3 times a tick at 100 in zoom mode 0, more point windows than
 // the visible range and its margin, or a 36,000-entry load above 2 s.
 //
-// Zoom mode 2 shows 100 s: a sheet of 100 entries (10 s) has 100 points in view there, an
-// hour-long one 1,000, and every point window moves on every tick. That ratio measures the
-// visible points, not the sheet's length, so it is printed but not judged.
+// Ticks are measured with the pointer on the graph, where every point window moves with the
+// graph (the judged case), and with the pointer elsewhere, where only the faces move. Zoom mode
+// 2 shows 100 s: a sheet of 100 entries (10 s) has 100 points in view there, an hour-long one
+// 1,000. That ratio measures the visible points, not the sheet's length: printed, not judged.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -48,31 +49,43 @@ std::string SheetText(int count)
 
 struct Result {
     double loadMs;
-    double tickUs;
+    double tickOverUs; // the pointer on the graph: every point window follows
+    double tickAwayUs; // the pointer elsewhere: only the faces move
     int mostWindows;
 };
 
-// Loads the sheet, then plays 10 s around its middle, one refresh every 0.1 s, and takes the
-// fastest of five rounds, so that a busy moment of the machine does not count.
-Result Measure(CTimeLineButtonManager& manager, const std::string& path, int count, int zoom)
+// Plays 10 s around the sheet's middle, one refresh every 0.1 s, and takes the fastest of
+// five rounds, so that a busy moment of the machine does not count.
+double TickCost(CTimeLineButtonManager& manager, double middle, int& mostWindows)
 {
-    Result result = {0.0, 1e30, 0};
-    manager.SetZoomMode(zoom);
-    const auto start = Clock::now();
-    manager.LoadTimeSheet(path.c_str());
-    result.loadMs = Microseconds(Clock::now() - start) / 1000.0;
-
-    const double middle = count / 20.0;
+    double best = 1e30;
     manager.RefreshAt(middle - 5.0);
     for (int round = 0; round < 5; ++round) {
         const auto begin = Clock::now();
         for (int tick = 0; tick < 100; ++tick) {
             manager.RefreshAt(middle - 5.0 + tick / 10.0);
-            result.mostWindows = std::max(result.mostWindows, manager.PointWindowCount());
+            mostWindows = std::max(mostWindows, manager.PointWindowCount());
         }
-        result.tickUs = std::min(result.tickUs, Microseconds(Clock::now() - begin) / 100.0);
+        best = std::min(best, Microseconds(Clock::now() - begin) / 100.0);
         manager.RefreshAt(middle - 5.0);
     }
+    return best;
+}
+
+Result Measure(CTimeLineButtonManager& manager, const std::string& path, int count, int zoom)
+{
+    Result result = {0.0, 0.0, 0.0, 0};
+    manager.SetZoomMode(zoom);
+    SetCursorPos(1270, 1010);
+    const auto start = Clock::now();
+    manager.LoadTimeSheet(path.c_str());
+    result.loadMs = Microseconds(Clock::now() - start) / 1000.0;
+    const double middle = count / 20.0;
+    result.tickAwayUs = TickCost(manager, middle, result.mostWindows);
+    const CTimeLineGeometry& g = manager.Geometry();
+    SetCursorPos((g.graphLeft + g.graphRight) / 2, g.graphTop + 5);
+    result.tickOverUs = TickCost(manager, middle, result.mostWindows);
+    SetCursorPos(1270, 1010);
     return result;
 }
 
@@ -85,7 +98,8 @@ int main()
     CGdiplusSession gdiplus;
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
-    const HWND editor = CreateEditorStandIn(instance, -4000, -4000, false);
+    // At the screen's origin, so that the pointer can be put on the graph.
+    const HWND editor = CreateEditorStandIn(instance, 0, 0, false);
     CParentStaticObject parent;
     if (editor == nullptr || !parent.Create(instance, editor)) {
         std::fprintf(stderr, "timeline-bench: no window (is there an X display?)\n");
@@ -104,7 +118,9 @@ int main()
     GetTempPathA(MAX_PATH, temp);
     const int counts[] = {100, 10000, 36000};
     std::printf("timeline-bench: entries one per tenth of a second, fastest of 5 rounds of 100 ticks\n");
-    std::printf("%-8s %-7s %10s %12s %10s %10s\n", "zoom", "entries", "load ms", "tick us", "windows", "limit");
+    std::printf("%-5s %-7s %9s %16s %16s %8s %6s\n", "zoom", "entries", "load ms", "tick us pointer", "tick us pointer",
+                "windows", "limit");
+    std::printf("%-5s %-7s %9s %16s %16s\n", "", "", "", "on the graph", "elsewhere");
     bool failed = false;
     for (int zoom : {0, 2}) {
         double first = 0.0;
@@ -119,15 +135,17 @@ int main()
             DeleteFileA(path.c_str());
             const CTimeLineGeometry& g = manager.Geometry();
             const int limit = g.keysBefore + g.keysAfter + 1 + 2 * CTimeLineButtonManager::kWindowMarginKeys;
-            std::printf("%-8d %-7d %10.1f %12.1f %10d %10d\n", zoom, count, r.loadMs, r.tickUs, r.mostWindows, limit);
+            std::printf("%-5d %-7d %9.1f %16.1f %16.1f %8d %6d\n", zoom, count, r.loadMs, r.tickOverUs, r.tickAwayUs,
+                        r.mostWindows, limit);
             if (count == 100)
-                first = r.tickUs;
+                first = r.tickOverUs;
             if (r.mostWindows > limit)
                 failed = true;
             if (count == 36000) {
-                const double ratio = r.tickUs / first;
-                std::printf("%-8d tick at 36,000 / tick at 100 = %.2f (%s); load %.0f ms (limit 2000)\n", zoom,
-                            ratio, zoom == 0 ? "limit 3" : "not judged", r.loadMs);
+                const double ratio = r.tickOverUs / first;
+                std::printf("%-5d tick at 36,000 / tick at 100, pointer on the graph = %.2f (%s); load %.0f ms "
+                            "(limit 2000)\n",
+                            zoom, ratio, zoom == 0 ? "limit 3" : "not judged", r.loadMs);
                 failed = failed || (zoom == 0 && ratio > 3.0) || r.loadMs > 2000.0;
             }
         }
