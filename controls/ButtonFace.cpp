@@ -38,7 +38,7 @@ void CButtonFace::SetSizeMode(WPARAM request)
     m_strip.SetPosition(x, y);
 }
 
-void CButtonFace::TrackHover()
+void CButtonFace::PollHover()
 {
     if (m_window == nullptr)
         return;
@@ -60,7 +60,21 @@ void CButtonFace::Draw(HDC dest)
     // A latched (pressed) face keeps its state until it is drawn released; a disabled one
     // keeps state 4 until it is enabled again.
     if (!m_latched && m_strip.GetState() != kStateDisabled)
-        TrackHover();
+        PollHover();
+    DrawStrip(dest);
+}
+
+void CButtonFace::DrawToggle(HDC dest, bool selected)
+{
+    if (IsEnabled() && !m_latched) {
+        PollHover();
+        m_strip.SetState(selected ? kStatePressed : m_hovered ? kStateHover : kStateNormal);
+    }
+    DrawStrip(dest);
+}
+
+void CButtonFace::DrawStrip(HDC dest)
+{
     if (m_strip.HasImage())
         m_strip.DrawKeyed(dest);
 }
@@ -86,6 +100,13 @@ bool CButtonFace::DrawItem(const DRAWITEMSTRUCT* item)
 bool CButtonFace::IsClick(WPARAM wParam) const
 {
     return HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == (m_data.m_controlId & 0xFFFF);
+}
+
+bool CButtonFace::IsEnabled() const
+{
+    if (m_window != nullptr)
+        return IsWindowEnabled(m_window) != FALSE;
+    return m_strip.GetState() != kStateDisabled;
 }
 
 void CButtonFace::Enable(bool enable)

@@ -30,12 +30,25 @@ public:
     void SetSizeMode(WPARAM request);
     // Polls the cursor for hover, then paints the current state's cell into dest.
     void Draw(HDC dest);
+    // A toggle: state 2 while selected, else hover or normal. A disabled face and one held
+    // down keep their state.
+    void DrawToggle(HDC dest, bool selected);
+    // The two halves of Draw, for buttons that pick their state themselves in between.
+    void PollHover();
+    void DrawStrip(HDC dest);
     // Follows the owner-draw notice of this face's window; false for another window's.
     bool DrawItem(const DRAWITEMSTRUCT* item);
     // A click (BN_CLICKED) of this face's control identifier.
     bool IsClick(WPARAM wParam) const;
     // A disabled face shows state 4 and takes no clicks; enabling returns it to state 0.
     void Enable(bool enable);
+    // As Enable, but a face that already is so keeps its hover and press state.
+    void SetEnabled(bool enable)
+    {
+        if (IsEnabled() != enable)
+            Enable(enable);
+    }
+    bool IsEnabled() const;
 
     HWND GetWindow() const { return m_window; }
     const ButtonData& GetData() const { return m_data; }
@@ -43,9 +56,10 @@ public:
     bool IsHovered() const { return m_hovered; }
     bool IsLatched() const { return m_latched; }
     void SetLatched(bool latched) { m_latched = latched; }
+    void SetState(int32_t state) { m_strip.SetState(state); }
+    int32_t GetState() const { return m_strip.GetState(); }
 
 private:
-    void TrackHover();
 
     HWND m_window = nullptr;
     ButtonData m_data;

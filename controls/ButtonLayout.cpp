@@ -30,8 +30,6 @@ const ButtonLayout kFixedButtons[] = {
 
 const char kDigitSkin[] = "\\obj\\a011_000.bmp";
 constexpr uint32_t kDigitColumns = 11;
-constexpr int32_t kPatternCount = 10;
-constexpr int32_t kLevelCount = 11;
 
 // The seek arrows have no "_alp" companion.
 const char kSkinWithoutMask[] = "\\obj\\a003_002.bmp";
@@ -42,11 +40,11 @@ std::vector<ButtonLayout> EditorButtonLayouts()
 {
     std::vector<ButtonLayout> layouts(std::begin(kFixedButtons), std::end(kFixedButtons));
     for (int32_t i = 0; i < kPatternCount; ++i) {
-        layouts.push_back(ButtonLayout{static_cast<uint32_t>(50 + i), 58 + 32 * i, 445, 308 + 32 * i, 594,
+        layouts.push_back(ButtonLayout{static_cast<uint32_t>(kIdFirstPattern + i), 58 + 32 * i, 445, 308 + 32 * i, 594,
                                        58 + 32 * i, 445, 28, 28, kDigitSkin, kDigitColumns, i});
     }
     for (int32_t i = 0; i < kLevelCount; ++i) {
-        layouts.push_back(ButtonLayout{static_cast<uint32_t>(70 + i), 58 + 32 * i, 481, 308 + 32 * i, 630,
+        layouts.push_back(ButtonLayout{static_cast<uint32_t>(kIdFirstLevel + i), 58 + 32 * i, 481, 308 + 32 * i, 630,
                                        58 + 32 * i, 481, 28, 28, kDigitSkin, kDigitColumns, i});
     }
     return layouts;
@@ -75,6 +73,22 @@ ButtonData MakeButtonData(const ButtonLayout& layout, const std::string& moduleD
     data.m_columns = layout.columns;
     data.m_rows = kButtonSkinRows;
     return data;
+}
+
+std::vector<ButtonData> EditorButtonRecords(const std::vector<uint32_t>& identifiers,
+                                            const std::string& moduleDirectory)
+{
+    const std::vector<ButtonLayout> layouts = EditorButtonLayouts();
+    std::vector<ButtonData> records;
+    for (uint32_t identifier : identifiers) {
+        for (const ButtonLayout& layout : layouts) {
+            if (layout.controlId == identifier) {
+                records.push_back(MakeButtonData(layout, moduleDirectory));
+                break;
+            }
+        }
+    }
+    return records;
 }
 
 } // namespace TervaneControl

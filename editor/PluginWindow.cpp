@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "controls/ButtonLayout.h"
 #include "device/TervaneManager.h"
 #include "editor/EditorContext.h"
 #include "editor/ModulePath.h"
@@ -23,6 +24,33 @@ const SizeModeClient kClientSizes[] = {{500, 600}, {1000, 750}, {500, 74}};
 
 IHtmlDocumentSource* g_newsSource = nullptr;
 
+// The control tooltips, in the order they are added.
+struct TooltipOfControl {
+    uint32_t controlId;
+    const wchar_t* text;
+};
+const TooltipOfControl kControlTooltips[] = {
+    {TervaneControl::kIdManual, L"マニュアルを表示します"},
+    {TervaneControl::kIdZoomOut, L"グラフ表示を縮小します"},
+    {TervaneControl::kIdZoomIn, L"グラフ表示を拡大します"},
+    {TervaneControl::kIdLink, L"Pelmor公式サイトを開きます"},
+    {TervaneControl::kIdInsert, L"タイムシート用データを挿入します。パターンとレベルを選択後押してください"},
+    {TervaneControl::kIdStop, L"ムービー再生の停止を行います"},
+    {TervaneControl::kIdPlayPause, L"ムービーの再生、一時停止を行います"},
+    {TervaneControl::kIdWindowEnlarge, L"ウィンドウのサイズを変更します"},
+    {TervaneControl::kIdWindowShrink, L"ウィンドウのサイズを変更します"},
+    {TervaneControl::kIdSave, L"タイムシートの保存を行います"},
+    {TervaneControl::kIdLoad, L"タイムシートの読み込みを行います"},
+    {TervaneControl::kIdDeleteAll, L"タイムシートデータを全部削除します"},
+    {TervaneControl::kIdPreview, L"選択されたパターンとレベルでテルベーンのプレビューを行います"},
+    {TervaneControl::kIdSpeedDown, L"再生速度を下げます"},
+    {TervaneControl::kIdSpeedUp, L"再生速度を上げます"},
+    {TervaneControl::kIdPreviousPoint, L"前のポイントに移動します"},
+    {TervaneControl::kIdNextPoint, L"次のポイントに移動します"},
+};
+const wchar_t kPatternTooltip[] = L"パターン番号を選択";
+const wchar_t kLevelTooltip[] = L"レベル番号を選択";
+
 } // namespace
 
 void ResizeClientArea(HWND window, int cx, int cy)
@@ -40,7 +68,13 @@ void CPluginWindow::SetNewsDocumentSource(IHtmlDocumentSource* source)
     g_newsSource = source;
 }
 
-CPluginWindow::CPluginWindow(IPluginHost& owner) : m_owner(owner) {}
+CPluginWindow::CPluginWindow(IPluginHost& owner)
+    : m_owner(owner), m_manualButton(owner), m_windowButton(owner), m_fileButton(owner), m_graphButton(owner),
+      m_pointMoveButton(owner), m_selectButton(owner), m_speedButton(owner), m_movieScrollButton(owner),
+      m_patternButton(owner), m_levelButton(owner), m_insertButton(owner), m_playViewButton(owner),
+      m_allDeleteButton(owner), m_linkButton(owner), m_timeEditBox(owner), m_bitmapScroll(owner), m_allTimeBar(owner)
+{
+}
 
 CPluginWindow::~CPluginWindow()
 {
@@ -135,14 +169,18 @@ LRESULT CPluginWindow::OnCreate(HWND window)
     const HDC scratch = m_parentStatic.GetScratchDC();
     const std::string moduleDirectory = ModuleDirectory(m_instance);
 
+    CreateEditBoxes(window, moduleDirectory);
     m_background.InitializeFrom(parentStatic, scratch, backBuffer, moduleDirectory, &m_parser);
     ControlHookList().Add(&m_background);
+    CreateBars(moduleDirectory);
 
     m_timeLineObject.Create(&m_owner, m_owner.DeviceManager(), &m_owner.TimeLine(), window);
     ControlHookList().Add(&m_timeLineObject);
+    CreateButtons(window, moduleDirectory);
 
     m_windowHooks.Add(&m_parentStatic);
     CreateTooltips(window);
+    AddControlTooltips(window);
 
     CTimeLineButtonManager& timeLine = m_owner.TimeLine();
     timeLine.AttachWindow(m_balloonTooltip, backBuffer, parentStatic, &m_parentStatic, m_owner.DeviceManager(),
@@ -160,6 +198,59 @@ LRESULT CPluginWindow::OnCreate(HWND window)
     m_parser.StartParser();
     SendMessageW(window, WM_SETREDRAW, FALSE, 0);
     return 0;
+}
+
+void CPluginWindow::CreateEditBoxes(HWND window, const std::string& moduleDirectory)
+{
+    const HWND parentStatic = m_parentStatic.GetWindow();
+    m_fileEditBox.Create(TervaneControl::CFileEditBox::MakeData(moduleDirectory), parentStatic, window);
+    ControlHookList().Add(&m_fileEditBox);
+    m_timeEditBox.Create(TervaneControl::CTimeEditBox::MakeData(moduleDirectory), parentStatic, window);
+    ControlHookList().Add(&m_timeEditBox);
+}
+
+void CPluginWindow::CreateBars(const std::string& moduleDirectory)
+{
+    const HDC backBuffer = m_parentStatic.GetBackBufferDC();
+    const HDC scratch = m_parentStatic.GetScratchDC();
+    TervaneControl::ButtonData bar;
+    bar.m_skinPath = moduleDirectory + "\\obj\\a007_000.bmp";
+    bar.m_normalX = 37;
+    bar.m_normalY = 385;
+    m_allTimeBar.Initialize(bar);
+    m_allTimeBar.SetDrawContext(backBuffer, scratch);
+    ControlHookList().Add(&m_allTimeBar);
+
+    TervaneControl::ButtonData thumb;
+    thumb.m_skinPath = moduleDirectory + "\\obj\\a003_001.bmp";
+    m_bitmapScroll.Initialize(thumb, moduleDirectory);
+    m_bitmapScroll.SetDrawContext(backBuffer, scratch);
+    ControlHookList().Add(&m_bitmapScroll);
+}
+
+void CPluginWindow::CreateButtons(HWND window, const std::string& moduleDirectory)
+{
+    // In the order of the layout: the first window of each button decides its place.
+    TervaneControl::CCommandButton* const buttons[] = {
+        &m_manualButton,   &m_windowButton,      &m_fileButton,    &m_graphButton,    &m_pointMoveButton,
+        &m_selectButton,   &m_movieScrollButton, &m_speedButton,   &m_insertButton,   &m_playViewButton,
+        &m_linkButton,     &m_allDeleteButton,   &m_patternButton, &m_levelButton,
+    };
+    for (TervaneControl::CCommandButton* button : buttons) {
+        button->Create(window, moduleDirectory);
+        button->SetDrawContext(m_parentStatic.GetBackBufferDC(), m_parentStatic.GetScratchDC());
+        ControlHookList().Add(button);
+    }
+}
+
+void CPluginWindow::AddControlTooltips(HWND window)
+{
+    for (const TooltipOfControl& tooltip : kControlTooltips)
+        AddControlTooltip(GetDlgItem(window, static_cast<int>(tooltip.controlId)), tooltip.text);
+    for (int32_t i = 0; i < TervaneControl::kPatternCount; ++i)
+        AddControlTooltip(GetDlgItem(window, TervaneControl::kIdFirstPattern + i), kPatternTooltip);
+    for (int32_t i = 0; i < TervaneControl::kLevelCount; ++i)
+        AddControlTooltip(GetDlgItem(window, TervaneControl::kIdFirstLevel + i), kLevelTooltip);
 }
 
 void CPluginWindow::CreateTooltips(HWND window)
@@ -199,8 +290,13 @@ void CPluginWindow::AddControlTooltip(HWND control, const wchar_t* text)
 void CPluginWindow::ReadSettings()
 {
     std::string path;
-    if (ReadLastSheetPath(SettingsFilePath(m_instance), path) && !path.empty())
-        m_owner.LoadTimeSheetByPath(path);
+    if (ReadLastSheetPath(SettingsFilesOf(m_instance), path) && !path.empty())
+        m_fileButton.LoadByPath(path);
+}
+
+bool CPluginWindow::LoadTimeSheet(const std::string& path)
+{
+    return m_fileButton.LoadByPath(path) == TervaneControl::CFileButton::LoadResult::kLoaded;
 }
 
 void CPluginWindow::OnTimer()

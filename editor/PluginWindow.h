@@ -3,6 +3,21 @@
 #include <string>
 
 #include "base/Win32.h"
+#include "controls/AllDeleteButton.h"
+#include "controls/AllTimeBar.h"
+#include "controls/BitmapScroll.h"
+#include "controls/ChoiceButton.h"
+#include "controls/FileButton.h"
+#include "controls/FileEditBox.h"
+#include "controls/GraphButton.h"
+#include "controls/InsertButton.h"
+#include "controls/MovieScrollButton.h"
+#include "controls/PointMoveButton.h"
+#include "controls/SelectButton.h"
+#include "controls/ShellButtons.h"
+#include "controls/SpeedButton.h"
+#include "controls/TimeEditBox.h"
+#include "controls/WindowButton.h"
 #include "editor/BitmapObject.h"
 #include "editor/GdiplusSession.h"
 #include "editor/ParentStaticObject.h"
@@ -51,6 +66,24 @@ public:
     // default) fetches the real page. Read when a window is created.
     static void SetNewsDocumentSource(IHtmlDocumentSource* source);
 
+    // Loads a time sheet as the settings file's path does at start, through the load button.
+    bool LoadTimeSheet(const std::string& path);
+
+    // The controls, for tools and tests that look at what the user sees.
+    const TervaneControl::CWindowButton& WindowButton() const { return m_windowButton; }
+    const TervaneControl::CGraphButton& GraphButton() const { return m_graphButton; }
+    const TervaneControl::CPointMoveButton& PointMoveButton() const { return m_pointMoveButton; }
+    const TervaneControl::CSelectButton& SelectButton() const { return m_selectButton; }
+    const TervaneControl::CSpeedButton& SpeedButton() const { return m_speedButton; }
+    const TervaneControl::CPatternButton& PatternButton() const { return m_patternButton; }
+    const TervaneControl::CLevelButton& LevelButton() const { return m_levelButton; }
+    const TervaneControl::CPlayViewButton& PlayViewButton() const { return m_playViewButton; }
+    const TervaneControl::CFileButton& FileButton() const { return m_fileButton; }
+    const TervaneControl::CFileEditBox& FileEditBox() const { return m_fileEditBox; }
+    const TervaneControl::CTimeEditBox& TimeEditBox() const { return m_timeEditBox; }
+    const TervaneControl::CBitmapScroll& SeekBar() const { return m_bitmapScroll; }
+    const TervaneControl::CAllTimeBar& OverviewBar() const { return m_allTimeBar; }
+
 private:
     LRESULT OnCreate(HWND window);
     void OnDestroy(HWND window);
@@ -58,7 +91,11 @@ private:
     void OnTimer();
     void OnSizeMode(HWND window, WPARAM wParam);
     LRESULT Forward(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void CreateEditBoxes(HWND window, const std::string& moduleDirectory);
+    void CreateBars(const std::string& moduleDirectory);
+    void CreateButtons(HWND window, const std::string& moduleDirectory);
     void CreateTooltips(HWND window);
+    void AddControlTooltips(HWND window);
     void ReadSettings();
 
     // Declared first so that it ends last: every image of the editor is read with it.
@@ -66,6 +103,24 @@ private:
     IPluginHost& m_owner;
     HINSTANCE m_instance = nullptr;
     int m_sizeMode = kSizeModeNormal;
+    TervaneControl::CManualButton m_manualButton;
+    TervaneControl::CWindowButton m_windowButton;
+    TervaneControl::CFileButton m_fileButton;
+    TervaneControl::CGraphButton m_graphButton;
+    TervaneControl::CPointMoveButton m_pointMoveButton;
+    TervaneControl::CSelectButton m_selectButton;
+    TervaneControl::CSpeedButton m_speedButton;
+    TervaneControl::CMovieScrollButton m_movieScrollButton;
+    TervaneControl::CPatternButton m_patternButton;
+    TervaneControl::CLevelButton m_levelButton;
+    TervaneControl::CInsertButton m_insertButton;
+    TervaneControl::CPlayViewButton m_playViewButton;
+    TervaneControl::CAllDeleteButton m_allDeleteButton;
+    TervaneControl::CLinkButton m_linkButton;
+    TervaneControl::CFileEditBox m_fileEditBox;
+    TervaneControl::CTimeEditBox m_timeEditBox;
+    TervaneControl::CBitmapScroll m_bitmapScroll;
+    TervaneControl::CAllTimeBar m_allTimeBar;
     CBitmapObject m_background;
     CParentStaticObject m_parentStatic;
     CTimeLineObject m_timeLineObject;

@@ -4,17 +4,32 @@
 #include "base/Win32.h"
 
 // The editor's only configuration: "lastfile_path", a TAB and the path of the last time
-// sheet, with no line end, in cfg\info.txt beside the module.
+// sheet, with no line end.
 constexpr char kSettingsFileName[] = "\\cfg\\info.txt";
 
-// The settings file of this process: the one beside the module, or info.txt in the folder a
-// scripted host named.
-std::string SettingsFilePath(HINSTANCE module);
-// Empty returns to the module's own file.
+// Where the last time sheet is remembered. A normal user cannot write beside a module
+// installed under Program Files, so the file is kept per user; the file beside the module
+// is still read while the user has none (an older install wrote it there).
+struct SettingsFiles {
+    // Read first and always written; empty when the user's folder is unknown.
+    std::string user;
+    // Read only while the user's file does not exist; written only without a user file.
+    std::string module;
+};
+
+// The settings files of this process: the user's and the module's, or only info.txt in the
+// folder a scripted host named.
+SettingsFiles SettingsFilesOf(HINSTANCE module);
+// Empty returns to the files of the product.
 void SetSettingsFolder(const std::string& folder);
 
-// The path after "lastfile_path" and a TAB: the whole rest of the first line, spaces and
-// commas included. False when the file can't be read or its first field is anything else.
+bool ReadLastSheetPath(const SettingsFiles& files, std::string& path);
+// Makes the user's folder when needed; false when nothing could be written.
+bool WriteLastSheetPath(const SettingsFiles& files, const std::string& path);
+
+// One file: the path after "lastfile_path" and a TAB, the whole rest of the first line,
+// spaces and commas included. False when the file can't be read or its first field is
+// anything else.
 bool ReadLastSheetPath(const std::string& file, std::string& path);
-// Rewrites the file whole; false when it can't be written.
+// Rewrites one file whole; false when it can't be written.
 bool WriteLastSheetPath(const std::string& file, const std::string& path);

@@ -4,12 +4,16 @@
 
 #include <shellapi.h>
 
+#include "base/file/FilePath.h"
 #include "base/text/CodePage.h"
 #include "device/HidSystem.h"
 #include "device/TervaneManager.h"
 #include "editor/PluginMessages.h"
 #include "editor/PluginWindow.h"
 
+using Quorvel::Base::File::ExtensionOfPath;
+using Quorvel::Base::File::FileNameOfPath;
+using Quorvel::Base::File::IsExistingFile;
 using Quorvel::Base::Text::ToNarrow;
 using Quorvel::Base::Text::ToWide;
 
@@ -31,29 +35,6 @@ constexpr LONG kDefaultWidth = 430;
 constexpr LONG kDefaultHeight = 390;
 constexpr int kNormalClientWidth = 500;
 constexpr int kNormalClientHeight = 600;
-
-// The part of a Shift-JIS path after its last separator.
-std::string FileNameOf(const std::string& path)
-{
-    size_t start = 0;
-    for (size_t i = 0; i < path.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(path[i]);
-        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
-            ++i;
-            continue;
-        }
-        if (c == '\\' || c == '/' || c == ':')
-            start = i + 1;
-    }
-    return path.substr(start);
-}
-
-bool HasExtension(const std::string& path)
-{
-    const std::string name = FileNameOf(path);
-    const size_t dot = name.rfind('.');
-    return dot != std::string::npos && dot + 1 < name.size();
-}
 
 } // namespace
 
@@ -413,10 +394,7 @@ void CTervanePlugin::EnsureMediaSetUp()
 
 void CTervanePlugin::OpenMovieOfTimeSheet(const std::string& path)
 {
-    if (path.empty() || !HasExtension(path))
-        return;
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    if (ExtensionOfPath(path).empty() || !IsExistingFile(path))
         return;
     m_timeLine.SetMoviePath(path);
     std::wstring url;
@@ -434,7 +412,7 @@ bool CTervanePlugin::LoadTimeSheetByPath(const std::string& path)
         OpenMovieOfTimeSheet(m_timeLine.HeaderLine(0));
     m_timeSheetPath = path;
     std::wstring name;
-    if (ToWide(CP_THREAD_ACP, FileNameOf(path), name))
+    if (ToWide(CP_THREAD_ACP, FileNameOfPath(path), name))
         m_timeSheetName = name;
     m_deviceManager->Start();
     return true;

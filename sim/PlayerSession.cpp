@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "base/file/FilePath.h"
 #include "base/text/CodePage.h"
 #include "device/HidSystem.h"
 #include "device/TervaneManager.h"
@@ -117,6 +118,25 @@ public:
     BOOL GetOpenFileNameA(LPOPENFILENAMEA dialog) override { return FileDialog("open", dialog); }
     BOOL GetSaveFileNameA(LPOPENFILENAMEA dialog) override { return FileDialog("save", dialog); }
 
+    // A real dialog that a loaded DLL opened: a message box is answered as the scripted
+    // ones are; a file dialog is cancelled. Returns the button to press.
+    int AnswerRealDialog(HWND dialog)
+    {
+        char caption[256] = {};
+        GetWindowTextA(dialog, caption, sizeof caption);
+        const int fileNameCombo = 0x47C, fileNameEdit = 0x480;
+        if (GetDlgItem(dialog, fileNameCombo) != nullptr || GetDlgItem(dialog, fileNameEdit) != nullptr) {
+            m_say(std::string("prompt unanswered file ") + caption + ": a loaded DLL's file dialog is cancelled");
+            return IDCANCEL;
+        }
+        char text[1024] = {};
+        GetDlgItemTextA(dialog, 0xFFFF, text, sizeof text);
+        const bool yes = GetDlgItem(dialog, IDYES) != nullptr;
+        const bool cancel = GetDlgItem(dialog, IDCANCEL) != nullptr;
+        const UINT type = yes ? (cancel ? MB_YESNOCANCEL : MB_YESNO) : (cancel ? MB_OKCANCEL : MB_OK);
+        return MessageBoxA(dialog, text, caption, type);
+    }
+
 private:
     bool Next(const char* kind, const std::string& text, std::string& answer)
     {
@@ -130,26 +150,68 @@ private:
         return true;
     }
 
+    // Answers as the real dialog would take them: a full path; with "file must exist" only an
+    // existing file; with "prompt to overwrite" an existing file only once the user agrees,
+    // and otherwise the dialog stays for the next answer.
     BOOL FileDialog(const char* kind, LPOPENFILENAMEA dialog)
     {
         if (dialog == nullptr)
             return FALSE;
         const std::string filter = dialog->lpstrFilter != nullptr ? dialog->lpstrFilter : "";
-        std::string answer;
-        if (!Next(kind, filter, answer) || answer == "cancel" || answer == "no")
-            return FALSE;
-        if (answer == "yes" || answer == "ok" || dialog->lpstrFile == nullptr ||
-            answer.size() + 1 > dialog->nMaxFile) {
-            m_say("prompt answer '" + answer + "' is no file name that fits: taken as cancel");
-            return FALSE;
+        for (;;) {
+            std::string answer;
+            if (!Next(kind, filter, answer) || answer == "cancel" || answer == "no")
+                return FALSE;
+            char full[MAX_PATH] = {};
+            const DWORD length = GetFullPathNameA(answer.c_str(), sizeof full, full, nullptr);
+            if (answer == "yes" || answer == "ok" || dialog->lpstrFile == nullptr || length == 0 ||
+                length >= sizeof full || length + 1 > dialog->nMaxFile) {
+                m_say("prompt answer '" + answer + "' is no file name that fits: taken as cancel");
+                return FALSE;
+            }
+            const bool exists = Quorvel::Base::File::IsExistingFile(full);
+            if ((dialog->Flags & OFN_FILEMUSTEXIST) != 0 && !exists) {
+                m_say("prompt answer '" + answer + "' names no file, which this dialog refuses: taken as cancel");
+                return FALSE;
+            }
+            if ((dialog->Flags & OFN_OVERWRITEPROMPT) != 0 && exists &&
+                MessageBoxA(dialog->hwndOwner, (std::string(full) + " は既に存在します。上書きしますか？").c_str(),
+                            "名前を付けて保存の確認", MB_YESNO | MB_ICONWARNING) != IDYES)
+                continue;
+            std::memcpy(dialog->lpstrFile, full, length + 1);
+            return TRUE;
         }
-        std::memcpy(dialog->lpstrFile, answer.c_str(), answer.size() + 1);
-        return TRUE;
     }
 
     std::function<void(const std::string&)> m_say;
     std::deque<std::string> m_answers;
 };
+
+namespace {
+
+CScriptedPrompts* g_realDialogAnswers = nullptr;
+HHOOK g_realDialogHook = nullptr;
+HWND g_lastAnswered = nullptr;
+
+// A loaded DLL asks through its own binding, the real functions, so its dialogs do open on
+// this thread; each is answered as it becomes active, and nothing waits for a click.
+LRESULT CALLBACK AnswerRealDialogs(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE && g_realDialogAnswers != nullptr) {
+        const HWND dialog = reinterpret_cast<HWND>(wParam);
+        char className[16] = {};
+        GetClassNameA(dialog, className, sizeof className);
+        if (dialog != g_lastAnswered && std::strcmp(className, "#32770") == 0) {
+            g_lastAnswered = dialog;
+            const int button = g_realDialogAnswers->AnswerRealDialog(dialog);
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+        }
+    }
+    return CallNextHookEx(g_realDialogHook, code, wParam, lParam);
+}
+
+} // namespace
 
 // Shell requests are printed instead of opened.
 class CScriptedShell final : public IShell {
@@ -240,8 +302,8 @@ bool CPlayerSession::Start(std::string& error)
             SetModuleDirectoryOverride(m_options.moduleFolder);
         SetSettingsFolder(m_options.settings);
         BindHidSystem(&m_bus);
-        SetUserPrompts(m_prompts.get());
-        SetShell(m_shell.get());
+        m_previousPrompts = SetUserPrompts(m_prompts.get());
+        m_previousShell = SetShell(m_shell.get());
         g_clockOwner = this;
         SetEditorClock(&VirtualClock);
         CPluginWindow::SetNewsDocumentSource(m_news.get());
@@ -270,6 +332,8 @@ bool CPlayerSession::Start(std::string& error)
         *m_plugin.Out() = plugin;
         m_linked = static_cast<CTervanePlugin*>(plugin);
     } else {
+        g_realDialogAnswers = m_prompts.get();
+        g_realDialogHook = SetWindowsHookExW(WH_CBT, &AnswerRealDialogs, nullptr, GetCurrentThreadId());
         m_dll = LoadLibraryA(m_options.dll.c_str());
         using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, LPVOID*);
         const auto get = m_dll != nullptr
@@ -303,9 +367,7 @@ bool CPlayerSession::Start(std::string& error)
 bool CPlayerSession::LoadSheet(const std::string& path)
 {
     if (m_linked != nullptr && m_linked->Window() != nullptr) {
-        const bool loaded = m_linked->LoadTimeSheetByPath(path);
-        if (loaded)
-            SendMessageW(m_editor, WM_PLUGIN_FILENAME, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        const bool loaded = m_linked->Window()->LoadTimeSheet(path);
         CTervaneManager* manager = m_linked->DeviceManager();
         Say("load " + path + (loaded ? " commands=" + std::to_string(manager->Sheet().Count())
                                      : std::string(" failed: nothing changes")));
@@ -341,7 +403,9 @@ HWND CPlayerSession::FindControl(int id) const
 {
     if (m_editor == nullptr)
         return nullptr;
-    if (const HWND direct = GetDlgItem(m_editor, id))
+    // A hidden control can't be clicked: the search goes on for a shown one.
+    const HWND direct = GetDlgItem(m_editor, id);
+    if (direct != nullptr && IsWindowVisible(direct))
         return direct;
     ControlSearch search = {id, nullptr};
     EnumChildWindows(m_editor, &FindVisibleControl, reinterpret_cast<LPARAM>(&search));
@@ -406,9 +470,16 @@ void CPlayerSession::TypeText(const std::string& text)
         RealInput::Type(wide);
 }
 
-// Files dropped from the shell arrive as WM_DROPFILES with a block the receiver frees.
-void CPlayerSession::Drop(const std::vector<std::string>& paths)
+// Files dropped from the shell arrive as WM_DROPFILES with a block the receiver frees; the
+// shell names them by their full paths.
+void CPlayerSession::Drop(const std::vector<std::string>& names)
 {
+    std::vector<std::string> paths;
+    for (const std::string& name : names) {
+        char full[MAX_PATH] = {};
+        const DWORD length = GetFullPathNameA(name.c_str(), sizeof full, full, nullptr);
+        paths.push_back(length > 0 && length < sizeof full ? std::string(full, length) : name);
+    }
     size_t bytes = sizeof(DROPFILES) + 1;
     for (const std::string& path : paths)
         bytes += path.size() + 1;
@@ -615,7 +686,17 @@ void CPlayerSession::Apply(const SimEvent& e)
             break;
         }
         Say("event " + e.text);
+        // Two presses of one control are two clicks, as a user's who lets the double-click
+        // time pass between them: a button takes a double click for no click at all.
+        if (control == m_lastPressed) {
+            const DWORD apart = GetDoubleClickTime() + 50;
+            const DWORD since = GetTickCount() - m_lastPressTick;
+            if (since < apart)
+                Sleep(apart - since);
+        }
         RealInput::Click((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        m_lastPressed = control;
+        m_lastPressTick = GetTickCount();
         break;
     }
     case SimEvent::kClick:
@@ -694,8 +775,8 @@ void CPlayerSession::Finish()
     }
     if (m_options.dll.empty()) {
         BindHidSystem(nullptr);
-        SetUserPrompts(nullptr);
-        SetShell(nullptr);
+        SetUserPrompts(m_previousPrompts);
+        SetShell(m_previousShell);
         SetEditorClock(nullptr);
         SetSettingsFolder(std::string());
         SetModuleDirectoryOverride(std::string());
@@ -706,5 +787,11 @@ void CPlayerSession::Finish()
     if (m_dll != nullptr) {
         FreeLibrary(m_dll);
         m_dll = nullptr;
+    }
+    if (g_realDialogHook != nullptr) {
+        UnhookWindowsHookEx(g_realDialogHook);
+        g_realDialogHook = nullptr;
+        g_realDialogAnswers = nullptr;
+        g_lastAnswered = nullptr;
     }
 }

@@ -26,6 +26,8 @@ class CTervanePlugin;
 class CSimHtmlSource;
 class CScriptedPrompts;
 class CScriptedShell;
+class IShell;
+class IUserPrompts;
 
 struct PlayerOptions {
     std::string movie = "movie.wmv";
@@ -82,7 +84,7 @@ private:
     void Drag(const std::vector<int>& at);
     void TypeText(const std::string& text);
     bool PressKey(const std::string& name);
-    void Drop(const std::vector<std::string>& paths);
+    void Drop(const std::vector<std::string>& names);
     void Shot(const std::string& path);
     void Dump();
     bool Linked(const SimEvent& event);
@@ -96,12 +98,17 @@ private:
     std::unique_ptr<CSimHtmlSource> m_news;
     std::unique_ptr<CScriptedPrompts> m_prompts;
     std::unique_ptr<CScriptedShell> m_shell;
+    // The bindings the session's own replaced, given back when it finishes.
+    IUserPrompts* m_previousPrompts = nullptr;
+    IShell* m_previousShell = nullptr;
     HMODULE m_dll = nullptr;
     CComRef<IWMPPluginUI> m_plugin;
     CTervanePlugin* m_linked = nullptr;
     HWND m_host = nullptr;
     HWND m_editor = nullptr;
     size_t m_reportsShown = 0;
+    HWND m_lastPressed = nullptr;
+    DWORD m_lastPressTick = 0;
     uint32_t m_milliseconds = 0;
     bool m_started = false;
 };

@@ -80,3 +80,31 @@ TEST(FilePath, LowerAndSlashFormsLeaveTwoByteCharacters)
     EXPECT_EQ(FindFirstChar("\\\\\x83\x5C\\x", '\\', 2), 4u);
     EXPECT_EQ(FindFirstChar("\x83\x5C", '\\'), std::string::npos);
 }
+
+TEST(FilePath, FileNameAndExtensionSkipTwoByteCharacters)
+{
+    struct Case {
+        const char* path;
+        const char* name;
+        const char* extension;
+        bool sheet;
+    };
+    // "表" is 0x95 0x5C: its trail byte is the backslash code and separates nothing.
+    const Case cases[] = {
+        {"C:\\sheets\\a.tms", "a.tms", "tms", true},
+        {"C:\\sheets\\SCENE.TMS", "SCENE.TMS", "TMS", true},
+        {"C:\\\x95\x5C.TmS", "\x95\x5C.TmS", "TmS", true},
+        {"C:\\\x95\x5C", "\x95\x5C", "", false},
+        {"C:\\a.tms\\notes", "notes", "", false},
+        {"D:a.b.tms", "a.b.tms", "tms", true},
+        {"movie/clip.tmsx", "clip.tmsx", "tmsx", false},
+        {"trailing.", "trailing.", "", false},
+        {"", "", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(FileNameOfPath(c.path), c.name);
+        EXPECT_EQ(ExtensionOfPath(c.path), c.extension);
+        EXPECT_EQ(HasExtensionOf(c.path, "tms"), c.sheet);
+    }
+}

@@ -112,4 +112,32 @@ size_t FindLastChar(const std::string& path, char c)
     return last;
 }
 
+std::string FileNameOfPath(const std::string& path)
+{
+    size_t start = 0;
+    ForEachChar(path, [&](size_t i, size_t width) {
+        if (width == 1 && (path[i] == '\\' || path[i] == '/' || path[i] == ':'))
+            start = i + 1;
+    });
+    return path.substr(start);
+}
+
+std::string ExtensionOfPath(const std::string& path)
+{
+    const std::string name = FileNameOfPath(path);
+    const size_t dot = FindLastChar(name, '.');
+    return dot == std::string::npos ? std::string() : name.substr(dot + 1);
+}
+
+bool IsExistingFile(const std::string& path)
+{
+    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool HasExtensionOf(const std::string& path, const char* extension)
+{
+    return extension != nullptr && ToLowerPath(ExtensionOfPath(path)) == ToLowerPath(extension);
+}
+
 }}} // namespace Quorvel::Base::File

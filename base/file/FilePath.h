@@ -39,4 +39,15 @@ inline size_t FindLastSeparator(const std::string& path)
     return FindLastChar(path, '\\');
 }
 
+// The file name: what follows the last backslash, slash or drive colon.
+std::string FileNameOfPath(const std::string& path);
+// The file name's extension without its dot; empty when the name has no dot or ends in one.
+std::string ExtensionOfPath(const std::string& path);
+// A file (not a folder) is there under this name.
+bool IsExistingFile(const std::string& path);
+
+// Whether the extension is the given one (ASCII letters compared without regard to case, as
+// the file system compares names).
+bool HasExtensionOf(const std::string& path, const char* extension);
+
 }}} // namespace Quorvel::Base::File

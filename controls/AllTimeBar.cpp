@@ -1,0 +1,106 @@
+#include "controls/AllTimeBar.h"
+
+#include "editor/EditorContext.h"
+#include "editor/PluginHost.h"
+#include "editor/PluginMessages.h"
+
+namespace TervaneControl {
+
+namespace {
+
+struct BarPlace {
+    int32_t x;
+    int32_t y;
+};
+constexpr BarPlace kNormalBar = {37, 385};
+constexpr BarPlace kWideBar = {287, 534};
+// The box reaches this far above the bar's top and below it.
+constexpr int32_t kBoxAbove = 5;
+constexpr int32_t kBoxBelow = 15;
+
+} // namespace
+
+bool CAllTimeBar::Initialize(const ButtonData& data)
+{
+    m_data = data;
+    m_bar.Load(m_data.m_skinPath.c_str());
+    m_bar.Place(EditorContext().backBufferDC, m_data.m_normalX, m_data.m_normalY, 1, 1);
+    m_geometry.barWidth = m_bar.GetImageWidth();
+    m_geometry.origin = m_data.m_normalX;
+    m_pen.Reset(CreatePen(PS_SOLID, 0, kBoxColour));
+    SetMode(kSizeModeNormal);
+    return true;
+}
+
+void CAllTimeBar::SetMode(SizeMode mode)
+{
+    m_sizeMode = mode;
+    const BarPlace place = mode == kSizeModeWide ? kWideBar : kNormalBar;
+    m_geometry.origin = place.x;
+    m_barY = place.y;
+    m_dragging = false;
+    MoveBox(m_geometry.origin);
+}
+
+void CAllTimeBar::MoveBox(int32_t left)
+{
+    m_boxLeft = left;
+    m_boxRect = RECT{left, m_barY - kBoxAbove, left + m_geometry.boxWidth, m_barY + kBoxBelow};
+}
+
+void CAllTimeBar::OnMediaOpened(HWND, WPARAM, LPARAM)
+{
+    const double duration = m_host.Duration();
+    m_ready = duration > 0.0;
+    m_dragging = false;
+    if (!m_ready)
+        return;
+    m_duration = duration;
+    m_geometry.boxWidth = OverviewGeometry::BoxWidthFor(m_geometry.barWidth, duration);
+    SetMode(m_sizeMode);
+}
+
+void CAllTimeBar::Paint(HDC dest)
+{
+    if (!m_ready || dest == nullptr)
+        return;
+    double position = 0.0;
+    if (!m_dragging && m_host.Position(position))
+        MoveBox(m_geometry.LeftAt(position, m_duration));
+    const CScopedSelect pen(dest, m_pen.Get());
+    const CScopedSelect brush(dest, GetStockObject(NULL_BRUSH));
+    Rectangle(dest, m_boxRect.left, m_boxRect.top, m_boxRect.right, m_boxRect.bottom);
+}
+
+void CAllTimeBar::OnSizeMode(WPARAM request)
+{
+    SizeMode mode;
+    if (SizeModeFromRequest(request, mode))
+        SetMode(mode);
+}
+
+void CAllTimeBar::OnLButtonDown(HWND, WPARAM, LPARAM lParam)
+{
+    const POINT at = {static_cast<LONG>(LOWORD(lParam)), static_cast<LONG>(HIWORD(lParam))};
+    if (m_ready && PtInRect(&m_boxRect, at))
+        m_dragging = true;
+}
+
+void CAllTimeBar::OnMouseMove(WPARAM keys, int32_t x, int32_t)
+{
+    if (CanSeekIn(m_host.PlayState()) && (keys & MK_LBUTTON) != 0 && m_dragging)
+        MoveBox(m_geometry.ClampedLeft(x));
+    else
+        m_dragging = false;
+}
+
+void CAllTimeBar::OnLButtonUp(HWND, WPARAM, LPARAM lParam)
+{
+    if (!m_dragging)
+        return;
+    MoveBox(m_geometry.ClampedLeft(LOWORD(lParam)));
+    SeekTo(m_geometry.PositionAt(m_boxLeft, m_duration), true);
+    m_dragging = false;
+}
+
+} // namespace TervaneControl

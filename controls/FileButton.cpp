@@ -1,0 +1,200 @@
+#include "controls/FileButton.h"
+
+#include <shellapi.h>
+
+#include "base/file/FilePath.h"
+#include "base/text/CodePage.h"
+#include "controls/ButtonLayout.h"
+#include "editor/EditorContext.h"
+#include "editor/PluginHost.h"
+#include "editor/SettingsFile.h"
+#include "editor/UserPrompts.h"
+#include "timesheet/TimeLineButtonManager.h"
+
+using Quorvel::Base::File::ExtensionOfPath;
+using Quorvel::Base::File::FileNameOfPath;
+using Quorvel::Base::File::HasExtensionOf;
+using Quorvel::Base::File::IsExistingFile;
+
+namespace TervaneControl {
+
+namespace {
+
+constexpr size_t kLoad = 0;
+constexpr size_t kSave = 1;
+
+const char kSheetExtension[] = "tms";
+// The filter pairs end with an empty string: the array's own zero makes the second one.
+const char kFilter[] = "TimeSheet files {*.tms}\0*.tms\0";
+const char kUnsavedQuestion[] = "保存されていないデータがあります。保存しますか？";
+const char kUnsavedCaption[] = "確認";
+const char kOverwriteCaption[] = "名前を付けて保存の確認";
+const char kOverwriteQuestion[] = " は既に存在します。上書きしますか？";
+const char kSaveFailedCaption[] = "保存エラー";
+const char kSaveFailedBefore[] = "タイムシート「";
+const char kSaveFailedAfter[] = "」を保存できませんでした。別の名前で保存してください。";
+
+bool MayOverwrite(const std::string& name)
+{
+    const std::string question = name + kOverwriteQuestion;
+    return UserPrompts().MessageBoxA(nullptr, question.c_str(), kOverwriteCaption, MB_YESNO | MB_ICONWARNING) == IDYES;
+}
+
+} // namespace
+
+CFileButton::CFileButton(IPluginHost& host) : CCommandButton(host, {kIdLoad, kIdSave}) {}
+
+void CFileButton::OnSizeMode(WPARAM request)
+{
+    CCommandButton::OnSizeMode(request);
+    // The mini window has no room for save: it is neither shown nor clickable there.
+    if (FaceCount() == 2)
+        ShowWindow(Face(kSave).GetWindow(), m_sizeMode == kSizeModeMini ? SW_HIDE : SW_SHOW);
+}
+
+void CFileButton::OnDraw(HDC dc)
+{
+    for (size_t i = 0; i < FaceCount(); ++i)
+        if (i != kSave || m_sizeMode != kSizeModeMini)
+            Face(i).Draw(dc);
+}
+
+void CFileButton::OnClicked(size_t index)
+{
+    if (index == kLoad)
+        Load();
+    else
+        SaveWithDialog();
+}
+
+bool CFileButton::AskFileName(bool save, std::string& name)
+{
+    char file[MAX_PATH] = {};
+    OPENFILENAMEA dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = m_editor;
+    dialog.lpstrFilter = kFilter;
+    dialog.nFilterIndex = 0;
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = sizeof file;
+    // A new time sheet must be nameable: only the open dialog insists on an existing file.
+    dialog.Flags = save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST;
+    const BOOL chosen = save ? UserPrompts().GetSaveFileNameA(&dialog) : UserPrompts().GetOpenFileNameA(&dialog);
+    file[sizeof file - 1] = '\0';
+    if (!chosen || file[0] == '\0')
+        return false;
+    name = file;
+    return true;
+}
+
+void CFileButton::Load()
+{
+    {
+        const CEditorDisabled disabled(m_editor);
+        std::string name;
+        if (AskFileName(false, name))
+            LoadByPath(name);
+    }
+    AnnouncePath();
+}
+
+bool CFileButton::AllowLoadOverChanges()
+{
+    if (!m_host.TimeLine().IsModified())
+        return true;
+    int answer = IDCANCEL;
+    {
+        const CEditorDisabled disabled(m_editor);
+        answer = UserPrompts().MessageBoxA(nullptr, kUnsavedQuestion, kUnsavedCaption, MB_YESNOCANCEL);
+    }
+    if (answer == IDYES)
+        return SaveWithDialog();
+    return answer == IDNO;
+}
+
+CFileButton::LoadResult CFileButton::LoadByPath(const std::string& path)
+{
+    // Nothing to load means nothing to ask about.
+    if (!IsExistingFile(path))
+        return LoadResult::kNotLoaded;
+    if (!AllowLoadOverChanges())
+        return LoadResult::kKept;
+    if (!m_host.LoadTimeSheetByPath(path))
+        return LoadResult::kNotLoaded;
+    AnnouncePath();
+    return LoadResult::kLoaded;
+}
+
+bool CFileButton::SaveWithDialog()
+{
+    std::string name;
+    while (AskFileName(true, name)) {
+        // The dialog asked about the name typed; a name we extend is asked about here.
+        if (ExtensionOfPath(name).empty()) {
+            name += ".";
+            name += kSheetExtension;
+            if (IsExistingFile(name) && !MayOverwrite(name))
+                continue;
+        }
+        if (!m_host.TimeLine().SaveTimeSheet(name.c_str())) {
+            const std::string message = kSaveFailedBefore + name + kSaveFailedAfter;
+            UserPrompts().MessageBoxA(nullptr, message.c_str(), kSaveFailedCaption, MB_OK | MB_ICONERROR);
+            continue;
+        }
+        m_host.SetTimeSheetPath(name);
+        std::wstring fileName;
+        if (Quorvel::Base::Text::ToWide(CP_THREAD_ACP, FileNameOfPath(name), fileName))
+            m_host.SetTimeSheetName(fileName);
+        AnnouncePath();
+        return true;
+    }
+    return false;
+}
+
+void CFileButton::AnnouncePath()
+{
+    if (m_editor != nullptr)
+        SendMessageW(m_editor, WM_PLUGIN_FILENAME, 0, reinterpret_cast<LPARAM>(m_host.TimeSheetPath().c_str()));
+}
+
+void CFileButton::OnDropFiles(HWND, HDROP drop, LPARAM)
+{
+    if (drop == nullptr)
+        return;
+    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        // A name that does not fit is skipped whole: a cut one could name another file.
+        char name[MAX_PATH];
+        const UINT length = DragQueryFileA(drop, i, nullptr, 0);
+        if (length == 0 || length >= sizeof name || DragQueryFileA(drop, i, name, sizeof name) != length)
+            continue;
+        // Each time sheet of the drop loads in turn, so the last one that loads wins.
+        if (HasExtensionOf(name, kSheetExtension) && LoadByPath(name) == LoadResult::kKept)
+            break;
+    }
+    DragFinish(drop);
+}
+
+void CFileButton::OnOpenPath(HWND, WPARAM, LPARAM lParam)
+{
+    const char* path = reinterpret_cast<const char*>(lParam);
+    if (path != nullptr && HasExtensionOf(path, kSheetExtension))
+        LoadByPath(path);
+}
+
+void CFileButton::OnDestroy()
+{
+    CTimeLineButtonManager& timeLine = m_host.TimeLine();
+    if (timeLine.IsModified()) {
+        const int answer = UserPrompts().MessageBoxA(nullptr, kUnsavedQuestion, kUnsavedCaption, MB_YESNO);
+        // Changes the user wanted but could not save stay marked: the time line outlives the
+        // window, and the next editor asks again.
+        if (answer == IDNO)
+            timeLine.SetModified(false);
+        else if (answer == IDYES)
+            SaveWithDialog();
+    }
+    WriteLastSheetPath(SettingsFilesOf(EditorContext().instance), m_host.TimeSheetPath());
+}
+
+} // namespace TervaneControl

@@ -1,0 +1,103 @@
+#include "controls/FileEditBox.h"
+
+#include "base/file/FilePath.h"
+#include "controls/ButtonLayout.h"
+#include "editor/PluginMessages.h"
+
+namespace TervaneControl {
+
+namespace {
+
+constexpr int kMostTextBytes = 512;
+
+} // namespace
+
+EditBoxData CFileEditBox::MakeData(const std::string& moduleDirectory)
+{
+    EditBoxData data;
+    data.m_style = WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOHSCROLL;
+    data.m_normalX = data.m_wideX = data.m_miniX = 20;
+    data.m_normalY = data.m_wideY = data.m_miniY = 37;
+    data.m_normalWidth = 444;
+    data.m_wideWidth = 938;
+    data.m_miniWidth = 400;
+    data.m_normalHeight = data.m_wideHeight = data.m_miniHeight = 33;
+    const char* const frames[] = {"\\obj\\a000_004", "\\obj\\b000_001", "\\obj\\c000_001"};
+    for (int i = 0; i < 3; ++i) {
+        data.m_paths[1 + i] = moduleDirectory + frames[i] + ".bmp";
+        data.m_paths[4 + i] = moduleDirectory + frames[i] + "_alp.bmp";
+    }
+    data.m_controlId = kIdFileNameBox;
+    return data;
+}
+
+CFileEditBox::~CFileEditBox()
+{
+    if (m_edit != nullptr && m_previousProc != nullptr && IsWindow(m_edit)) {
+        SetWindowLongPtrW(m_edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previousProc));
+        SetWindowLongPtrW(m_edit, GWLP_USERDATA, 0);
+    }
+}
+
+bool CFileEditBox::Create(const EditBoxData& data, HWND parent, HWND editor)
+{
+    m_data = data;
+    if (!CreateEdit(L"EDIT", m_data.m_style, parent, editor))
+        return false;
+    m_font.SetHandle(CreateFontW(14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                                 CLIP_DEFAULT_PRECIS, PROOF_QUALITY, FIXED_PITCH | FF_MODERN, L"ＭＳ ゴシック"));
+    SendMessageW(m_edit, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.GetHandle()), FALSE);
+    SetWindowLongPtrW(m_edit, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    m_previousProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(m_edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CFileEditBox::EditProc)));
+    return true;
+}
+
+void CFileEditBox::OnFileName(LPARAM path)
+{
+    if (m_edit == nullptr || path == 0)
+        return;
+    SetWindowTextA(m_edit, reinterpret_cast<const char*>(path));
+    InvalidateRect(m_edit, nullptr, FALSE);
+    UpdateWindow(m_edit);
+}
+
+void CFileEditBox::OnEnter()
+{
+    char text[kMostTextBytes] = {};
+    GetWindowTextA(m_edit, text, sizeof text);
+    if (Quorvel::Base::File::HasExtensionOf(text, "tms"))
+        SendMessageW(m_parent, WM_PLUGIN_OPENPATH, 0, reinterpret_cast<LPARAM>(text));
+}
+
+LRESULT CALLBACK CFileEditBox::EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CFileEditBox* box = reinterpret_cast<CFileEditBox*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (box == nullptr || box->m_previousProc == nullptr)
+        return DefWindowProcW(window, message, wParam, lParam);
+    const WNDPROC previous = box->m_previousProc;
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_KEYDOWN:
+        if (wParam == VK_RETURN && GetFocus() == window)
+            box->OnEnter();
+        break;
+    case WM_CHAR:
+        // A multi-line box would take a line break from Enter or Ctrl+Enter.
+        if (wParam == '\r' || wParam == '\n')
+            return 0;
+        break;
+    case WM_DESTROY:
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        box->m_previousProc = nullptr;
+        box->m_edit = nullptr;
+        break;
+    default:
+        break;
+    }
+    return CallWindowProcW(previous, window, message, wParam, lParam);
+}
+
+} // namespace TervaneControl

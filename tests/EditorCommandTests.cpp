@@ -1,0 +1,478 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/Win32.h"
+#include <commctrl.h>
+
+#include "controls/ButtonLayout.h"
+#include "controls/ShellButtons.h"
+#include "controls/TimeEditBox.h"
+#include "device/TervaneManager.h"
+#include "editor/PluginMessages.h"
+#include "editor/PluginWindow.h"
+#include "editor/SiteAddress.h"
+#include "plugin/TervanePlugin.h"
+#include "sim/PlayerSession.h"
+#include "sim/RealInput.h"
+#include "support/FileFixtures.h"
+#include "support/SkinFiles.h"
+#include "timesheet/DropDrawButton.h"
+#include "timesheet/TimeLineButtonManager.h"
+
+using TestSupport::CTempDir;
+using TestSupport::ReadWholeFile;
+using TestSupport::WriteAt;
+
+namespace {
+
+// Commands at 5 s (pattern 1, level 3) and 10 s (pattern 2, level 5).
+const char kSheet[] = "111111\n222222\n333333\n444444\n555555\n666666\n777777\n888888\n999999\n101010101010\n"
+                      "50000\t1\t3\t0\t0\n100000\t2\t5\t0\t0\n";
+// One command at 3 s.
+const char kOtherSheet[] = "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n30000\t8\t8\t0\t0\n";
+
+// The editor in the scripted player, with a folder of its own for the settings file and for
+// the sheets it loads and saves. The user acts through real input and queued answers.
+class EditorSession : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(WriteAt(m_dir, "\\a.tms", kSheet));
+        ASSERT_TRUE(WriteAt(m_dir, "\\B.TMS", kOtherSheet));
+        ASSERT_TRUE(WriteAt(m_dir, "\\notes.txt", "not a sheet\n"));
+    }
+
+    void TearDown() override
+    {
+        if (m_session)
+            m_session->Finish();
+    }
+
+    void Start(double duration = 60.0, bool noDuration = false)
+    {
+        PlayerOptions options;
+        options.settings = m_dir.Path();
+        options.duration = duration;
+        options.sheet = m_dir / "\\a.tms";
+        char folder[MAX_PATH] = {};
+        GetCurrentDirectoryA(MAX_PATH, folder);
+        m_moduleFolder = folder;
+        options.moduleFolder = m_moduleFolder;
+        m_session.reset(new CPlayerSession(options, [this](const std::string& line) { m_lines.push_back(line); }));
+        m_session->Player().GetFaults().noDuration = noDuration;
+        std::string error;
+        ASSERT_TRUE(m_session->Start(error)) << error;
+    }
+
+    void Run(const std::string& events)
+    {
+        std::vector<SimEvent> parsed;
+        std::string error;
+        ASSERT_TRUE(ParseSimEvents(events, parsed, error, true)) << error;
+        for (const SimEvent& e : parsed)
+            m_session->Apply(e);
+    }
+
+    // The number of output lines so far that start with prefix.
+    size_t Count(const std::string& prefix) const
+    {
+        size_t count = 0;
+        for (const std::string& line : m_lines)
+            count += line.compare(0, prefix.size(), prefix) == 0 ? 1 : 0;
+        return count;
+    }
+    bool Said(const std::string& line) const
+    {
+        for (const std::string& l : m_lines)
+            if (l == line)
+                return true;
+        return false;
+    }
+
+    CPluginWindow& Window() { return *m_session->Plugin()->Window(); }
+    CTervanePlugin& Plugin() { return *m_session->Plugin(); }
+    CTimeLineButtonManager& TimeLine() { return Plugin().TimeLine(); }
+    CSimPlayer& Player() { return m_session->Player(); }
+    std::string Path(const std::string& name) const { return m_dir / name; }
+
+    std::vector<int32_t> Keys()
+    {
+        std::vector<int32_t> keys;
+        for (const auto& entry : TimeLine().Entries())
+            keys.push_back(entry.key);
+        return keys;
+    }
+
+    std::string Text(HWND window)
+    {
+        char text[1024] = {};
+        GetWindowTextA(window, text, sizeof text);
+        return text;
+    }
+
+    // Pattern and level of the device's last report.
+    std::string LastReport()
+    {
+        const auto& reports = m_session->Bus().Reports();
+        if (reports.empty())
+            return "";
+        return std::string{static_cast<char>(reports.back().bytes[7]), static_cast<char>(reports.back().bytes[8])};
+    }
+
+    POINT Screen(int x, int y) const
+    {
+        POINT at = {x, y};
+        ClientToScreen(m_session->Editor(), &at);
+        return at;
+    }
+    // Presses, moves or releases the left button through the input queue; the player's
+    // events that the press caused are then delivered.
+    void PressAt(int x, int y)
+    {
+        const POINT at = Screen(x, y);
+        RealInput::MoveTo(at.x, at.y);
+        RealInput::Press(RealInput::Button::Left);
+        Player().Deliver();
+    }
+    void MoveTo(int x, int y)
+    {
+        const POINT at = Screen(x, y);
+        RealInput::MoveTo(at.x, at.y);
+        Player().Deliver();
+    }
+    void Release()
+    {
+        RealInput::Release(RealInput::Button::Left);
+        Player().Deliver();
+    }
+
+    CTempDir m_dir;
+    std::string m_moduleFolder;
+    std::vector<std::string> m_lines;
+    std::unique_ptr<CPlayerSession> m_session;
+};
+
+} // namespace
+
+TEST_F(EditorSession, PlayerButtonsDriveThePlayerAndFollowIt)
+{
+    Start();
+    const auto& select = Window().SelectButton();
+    Run("wait 0.1");
+    EXPECT_TRUE(select.Face(0).IsEnabled()) << "a movie that is ready can be started";
+    EXPECT_FALSE(select.Face(1).IsEnabled());
+
+    Run("press 33; wait 3");
+    EXPECT_EQ(Player().State(), 3);
+    EXPECT_TRUE(select.Face(1).IsEnabled());
+    Run("press 45");
+    EXPECT_EQ(Player().Position(), 0.0) << "seek back at 3 s stops at the start";
+
+    // Previous and next point: entries at 5 s and 10 s.
+    const auto& points = Window().PointMoveButton();
+    Run("wait 6");
+    EXPECT_TRUE(points.Face(0).IsEnabled());
+    EXPECT_TRUE(points.Face(1).IsEnabled());
+    Run("press 25");
+    EXPECT_EQ(Player().Position(), 5.0);
+    Run("press 26");
+    EXPECT_EQ(Player().Position(), 10.1);
+    Run("wait 0.1");
+    EXPECT_TRUE(points.Face(0).IsEnabled());
+    EXPECT_FALSE(points.Face(1).IsEnabled()) << "nothing after the last point";
+
+    // Eleven times faster stops at 2.0x; one slower gives 1.9x and the faster button back.
+    const auto& speed = Window().SpeedButton();
+    for (int i = 0; i < 11; ++i)
+        Run("press 37");
+    EXPECT_EQ(speed.GetSpeed(), 20);
+    EXPECT_EQ(Player().Rate(), 2.0);
+    EXPECT_EQ(speed.Face(1).GetState(), 4);
+    Run("press 38");
+    EXPECT_EQ(speed.GetSpeed(), 19);
+    EXPECT_EQ(Player().Rate(), static_cast<double>(1.9f));
+    EXPECT_TRUE(speed.Face(1).IsEnabled());
+    EXPECT_EQ(speed.Face(1).GetState(), 0);
+
+    Run("press 33");
+    EXPECT_EQ(Player().State(), 2);
+    Run("press 33");
+    EXPECT_EQ(Player().State(), 3);
+    Run("press 39; wait 0.1");
+    EXPECT_EQ(Player().State(), 1);
+    EXPECT_FALSE(select.Face(1).IsEnabled());
+    Run("press 33; wait 0.1");
+    EXPECT_EQ(Player().State(), 3) << "play again after stop";
+    EXPECT_TRUE(select.IsPlaying());
+
+    Run("press 33; seek 58; press 46");
+    EXPECT_EQ(Player().Position(), 60.0);
+    EXPECT_EQ(TimeLine().GetNow(), 60.0) << "seek forward stops at the movie's end";
+}
+
+TEST_F(EditorSession, WindowZoomManualAndLinkButtons)
+{
+    Start();
+    EXPECT_EQ(SendMessageW(Window().ControlTooltip(), TTM_GETTOOLCOUNT, 0, 0), 17 + 10 + 11);
+
+    const auto& size = Window().WindowButton();
+    struct Step {
+        const char* press;
+        int mode;
+        int clientWidth, clientHeight;
+        bool shrink, enlarge;
+    };
+    const Step steps[] = {
+        {"press 24", 1, 1000, 750, true, false}, {"press 23", 0, 500, 600, true, true},
+        {"press 23", 2, 500, 74, false, true},   {"press 24", 0, 500, 600, true, true},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.press);
+        Run(step.press);
+        EXPECT_EQ(Window().GetSizeMode(), step.mode);
+        RECT client;
+        GetClientRect(m_session->Host(), &client);
+        EXPECT_EQ(client.right, step.clientWidth);
+        EXPECT_EQ(client.bottom, step.clientHeight);
+        EXPECT_EQ(size.Face(0).IsEnabled(), step.shrink);
+        EXPECT_EQ(size.Face(1).IsEnabled(), step.enlarge);
+    }
+    // A size chosen without the buttons (tervane-player --size wide): shrink leads back to
+    // normal, not to mini.
+    SendMessageW(m_session->Editor(), WM_PLUGIN_SIZEMODE, 1, 0);
+    EXPECT_FALSE(size.Face(1).IsEnabled());
+    Run("press 23");
+    EXPECT_EQ(Window().GetSizeMode(), 0);
+
+    const auto& graph = Window().GraphButton();
+    EXPECT_FALSE(graph.Face(1).IsEnabled()) << "zoom in starts disabled";
+    Run("press 30; press 30");
+    EXPECT_EQ(TimeLine().GetZoomMode(), 2);
+    EXPECT_FALSE(graph.Face(0).IsEnabled());
+    Run("press 30; press 29");
+    EXPECT_EQ(TimeLine().GetZoomMode(), 1) << "a disabled zoom out takes no click";
+    Run("press 29");
+    EXPECT_EQ(TimeLine().GetZoomMode(), 0);
+    EXPECT_FALSE(graph.Face(1).IsEnabled());
+    EXPECT_TRUE(graph.Face(0).IsEnabled());
+
+    Run("press 43; press 44");
+    EXPECT_TRUE(Said("shell open " + m_moduleFolder + "\\users_manual.html"));
+    const std::string site = SiteAddressFromFile(m_moduleFolder, TervaneControl::kLinkAddressFile,
+                                                 TervaneControl::kDefaultLinkAddress);
+    EXPECT_NE(site.find(".example/"), std::string::npos) << site;
+    EXPECT_TRUE(Said("shell open " + site));
+    EXPECT_EQ(Count("shell "), 2u);
+}
+
+TEST_F(EditorSession, PatternLevelInsertAndPreview)
+{
+    Start();
+    const auto& patterns = Window().PatternButton();
+    const auto& levels = Window().LevelButton();
+    Run("press 53");
+    EXPECT_TRUE(patterns.IsSelected(3));
+    EXPECT_EQ(patterns.GetCurrent(), 3);
+    EXPECT_EQ(TimeLine().DropButton()->GetPattern(), 3) << "the drop image takes the pattern too";
+    Run("press 53");
+    for (size_t i = 0; i < 10; ++i)
+        EXPECT_FALSE(patterns.IsSelected(i)) << i;
+    EXPECT_EQ(patterns.GetCurrent(), 0);
+    SendMessageW(m_session->Editor(), WM_PLUGIN_PATTERN, 7, 100);
+    EXPECT_FALSE(patterns.IsSelected(7)) << "lParam 100 clears every mark";
+    EXPECT_EQ(patterns.GetCurrent(), 7);
+    Run("press 57");
+    EXPECT_TRUE(patterns.IsSelected(7));
+
+    Run("press 75");
+    EXPECT_TRUE(levels.IsSelected(5));
+    Run("press 75");
+    EXPECT_FALSE(levels.IsSelected(5));
+    EXPECT_FALSE(levels.IsSelected(0)) << "level 0 chosen, none selected";
+    EXPECT_EQ(levels.GetCurrent(), 0);
+    Run("press 76");
+    EXPECT_EQ(levels.GetCurrent(), 6);
+
+    // Insert at the paused position: in the editor, on the device's sheet, marked changed.
+    Run("play; wait 2.5; pause; press 27");
+    CTimeLineButtonManager::EntryView entry;
+    ASSERT_TRUE(TimeLine().FindEntry(25, entry));
+    EXPECT_EQ(entry.data.pattern, 7);
+    EXPECT_EQ(entry.data.level, 6);
+    EXPECT_TRUE(Plugin().DeviceManager()->Sheet().HasCommandAt(25000));
+    EXPECT_TRUE(TimeLine().IsModified());
+
+    // The preview plays the choice at once; a new choice reaches the device while it lasts.
+    const auto& preview = Window().PlayViewButton();
+    Run("press 35; wait 0.1");
+    EXPECT_TRUE(Plugin().DeviceManager()->IsPreviewing());
+    EXPECT_EQ(LastReport(), "76");
+    EXPECT_EQ(preview.Face(0).GetState(), 2);
+    const size_t before = m_session->Bus().Reports().size();
+    Run("press 52");
+    EXPECT_EQ(m_session->Bus().Reports().size(), before + 1);
+    EXPECT_EQ(LastReport(), "26");
+    Run("press 35; wait 0.1");
+    EXPECT_FALSE(Plugin().DeviceManager()->IsPreviewing());
+    EXPECT_NE(preview.Face(0).GetState(), 2);
+
+    Run("stop; press 27");
+    ASSERT_TRUE(TimeLine().FindEntry(0, entry)) << "a stopped movie inserts at 0";
+    EXPECT_EQ(entry.data.pattern, 2);
+}
+
+TEST_F(EditorSession, LoadingAndSavingNeverLoseTheUsersWork)
+{
+    Start();
+    const HWND box = Window().FileEditBox().GetWindow();
+    EXPECT_EQ(Plugin().TimeSheetPath(), Path("\\a.tms"));
+    EXPECT_EQ(Text(box), Path("\\a.tms"));
+
+    // The open dialog, dropped files and a typed path all load; "TMS" counts as "tms".
+    Run("answer " + Path("\\B.TMS") + "; press 32");
+    EXPECT_EQ(Plugin().TimeSheetPath(), Path("\\B.TMS"));
+    EXPECT_EQ(Keys(), (std::vector<int32_t>{30}));
+    Run("drop " + Path("\\notes.txt") + " " + Path("\\a.tms"));
+    EXPECT_EQ(Keys(), (std::vector<int32_t>{50, 100}));
+    Run("drop " + Path("\\B.TMS"));
+    EXPECT_EQ(Plugin().TimeSheetPath(), Path("\\B.TMS"));
+    struct Typed {
+        std::string text;
+        std::string path;
+    };
+    const Typed typed[] = {
+        {Path("\\a.tms"), Path("\\a.tms")},
+        {Path("\\B.TMS"), Path("\\B.TMS")},
+        {Path("\\notes.txt"), Path("\\B.TMS")},
+    };
+    for (const Typed& t : typed) {
+        SCOPED_TRACE(t.text);
+        SetWindowTextA(box, t.text.c_str());
+        Run("click 400 52; key enter");
+        EXPECT_EQ(Plugin().TimeSheetPath(), t.path);
+        EXPECT_EQ(Text(box).find_first_of("\r\n"), std::string::npos) << "no line break gets into the box";
+    }
+    EXPECT_EQ(Text(box), Path("\\notes.txt")) << "a path that is no sheet stays as typed";
+
+    // A new name without an extension: written with ".tms", and that is the current path.
+    Run("press 27; answer " + Path("\\fresh") + "; press 31");
+    EXPECT_EQ(Plugin().TimeSheetPath(), Path("\\fresh.tms"));
+    EXPECT_FALSE(ReadWholeFile(Path("\\fresh.tms")).empty());
+    EXPECT_EQ(GetFileAttributesA(Path("\\fresh").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(TimeLine().IsModified());
+    EXPECT_EQ(Text(box), Path("\\fresh.tms"));
+    Run("press 27; answer " + Path("\\new.tms") + "; press 31");
+    EXPECT_EQ(Plugin().TimeSheetPath(), Path("\\new.tms")) << "the save dialog takes a new name";
+
+    // The name we extend is asked about before it is overwritten; no keeps the file.
+    const std::string fresh = ReadWholeFile(Path("\\fresh.tms"));
+    Run("press 27; answer " + Path("\\fresh") + "; answer no; answer cancel; press 31");
+    EXPECT_EQ(Count("prompt message 名前を付けて保存の確認: " + Path("\\fresh.tms")), 1u);
+    EXPECT_EQ(ReadWholeFile(Path("\\fresh.tms")), fresh);
+    EXPECT_TRUE(TimeLine().IsModified());
+
+    // A failed save says so in Japanese, keeps the changes marked and asks for another name.
+    Run("answer " + Path("\\missing\\x.tms") + "; answer ok; answer cancel; press 31");
+    EXPECT_EQ(Count("prompt message 保存エラー: タイムシート「" + Path("\\missing\\x.tms")), 1u);
+    EXPECT_TRUE(TimeLine().IsModified());
+    EXPECT_EQ(Plugin().TimeSheetPath(), Path("\\new.tms"));
+    Run("answer " + Path("\\missing\\x.tms") + "; answer ok; answer " + Path("\\other.tms") + "; press 31");
+    EXPECT_EQ(Plugin().TimeSheetPath(), Path("\\other.tms"));
+    EXPECT_FALSE(TimeLine().IsModified());
+
+    // Loading over changes asks first: cancel keeps them, no drops them.
+    Run("press 27; answer cancel; drop " + Path("\\a.tms"));
+    EXPECT_EQ(Plugin().TimeSheetPath(), Path("\\other.tms"));
+    EXPECT_TRUE(TimeLine().IsModified());
+    Run("answer no; drop " + Path("\\a.tms"));
+    EXPECT_EQ(Plugin().TimeSheetPath(), Path("\\a.tms"));
+    EXPECT_FALSE(TimeLine().IsModified());
+
+    // In the mini window the save button is neither there to press nor to click.
+    const size_t saves = Count("prompt save") + Count("prompt unanswered save");
+    Run("press 23; press 31; click 22 13; press 24");
+    EXPECT_TRUE(Said("event press 31 ignored: no control 31 is shown t=0.000"));
+    EXPECT_EQ(Count("prompt save") + Count("prompt unanswered save"), saves);
+
+    // Closing with changes offers to save; the settings file remembers what was written.
+    Run("press 27; answer yes; answer " + Path("\\last") + "; close");
+    EXPECT_FALSE(ReadWholeFile(Path("\\last.tms")).empty());
+    EXPECT_EQ(ReadWholeFile(Path("\\info.txt")), "lastfile_path\t" + Path("\\last.tms"));
+    Run("create");
+    EXPECT_EQ(Plugin().TimeSheetPath(), Path("\\last.tms")) << "read back when the editor opens";
+}
+
+TEST_F(EditorSession, TheSliderAndTheOverviewBarSeek)
+{
+    Start(600.0);
+    const auto& slider = Window().SeekBar();
+    Run("play; wait 1");
+    ASSERT_TRUE(slider.IsReady());
+    EXPECT_EQ(slider.GetThumbLeft(), 46);
+
+    // Dragging the thumb of a playing movie pauses it, and the release plays it again.
+    PressAt(52, 314);
+    EXPECT_EQ(Player().State(), 2);
+    MoveTo(246, 314);
+    EXPECT_EQ(Player().State(), 2);
+    Release();
+    EXPECT_EQ(Player().State(), 3);
+    const float ratio = static_cast<float>(239 - 46) / static_cast<float>(slider.Geometry().MaximumLeft() - 46);
+    EXPECT_EQ(Player().Position(), static_cast<double>(600.0f * ratio));
+
+    // Scanning forward resumes scanning forward.
+    IWMPControls* controls = Plugin().Controls();
+    controls->fastForward();
+    Player().Deliver();
+    Run("wait 0.1");
+    ASSERT_EQ(Player().State(), 4);
+    const int centre = slider.GetThumbLeft() + 7;
+    PressAt(centre, 314);
+    EXPECT_EQ(Player().State(), 2);
+    Release();
+    EXPECT_EQ(Player().State(), 4);
+
+    // A click on the track seeks without pausing; one left of it does nothing.
+    Run("play; wait 0.1");
+    PressAt(100, 314);
+    EXPECT_EQ(Player().State(), 3);
+    Release();
+    EXPECT_NEAR(Player().Position(), 600.0 * (100 - 7 - 46) / 387.0, 0.5);
+    Run("pause");
+    const double paused = Player().Position();
+    PressAt(40, 314);
+    Release();
+    EXPECT_EQ(Player().Position(), paused);
+
+    // The overview box follows the pointer but seeks only when let go.
+    Run("wait 0.1");
+    const RECT box = Window().OverviewBar().GetBoxRect();
+    PressAt(box.left + 3, box.top + 8);
+    MoveTo(300, box.top + 8);
+    EXPECT_EQ(Player().Position(), paused);
+    EXPECT_EQ(Window().OverviewBar().GetBoxRect().left, 300);
+    Release();
+    EXPECT_EQ(Player().Position(), static_cast<double>(static_cast<float>(263.0 / 435.0)) * 600.0);
+
+    // The time box shows where the player is.
+    Run("wait 0.1");
+    wchar_t shown[32] = {};
+    GetWindowTextW(Window().TimeEditBox().GetWindow(), shown, 32);
+    EXPECT_EQ(shown, TervaneControl::FormatMediaTime(Player().Position()));
+}
+
+TEST_F(EditorSession, WithoutAMovieLengthTheBarsStayStill)
+{
+    Start(600.0, true);
+    Run("play; wait 1");
+    EXPECT_FALSE(Window().SeekBar().IsReady());
+    EXPECT_FALSE(Window().OverviewBar().IsReady());
+    const double before = Player().Position();
+    PressAt(200, 314);
+    Release();
+    EXPECT_EQ(Player().Position(), before);
+    EXPECT_EQ(Player().State(), 3);
+}
