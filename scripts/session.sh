@@ -44,6 +44,17 @@ session_start() {
   "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
     </dev/null >/dev/null 2>&1 || true
   wine_fonts
+  # The desktop process must not be started by a test program: it would keep that program's
+  # output open and the test runner would wait for it. The keeper starts it, detached.
+  local keeper=$ROOT/build/$TERVANE_TEST_ARCH/tools/session-keeper.exe
+  if [ -x "$keeper" ]; then
+    "$WINE" "$keeper" </dev/null >/dev/null 2>&1 &
+    local i
+    for i in $(seq 1 50); do
+      desktop_running && break
+      sleep 0.1
+    done
+  fi
 }
 
 # The editor asks for Japanese faces of Windows; the prefix draws them with the installed
@@ -54,6 +65,14 @@ wine_fonts() {
     "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ /d 'IPAGothic' /f \
       </dev/null >/dev/null 2>&1 || true
   done
+}
+
+desktop_running() {
+  local f
+  for f in /proc/[0-9]*/cmdline; do
+    grep -qa 'explorer.exe' "$f" 2>/dev/null && return 0
+  done
+  return 1
 }
 
 session_stop() {
