@@ -95,11 +95,6 @@ Section "${PRODUCT}" SecMain
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
-  ; The plug-in rewrites cfg\info.txt (the last time sheet) through a temporary file in that
-  ; folder, from the player's unelevated process: users need to create and replace files there.
-  nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR\cfg" /grant *S-1-5-32-545:(OI)(CI)M'
-  Pop $0
-
   !insertmacro RegsvrPath $0
   ClearErrors
   ExecWait '"$0" /s "$INSTDIR\TervanePlugin.dll"' $1

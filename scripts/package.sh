@@ -43,7 +43,7 @@ shoot() {
   local name=$1 size=$2 events=$3 picture=$4 dir=$work/$1
   mkdir -p "$dir"
   if ! (cd "$dir" && "$WINE" "$ROOT/build/$arch/tools/tervane-player.exe" --movie demo.wmv \
-          --sheet "$ROOT/samples/demo.tms" --news "$ROOT/samples/news.html" --size "$size" \
+          --sheet "Z:${ROOT//\//\\}\\samples\\demo.tms" --news "$ROOT/samples/news.html" --size "$size" \
           --events-file "$src/pictures/$events" </dev/null >"$dir/session.log" 2>&1) ||
      [ ! -s "$dir/$picture" ]; then
     cat "$dir/session.log" >&2
