@@ -3,7 +3,7 @@
 #include "editor/EditorContext.h"
 #include "editor/PluginHost.h"
 #include "editor/PluginMessages.h"
-#include "plugin/PluginInterfaces.h"
+#include "editor/PlayStates.h"
 
 namespace TervaneControl {
 

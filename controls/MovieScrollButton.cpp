@@ -2,7 +2,7 @@
 
 #include "controls/ButtonLayout.h"
 #include "editor/PluginHost.h"
-#include "plugin/PluginInterfaces.h"
+#include "editor/PlayStates.h"
 #include "timesheet/TimeLineButtonManager.h"
 
 namespace TervaneControl {

@@ -2,7 +2,7 @@
 
 #include "editor/PluginHost.h"
 #include "editor/PluginMessages.h"
-#include "plugin/PluginInterfaces.h"
+#include "editor/PlayStates.h"
 #include "timesheet/TimeLineButtonManager.h"
 
 namespace TervaneControl {

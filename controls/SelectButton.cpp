@@ -3,7 +3,7 @@
 #include "controls/ButtonLayout.h"
 #include "editor/EditorContext.h"
 #include "editor/PluginHost.h"
-#include "plugin/PluginInterfaces.h"
+#include "editor/PlayStates.h"
 
 namespace TervaneControl {
 

@@ -6,6 +6,7 @@
 #include "device/TervaneManager.h"
 #include "editor/EditorContext.h"
 #include "editor/ModulePath.h"
+#include "editor/PlayStates.h"
 #include "editor/PluginHost.h"
 #include "editor/SettingsFile.h"
 #include "editor/SiteAddress.h"
@@ -303,7 +304,7 @@ void CPluginWindow::OnTimer()
 {
     CTimeLineButtonManager& timeLine = m_owner.TimeLine();
     const LONG state = m_owner.PlayState();
-    if (state >= 2 && state <= 5) {
+    if (IsActivePlayState(state)) {
         m_owner.EnsureMediaSetUp();
         double position = 0.0;
         // A position the player cannot tell moves nothing: the device keeps its command.

@@ -3,6 +3,8 @@
 #include <ole2.h>
 #include <wmp.h>
 
+#include "editor/PlayStates.h"
+
 // The media player's user-interface plug-in interface. The compiler's headers declare the
 // player's core, controls, media and events but not this one, so it is declared here from
 // the public interface definition, with its slot order and identifier.
@@ -22,28 +24,3 @@ __CRT_UUID_DECL(IWMPPluginUI, 0x4c5e8f9f, 0xad3e, 0x4bf9, 0x97, 0x53, 0xfc, 0xd3
 // The plug-in kinds and flags the player reads from the Capabilities value.
 constexpr DWORD kPluginTypeSeparateWindow = 2;
 constexpr DWORD kPluginFlagInstallAutorun = 0x40000000;
-
-// The player's play states and open states, as its events and get_playState report them.
-enum PlayState : LONG {
-    kPlayUndefined = 0,
-    kPlayStopped = 1,
-    kPlayPaused = 2,
-    kPlayPlaying = 3,
-    kPlayScanForward = 4,
-    kPlayScanReverse = 5,
-    kPlayBuffering = 6,
-    kPlayWaiting = 7,
-    kPlayEnded = 8,
-    kPlayTransitioning = 9,
-    kPlayReady = 10,
-    kPlayReconnecting = 11,
-    kPlayLast = 12,
-};
-constexpr LONG kOpenMediaChanging = 8;
-constexpr LONG kOpenMediaOpen = 13;
-
-// Paused, playing or scanning: the states in which the position moves or can be moved.
-inline bool IsActivePlayState(LONG state)
-{
-    return state >= kPlayPaused && state <= kPlayScanReverse;
-}
