@@ -1,4 +1,5 @@
 #include "controls/FileEditBox.h"
+#include "editor/Font.h"
 
 #include "base/file/FilePath.h"
 #include "controls/ButtonLayout.h"
@@ -44,8 +45,7 @@ bool CFileEditBox::Create(const EditBoxData& data, HWND parent, HWND editor)
     m_data = data;
     if (!CreateEdit(L"EDIT", m_data.m_style, parent, editor))
         return false;
-    m_font.SetHandle(CreateFontW(14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, PROOF_QUALITY, FIXED_PITCH | FF_MODERN, L"ＭＳ ゴシック"));
+    m_font.SetHandle(CreateEditorFont(14, L"ＭＳ ゴシック"));
     SendMessageW(m_edit, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.GetHandle()), FALSE);
     SetWindowLongPtrW(m_edit, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     m_previousProc = reinterpret_cast<WNDPROC>(

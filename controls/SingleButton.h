@@ -1,34 +1,21 @@
 #pragma once
-#include "controls/Button.h"
-#include "controls/ButtonFace.h"
+#include "controls/ButtonGroup.h"
 
 namespace TervaneControl {
 
-// A button with one window: moves with the size mode, paints its strip, follows the
-// owner-draw notices and reports its own clicks through OnClicked.
-class CSingleButton : public CButton {
+// A button with one window: a button group of one face, whose click needs no index.
+class CSingleButton : public CButtonGroup {
 public:
-    bool Create(const ButtonData& data, HWND parent) { return m_face.Create(data, parent); }
+    bool Create(const ButtonData& data, HWND parent) { return CreateFaces({data}, parent); }
 
-    void OnSizeMode(WPARAM request) override { m_face.SetSizeMode(request); }
-    void OnDraw(HDC dc) override { m_face.Draw(dc); }
-    void OnDrawItem(HWND /*window*/, WPARAM /*wParam*/, const DRAWITEMSTRUCT* item) override
-    {
-        m_face.DrawItem(item);
-    }
-    void OnCommand(HWND /*window*/, WPARAM wParam, LPARAM /*lParam*/) override
-    {
-        if (m_face.IsClick(wParam))
-            OnClicked();
-    }
+    void OnClicked(size_t /*index*/) override { OnClicked(); }
     // A click of this button's identifier (BN_CLICKED only).
     virtual void OnClicked() {}
 
-    void Enable(bool enable) { m_face.Enable(enable); }
-    CButtonFace& Face() { return m_face; }
-
-protected:
-    CButtonFace m_face;
+    void Enable(bool enable) { Face().Enable(enable); }
+    using CButtonGroup::Face;
+    // Valid once the button was created.
+    CButtonFace& Face() { return CButtonGroup::Face(0); }
 };
 
 } // namespace TervaneControl

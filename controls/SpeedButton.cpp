@@ -1,4 +1,5 @@
 #include "controls/SpeedButton.h"
+#include "editor/Font.h"
 
 #include <cwchar>
 
@@ -24,8 +25,7 @@ CSpeedButton::CSpeedButton(IPluginHost& host) : CCommandButton(host, {kIdSpeedDo
 
 bool CSpeedButton::Create(HWND editor, const std::string& moduleDirectory)
 {
-    m_font.Reset(CreateFontW(24, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, PROOF_QUALITY, FIXED_PITCH | FF_MODERN, L"HG創英角ﾎﾟｯﾌﾟ体"));
+    m_font.Reset(CreateEditorFont(24, kPopFace, FW_BOLD));
     return CCommandButton::Create(editor, moduleDirectory);
 }
 

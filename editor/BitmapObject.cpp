@@ -1,4 +1,5 @@
 #include "editor/BitmapObject.h"
+#include "editor/Font.h"
 
 #include <algorithm>
 #include <windowsx.h>
@@ -68,9 +69,7 @@ void CBitmapObject::InitializeFrom(HWND child, HDC scratch, HDC backBuffer, cons
     m_parser = parser;
     m_arrowCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     m_handCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND));
-    m_tickerFont.Reset(CreateFontW(10, 0, 0, 0, FW_NORMAL, FALSE, TRUE, FALSE, SHIFTJIS_CHARSET,
-                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
-                                   FIXED_PITCH | FF_MODERN, L"ＭＳ　ゴシック"));
+    m_tickerFont.Reset(CreateEditorFont(10, kGothicFace, FW_NORMAL, true));
     for (int i = 0; i < kBackgroundSkinCount; ++i) {
         m_textures[i].Load((moduleDirectory + kBackgroundSkins[i].file).c_str());
         m_textures[i].Place(backBuffer, kBackgroundSkins[i].x, kBackgroundSkins[i].y, 1, 1);

@@ -7,6 +7,12 @@
 using Quorvel::Base::Thread::CCriticalLock;
 using Quorvel::Base::Thread::CCriticalSection;
 
+HFONT CreateEditorFont(int height, const wchar_t* face, int weight, bool underline)
+{
+    return CreateFontW(height, 0, 0, 0, weight, FALSE, underline ? TRUE : FALSE, FALSE, SHIFTJIS_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, FIXED_PITCH | FF_MODERN, face);
+}
+
 namespace {
 
 // The fonts alive in the process and the initializer they share.

@@ -5,6 +5,13 @@
 #include "base/Win32.h"
 #include "editor/GdiObjects.h"
 
+// The faces the editor draws with (a Japanese Windows has both).
+constexpr wchar_t kGothicFace[] = L"ＭＳ　ゴシック";
+constexpr wchar_t kPopFace[] = L"HG創英角ﾎﾟｯﾌﾟ体";
+
+// Every font of the editor: Shift-JIS, proof quality, fixed pitch, modern family.
+HFONT CreateEditorFont(int height, const wchar_t* face, int weight = FW_NORMAL, bool underline = false);
+
 // Switches the system's font smoothing on while the editor has fonts, and puts the user's
 // own setting back afterwards. One instance at a time, made and dropped by CFont.
 class CFontInitializer {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/Win32.h"
+#include "editor/Font.h"
 #include <commctrl.h>
 
 #include "controls/SingleButton.h"
@@ -253,8 +254,7 @@ TEST_F(TimeLine, GridFollowsThePlaybackPosition)
 {
     CDibCanvas canvas(1000, 750, RGB(0, 0, 0));
     CDibCanvas reference(1000, 750, RGB(0, 0, 0));
-    const HFONT font = CreateFontW(10, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                                   CLIP_DEFAULT_PRECIS, PROOF_QUALITY, FIXED_PITCH | FF_MODERN, L"ＭＳ　ゴシック");
+    const HFONT font = CreateEditorFont(10, kGothicFace);
     struct Case {
         int zoom;
         double now;

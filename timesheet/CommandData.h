@@ -6,19 +6,24 @@
 
 #include "base/file/Serialize.h"
 
-// Media time in ten-thousandths of a second: trunc(seconds x 10000), the product taken in
-// double precision. A time outside the 32-bit range (about 59 hours) saturates, and NaN
+// A whole number held in a double as a 32-bit integer: beyond the range it saturates and NaN
 // gives 0, so no caller ever converts an out-of-range double to an integer.
+inline int32_t SaturatedInt32(double whole)
+{
+    if (!(whole == whole))
+        return 0;
+    if (whole >= 2147483647.0)
+        return INT32_MAX;
+    if (whole <= -2147483648.0)
+        return INT32_MIN;
+    return static_cast<int32_t>(whole);
+}
+
+// Media time in ten-thousandths of a second: trunc(seconds x 10000), the product taken in
+// double precision. A time outside the 32-bit range (about 59 hours) saturates.
 inline int32_t CommandTimeFromSeconds(double seconds)
 {
-    const double t = std::trunc(seconds * 10000.0);
-    if (!(t == t))
-        return 0;
-    if (t >= 2147483647.0)
-        return INT32_MAX;
-    if (t <= -2147483648.0)
-        return INT32_MIN;
-    return static_cast<int32_t>(t);
+    return SaturatedInt32(std::trunc(seconds * 10000.0));
 }
 
 // A record field of a *.tms file read as "%d" reads it: optional white space and sign, then

@@ -1,4 +1,5 @@
 #include "timesheet/TimeLineButtonManager.h"
+#include "editor/Font.h"
 
 #include <algorithm>
 #include <cmath>
@@ -23,12 +24,6 @@ namespace {
 constexpr int kRecordTokens = 10;
 constexpr int32_t kPatternColumns = 10;
 constexpr COLORREF kGraphInk = RGB(200, 212, 255);
-
-HFONT MakeFont(int height, const wchar_t* face)
-{
-    return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, PROOF_QUALITY, FIXED_PITCH | FF_MODERN, face);
-}
 
 void DrawLabel(HDC dc, int left, int top, int right, int bottom, const wchar_t* text)
 {
@@ -801,9 +796,9 @@ void CTimeLineButtonManager::MakeDrawingObjects()
     m_playbackPen.Reset(CreatePen(PS_SOLID, 1, RGB(255, 51, 0)));
     m_majorPen.Reset(CreatePen(PS_SOLID, 0, kGraphInk));
     m_minorPen.Reset(CreatePen(PS_SOLID, 0, kGraphInk));
-    m_font10.Reset(MakeFont(10, L"ＭＳ　ゴシック"));
-    m_font12.Reset(MakeFont(12, L"ＭＳ　ゴシック"));
-    m_popFont10.Reset(MakeFont(10, L"HG創英角ﾎﾟｯﾌﾟ体"));
+    m_font10.Reset(CreateEditorFont(10, kGothicFace));
+    m_font12.Reset(CreateEditorFont(12, kGothicFace));
+    m_popFont10.Reset(CreateEditorFont(10, kPopFace));
     m_handCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND));
     m_arrowCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
 }

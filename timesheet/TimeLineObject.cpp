@@ -1,4 +1,5 @@
 #include "timesheet/TimeLineObject.h"
+#include "editor/Font.h"
 
 #include <cwchar>
 
@@ -8,12 +9,6 @@
 namespace {
 
 constexpr COLORREF kFrameInk = RGB(200, 212, 255);
-
-HFONT MakeFont(int height, const wchar_t* face, bool underline = false)
-{
-    return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, underline ? TRUE : FALSE, FALSE, SHIFTJIS_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, FIXED_PITCH | FF_MODERN, face);
-}
 
 void Caption(HDC dc, int x, int y, const wchar_t* text)
 {
@@ -38,12 +33,12 @@ void CTimeLineObject::Create(ITimeLineHost* host, CTervaneManager* device, CTime
     m_device = device;
     m_manager = manager;
     m_window = window;
-    m_gothic10.Reset(MakeFont(10, L"ＭＳ　ゴシック"));
-    m_pop14.Reset(MakeFont(14, L"HG創英角ﾎﾟｯﾌﾟ体"));
-    m_pop16.Reset(MakeFont(16, L"HG創英角ﾎﾟｯﾌﾟ体"));
-    m_pop10.Reset(MakeFont(10, L"HG創英角ﾎﾟｯﾌﾟ体"));
-    m_gothic10Underlined.Reset(MakeFont(10, L"ＭＳ　ゴシック", true));
-    m_gothic14.Reset(MakeFont(14, L"ＭＳ　ゴシック"));
+    m_gothic10.Reset(CreateEditorFont(10, kGothicFace));
+    m_pop14.Reset(CreateEditorFont(14, kPopFace));
+    m_pop16.Reset(CreateEditorFont(16, kPopFace));
+    m_pop10.Reset(CreateEditorFont(10, kPopFace));
+    m_gothic10Underlined.Reset(CreateEditorFont(10, kGothicFace, FW_NORMAL, true));
+    m_gothic14.Reset(CreateEditorFont(14, kGothicFace));
 }
 
 LRESULT CTimeLineObject::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM)

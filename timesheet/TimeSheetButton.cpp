@@ -206,8 +206,11 @@ LRESULT CALLBACK CTimeSheetButton::PointProc(HWND window, UINT message, WPARAM w
     case WM_ERASEBKGND:
         return 1;
     case WM_SETCURSOR:
-        SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)));
-        return TRUE;
+        if (const auto* point = reinterpret_cast<CTimeSheetButton*>(GetWindowLongPtrW(window, GWLP_USERDATA))) {
+            SetCursor(point->m_manager.HandCursor());
+            return TRUE;
+        }
+        break;
     case WM_MOUSEMOVE:
         SendMessageW(parent, WM_PLUGIN_HOVER, wParam, lParam);
         break;

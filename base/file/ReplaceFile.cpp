@@ -3,33 +3,18 @@
 #include <string>
 
 #include "base/Win32.h"
+#include "base/file/FilePath.h"
 
 namespace Quorvel { namespace Base { namespace File {
 
 namespace {
 
-bool IsLeadByte(unsigned char c)
-{
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
-// The folder part of a Shift-JIS path ("." when it names none); a trail byte 0x5C is no
-// separator.
+// The folder part of a path, its separator kept; "." when it names none.
 std::string FolderOf(const char* path)
 {
-    size_t last = std::string::npos;
-    for (size_t i = 0; path[i] != '\0'; ++i) {
-        const unsigned char c = static_cast<unsigned char>(path[i]);
-        if (IsLeadByte(c) && path[i + 1] != '\0') {
-            ++i;
-            continue;
-        }
-        if (c == '\\' || c == '/' || c == ':')
-            last = i;
-    }
-    if (last == std::string::npos)
-        return ".";
-    return std::string(path, last + 1);
+    const std::string whole(path);
+    const std::string folder = whole.substr(0, whole.size() - FileNameOfPath(whole).size());
+    return folder.empty() ? std::string(".") : folder;
 }
 
 bool WriteAll(HANDLE file, const void* bytes, size_t size)

@@ -3,8 +3,8 @@
 
 namespace TestSupport {
 
-// A visible top-level window standing in for the editor window: it hands WM_DRAWITEM and
-// WM_COMMAND of its button children to the control hook list, as the editor window does.
+// A visible top-level window standing in for the editor window (the tools' stand-in): it
+// hands what the editor window forwards to the control hook list, and goes with the object.
 class CTestWindow {
 public:
     CTestWindow(int x, int y, int width, int height);
