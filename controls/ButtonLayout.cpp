@@ -7,7 +7,9 @@ namespace TervaneControl {
 namespace {
 
 const ButtonLayout kFixedButtons[] = {
-    {43, 370, 4, 870, 4, 370, 4, 70, 26, "\\obj\\a000_001.bmp", 1, 0},      // manual
+    // In the mini window the manual button sits 12 pixels further left than in the normal
+    // one: at 370 its right end would lie under the shrink button at 432.
+    {43, 370, 4, 870, 4, 358, 4, 70, 26, "\\obj\\a000_001.bmp", 1, 0},      // manual
     {23, 444, 5, 944, 5, 432, 5, 24, 24, "\\obj\\a000_002.bmp", 2, 1},      // window shrink
     {24, 472, 5, 972, 5, 460, 5, 24, 24, "\\obj\\a000_002.bmp", 2, 0},      // window enlarge
     {32, 364, 71, 858, 71, 436, 40, 44, 26, "\\obj\\a000_003.bmp", 2, 0},   // load
