@@ -22,6 +22,8 @@
 #include "plugin/TervanePlugin.h"
 #include "sim/PngFile.h"
 #include "sim/RealInput.h"
+#include "sim/ScriptedUser.h"
+#include "sim/SimHidImports.h"
 #include "sim/SimHtmlDocument.h"
 #include "sim/SimHtmlReader.h"
 
@@ -74,6 +76,21 @@ bool EndsWith(const std::string& text, const char* ending)
     return true;
 }
 
+// "fault open" until "fault none"; write faults for the next N writes or all later ones.
+void ApplyDeviceFault(CSimHidBus& bus, size_t device, const SimEvent& e)
+{
+    const int count = e.ticks > 0 ? static_cast<int>(e.ticks) : CSimHidBus::kAlways;
+    if (e.path == "none") {
+        bus.SetOpenFails(device, false);
+        bus.SetWriteFault(device, SimWriteFault::None);
+    } else if (e.path == "open") {
+        bus.SetOpenFails(device, true);
+    } else {
+        bus.SetWriteFault(device, e.path == "write" ? SimWriteFault::Fails : SimWriteFault::PendingNeverCompletes,
+                          count);
+    }
+}
+
 } // namespace
 
 std::string FormatReportLine(double seconds, const uint8_t* report)
@@ -85,149 +102,6 @@ std::string FormatReportLine(double seconds, const uint8_t* report)
     std::snprintf(line + n, sizeof line - n, " pattern=%c level=%c pause=%c", report[7], report[8], report[6]);
     return line;
 }
-
-// Prompts answered from the script's queue; each is printed, none ever opens.
-class CScriptedPrompts final : public IUserPrompts {
-public:
-    explicit CScriptedPrompts(std::function<void(const std::string&)> say) : m_say(std::move(say)) {}
-
-    void Queue(const std::string& answer) { m_answers.push_back(answer); }
-
-    int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) override
-    {
-        const std::string shown = std::string(caption != nullptr ? caption : "") + ": " + (text != nullptr ? text : "");
-        const UINT buttons = type & MB_TYPEMASK;
-        const int refuse = buttons == MB_YESNO || buttons == MB_YESNOCANCEL ? IDNO
-                           : buttons == MB_OK                               ? IDOK
-                                                                            : IDCANCEL;
-        std::string answer;
-        if (!Next("message", shown, answer))
-            return refuse;
-        if (answer == "yes")
-            return IDYES;
-        if (answer == "no")
-            return IDNO;
-        if (answer == "ok")
-            return IDOK;
-        if (answer == "cancel")
-            return IDCANCEL;
-        m_say("prompt answer '" + answer + "' does not fit a message box: taken as " +
-              (refuse == IDNO ? "no" : refuse == IDOK ? "ok" : "cancel"));
-        return refuse;
-    }
-    BOOL GetOpenFileNameA(LPOPENFILENAMEA dialog) override { return FileDialog("open", dialog); }
-    BOOL GetSaveFileNameA(LPOPENFILENAMEA dialog) override { return FileDialog("save", dialog); }
-
-    // A real dialog that a loaded DLL opened: a message box is answered as the scripted
-    // ones are; a file dialog is cancelled. Returns the button to press.
-    int AnswerRealDialog(HWND dialog)
-    {
-        char caption[256] = {};
-        GetWindowTextA(dialog, caption, sizeof caption);
-        const int fileNameCombo = 0x47C, fileNameEdit = 0x480;
-        if (GetDlgItem(dialog, fileNameCombo) != nullptr || GetDlgItem(dialog, fileNameEdit) != nullptr) {
-            m_say(std::string("prompt unanswered file ") + caption + ": a loaded DLL's file dialog is cancelled");
-            return IDCANCEL;
-        }
-        char text[1024] = {};
-        GetDlgItemTextA(dialog, 0xFFFF, text, sizeof text);
-        const bool yes = GetDlgItem(dialog, IDYES) != nullptr;
-        const bool cancel = GetDlgItem(dialog, IDCANCEL) != nullptr;
-        const UINT type = yes ? (cancel ? MB_YESNOCANCEL : MB_YESNO) : (cancel ? MB_OKCANCEL : MB_OK);
-        return MessageBoxA(dialog, text, caption, type);
-    }
-
-private:
-    bool Next(const char* kind, const std::string& text, std::string& answer)
-    {
-        if (m_answers.empty()) {
-            m_say(std::string("prompt unanswered ") + kind + " " + text);
-            return false;
-        }
-        answer = m_answers.front();
-        m_answers.pop_front();
-        m_say(std::string("prompt ") + kind + " " + text);
-        return true;
-    }
-
-    // Answers as the real dialog would take them: a full path; with "file must exist" only an
-    // existing file; with "prompt to overwrite" an existing file only once the user agrees,
-    // and otherwise the dialog stays for the next answer.
-    BOOL FileDialog(const char* kind, LPOPENFILENAMEA dialog)
-    {
-        if (dialog == nullptr)
-            return FALSE;
-        const std::string filter = dialog->lpstrFilter != nullptr ? dialog->lpstrFilter : "";
-        for (;;) {
-            std::string answer;
-            if (!Next(kind, filter, answer) || answer == "cancel" || answer == "no")
-                return FALSE;
-            char full[MAX_PATH] = {};
-            const DWORD length = GetFullPathNameA(answer.c_str(), sizeof full, full, nullptr);
-            if (answer == "yes" || answer == "ok" || dialog->lpstrFile == nullptr || length == 0 ||
-                length >= sizeof full || length + 1 > dialog->nMaxFile) {
-                m_say("prompt answer '" + answer + "' is no file name that fits: taken as cancel");
-                return FALSE;
-            }
-            const bool exists = Quorvel::Base::File::IsExistingFile(full);
-            if ((dialog->Flags & OFN_FILEMUSTEXIST) != 0 && !exists) {
-                m_say("prompt answer '" + answer + "' names no file, which this dialog refuses: taken as cancel");
-                return FALSE;
-            }
-            if ((dialog->Flags & OFN_OVERWRITEPROMPT) != 0 && exists &&
-                MessageBoxA(dialog->hwndOwner, (std::string(full) + " は既に存在します。上書きしますか？").c_str(),
-                            "名前を付けて保存の確認", MB_YESNO | MB_ICONWARNING) != IDYES)
-                continue;
-            std::memcpy(dialog->lpstrFile, full, length + 1);
-            return TRUE;
-        }
-    }
-
-    std::function<void(const std::string&)> m_say;
-    std::deque<std::string> m_answers;
-};
-
-namespace {
-
-CScriptedPrompts* g_realDialogAnswers = nullptr;
-HHOOK g_realDialogHook = nullptr;
-HWND g_lastAnswered = nullptr;
-
-// A loaded DLL asks through its own binding, the real functions, so its dialogs do open on
-// this thread; each is answered as it becomes active, and nothing waits for a click.
-LRESULT CALLBACK AnswerRealDialogs(int code, WPARAM wParam, LPARAM lParam)
-{
-    if (code == HCBT_ACTIVATE && g_realDialogAnswers != nullptr) {
-        const HWND dialog = reinterpret_cast<HWND>(wParam);
-        char className[16] = {};
-        GetClassNameA(dialog, className, sizeof className);
-        if (dialog != g_lastAnswered && std::strcmp(className, "#32770") == 0) {
-            g_lastAnswered = dialog;
-            const int button = g_realDialogAnswers->AnswerRealDialog(dialog);
-            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
-        }
-    }
-    return CallNextHookEx(g_realDialogHook, code, wParam, lParam);
-}
-
-} // namespace
-
-// Shell requests are printed instead of opened.
-class CScriptedShell final : public IShell {
-public:
-    explicit CScriptedShell(std::function<void(const std::string&)> say) : m_say(std::move(say)) {}
-
-    HINSTANCE ShellExecuteA(HWND, LPCSTR verb, LPCSTR file, LPCSTR, LPCSTR, INT) override
-    {
-        m_say(std::string("shell ") + (verb != nullptr && *verb != '\0' ? verb : "open") + " " +
-              (file != nullptr ? file : ""));
-        return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(33));
-    }
-
-private:
-    std::function<void(const std::string&)> m_say;
-};
 
 CPlayerSession::CPlayerSession(const PlayerOptions& options, LineSink out)
     : m_options(options), m_out(std::move(out)), m_tervane(m_bus.AddTervane())
@@ -332,14 +206,20 @@ bool CPlayerSession::Start(std::string& error)
         *m_plugin.Out() = plugin;
         m_linked = static_cast<CTervanePlugin*>(plugin);
     } else {
-        g_realDialogAnswers = m_prompts.get();
-        g_realDialogHook = SetWindowsHookExW(WH_CBT, &AnswerRealDialogs, nullptr, GetCurrentThreadId());
         m_dll = LoadLibraryA(m_options.dll.c_str());
         using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, LPVOID*);
         const auto get = m_dll != nullptr
                              ? reinterpret_cast<GetClassObject>(
                                    reinterpret_cast<void*>(GetProcAddress(m_dll, "DllGetClassObject")))
                              : nullptr;
+        // The DLL's own device code drives the simulated bus, and its prompts reach the script.
+        g_clockOwner = this;
+        m_hidImports.reset(new CSimHidImports(m_bus, &VirtualClock));
+        m_userImports.reset(new CScriptedUserImports(*m_prompts, *m_shell));
+        if (m_dll != nullptr && (!m_hidImports->Attach(m_dll, error) || !m_userImports->Attach(m_dll, error))) {
+            error = "cannot bind '" + m_options.dll + "' to the simulated device: " + error;
+            return false;
+        }
         CComRef<IClassFactory> factory;
         if (get == nullptr || FAILED(get(CLSID_TervanePlugin, IID_IClassFactory, factory.OutVoid())) ||
             FAILED(factory->CreateInstance(nullptr, __uuidof(IWMPPluginUI), m_plugin.OutVoid()))) {
@@ -657,6 +537,10 @@ void CPlayerSession::Apply(const SimEvent& e)
         Say("event " + e.text);
         m_bus.Replug(m_tervane);
         break;
+    case SimEvent::kFault:
+        Say("event " + e.text);
+        ApplyDeviceFault(m_bus, m_tervane, e);
+        break;
     case SimEvent::kOpen: {
         std::wstring url;
         ToWide(CP_THREAD_ACP, e.path, url);
@@ -781,17 +665,14 @@ void CPlayerSession::Finish()
         SetSettingsFolder(std::string());
         SetModuleDirectoryOverride(std::string());
         CPluginWindow::SetNewsDocumentSource(nullptr);
-        if (g_clockOwner == this)
-            g_clockOwner = nullptr;
     }
     if (m_dll != nullptr) {
         FreeLibrary(m_dll);
         m_dll = nullptr;
     }
-    if (g_realDialogHook != nullptr) {
-        UnhookWindowsHookEx(g_realDialogHook);
-        g_realDialogHook = nullptr;
-        g_realDialogAnswers = nullptr;
-        g_lastAnswered = nullptr;
-    }
+    // Only once the module is gone: it calls through them until it unloads.
+    m_userImports.reset();
+    m_hidImports.reset();
+    if (g_clockOwner == this)
+        g_clockOwner = nullptr;
 }

@@ -1,9 +1,9 @@
 #pragma once
 // A media player session around the real plug-in: a top-level window stands for the
 // player's plug-in area, the simulated player gives the plug-in its core, and a script of
-// events plays against it. The plug-in is linked in (with a simulated HID bus that has one
-// Tervane device plugged in) or loaded from a built DLL through its class factory (then the
-// real HID functions find no device and the plug-in's insides can't be inspected).
+// events plays against it. The plug-in is linked in or loaded from a built DLL through its
+// class factory; either way a simulated HID bus has one Tervane device plugged in (the DLL
+// reaches it through its own imports) but only the linked plug-in's insides can be inspected.
 //
 // Time is virtual and the window's own timer never fires: each tick advances the player's
 // clock by 100 ms and sends the editor window one WM_TIMER, so every run is deterministic.
@@ -26,6 +26,8 @@ class CTervanePlugin;
 class CSimHtmlSource;
 class CScriptedPrompts;
 class CScriptedShell;
+class CScriptedUserImports;
+class CSimHidImports;
 class IShell;
 class IUserPrompts;
 
@@ -101,6 +103,9 @@ private:
     // The bindings the session's own replaced, given back when it finishes.
     IUserPrompts* m_previousPrompts = nullptr;
     IShell* m_previousShell = nullptr;
+    // Declared before the module handle's users: they must outlive the loaded DLL.
+    std::unique_ptr<CSimHidImports> m_hidImports;
+    std::unique_ptr<CScriptedUserImports> m_userImports;
     HMODULE m_dll = nullptr;
     CComRef<IWMPPluginUI> m_plugin;
     CTervanePlugin* m_linked = nullptr;

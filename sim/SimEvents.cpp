@@ -211,6 +211,24 @@ bool ParseItem(const std::string& item, SimEvent& e, std::string& why, bool play
                                        : SimEvent::kReplug;
         return true;
     }
+    if (word == "fault") {
+        e.kind = SimEvent::kFault;
+        e.ticks = -1;
+        const bool counted = !args.empty() && (args[0] == "write" || args[0] == "timeout");
+        if (args.empty() || (args[0] != "none" && args[0] != "open" && !counted) || args.size() > (counted ? 2u : 1u)) {
+            why = "'fault' takes none, open, write [N] or timeout [N]";
+            return false;
+        }
+        e.path = args[0];
+        int count = 0;
+        if (args.size() == 2 && !(integer(args[1], count) && count > 0)) {
+            why = "'" + args[1] + "' is not a number of writes above 0";
+            return false;
+        }
+        if (count > 0)
+            e.ticks = count;
+        return true;
+    }
     if (word == "seek") {
         e.kind = SimEvent::kSeek;
         return want(1) && seconds(args[0], kMaxCommandSeconds, e.value);

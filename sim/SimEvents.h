@@ -20,6 +20,7 @@ struct SimEvent {
         kLoad,        // path
         kUnplug,
         kReplug,
+        kFault,       // path: none, open, write or timeout; ticks: how many writes (-1: all)
         // The scripted player's own events: the player, the editor window and the user.
         kOpen,       // path: the medium's name and address; value: its duration
         kClose,      // the player asks the plug-in to destroy its window

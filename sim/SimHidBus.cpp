@@ -224,8 +224,8 @@ BOOL CSimHidBus::SetupDiGetDeviceInterfaceDetailA(HDEVINFO set,
     // The record must be one of ours, at least as large as claimed, with the size field
     // Windows expects in this process.
     auto block = m_allocations.find(detail);
-    if (block == m_allocations.end() || block->second < detailSize ||
-        detail->cbSize != sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) {
+    const bool ours = block != m_allocations.end() && block->second >= detailSize;
+    if ((!ours && !m_foreignRecords) || detail->cbSize != sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) {
         ++m_misuses;
         return Fail(ERROR_INVALID_USER_BUFFER);
     }
@@ -467,6 +467,12 @@ bool CSimHidBus::Fail(DWORD error)
 {
     m_lastError = error;
     return false;
+}
+
+bool CSimHidBus::Owns(HANDLE handle) const
+{
+    const auto found = m_handles.find(reinterpret_cast<uintptr_t>(handle));
+    return found != m_handles.end() && found->second.kind != HandleKind::InfoSet;
 }
 
 size_t CSimHidBus::CountOpen(HandleKind kind) const

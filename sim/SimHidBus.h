@@ -75,6 +75,14 @@ public:
     void Replug(size_t index);
     bool IsPlugged(size_t index) const;
     void SetEventCreationFails(bool fails) { m_eventCreationFails = fails; }
+    // Where handle values start (before any is handed out): a bus that shares a process's
+    // calls with the system keeps its values apart from the system's.
+    void SetFirstHandle(uintptr_t value) { m_nextHandle = value; }
+    // Detail records allocated by a module of its own, not through Allocate, are taken as
+    // they come (their size field is still checked).
+    void AcceptRecordsFromElsewhere(bool accept) { m_foreignRecords = accept; }
+    // A device handle or event of the bus's, live or not yet closed.
+    bool Owns(HANDLE handle) const;
 
     const std::vector<SimHidReport>& Reports() const { return m_reports; }
     void ClearReports() { m_reports.clear(); }
@@ -174,4 +182,5 @@ private:
     int m_invalidReleases = 0;
     int m_misuses = 0;
     bool m_eventCreationFails = false;
+    bool m_foreignRecords = false;
 };

@@ -50,7 +50,7 @@ struct WalkCase {
 };
 
 const char kSamplePage[] =
-#include "sample_news.inc"
+#include "sample_news_html.inc"
     ;
 
 const std::string kOne = kLinkOne;

@@ -80,8 +80,9 @@ TEST(SimEvents, ParsesEveryEventAndItsArguments)
 {
     std::vector<SimEvent> e = Events("play; pause;stop\n seek 7.5 ; rate 1.5; wait 1.25\n"
                                      "# a comment line\npreview 3 12; preview off; add 12.3456 4 7 # why\n"
-                                     "remove 0.00019; deleteall; load C:\\my sheets\\a.tms; unplug; replug;;");
-    ASSERT_EQ(e.size(), 14u);
+                                     "remove 0.00019; deleteall; load C:\\my sheets\\a.tms; unplug; replug;;"
+                                     "fault open; fault write; fault timeout 3; fault none");
+    ASSERT_EQ(e.size(), 18u);
     const SimEvent::Kind kinds[] = {SimEvent::kPlay,    SimEvent::kPause,      SimEvent::kStop,   SimEvent::kSeek,
                                     SimEvent::kRate,    SimEvent::kWait,       SimEvent::kPreview, SimEvent::kPreviewOff,
                                     SimEvent::kAdd,     SimEvent::kRemove,     SimEvent::kDeleteAll, SimEvent::kLoad,
@@ -98,6 +99,13 @@ TEST(SimEvents, ParsesEveryEventAndItsArguments)
     EXPECT_EQ(e[8].level, 7);
     EXPECT_EQ(e[9].time, 1);
     EXPECT_EQ(e[11].path, "C:\\my sheets\\a.tms");
+    const char* faults[] = {"open", "write", "timeout", "none"};
+    const long long counts[] = {-1, -1, 3, -1};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(e[14 + i].kind, SimEvent::kFault);
+        EXPECT_EQ(e[14 + i].path, faults[i]);
+        EXPECT_EQ(e[14 + i].ticks, counts[i]) << faults[i];
+    }
 }
 
 TEST(SimEvents, RejectsMalformedEventsWithAMessage)
@@ -105,7 +113,8 @@ TEST(SimEvents, RejectsMalformedEventsWithAMessage)
     const char* bad[] = {"jump",      "play 3",       "seek",       "seek -1",   "seek x",      "seek nan",
                          "rate 0",    "rate -2",      "wait 1e9",   "wait inf",  "preview 3",   "preview on",
                          "add 1 2",   "add 1 2 3.5",  "remove",     "load",      "add 1 99999999999 0",
-                         "seek 1e300"};
+                         "seek 1e300", "fault",        "fault loose", "fault open 2", "fault write 0",
+                         "fault timeout x", "fault none 1", "fault write 1 2"};
     for (const char* text : bad) {
         std::vector<SimEvent> events;
         std::string error;

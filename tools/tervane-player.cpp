@@ -23,7 +23,8 @@ const char kUsage[] =
     "                      [--size normal|wide|mini] [--events \"E1; E2\"] [--events-file F]\n"
     "                      [--news FILE] [--dll PATH]\n"
     "events: play, pause, stop, seek S, rate R, wait S, preview P L, preview off, add S P L,\n"
-    "        remove S, deleteall, load PATH, unplug, replug, open NAME DURATION, close, create,\n"
+    "        remove S, deleteall, load PATH, unplug, replug, fault open|write [N]|timeout [N]|none,\n"
+    "        open NAME DURATION, close, create,\n"
     "        press ID, click X Y, rclick X Y, move X Y, drag X1 Y1 X2 Y2, wheel X Y N,\n"
     "        type TEXT, key NAME, drop PATH..., answer yes|no|ok|cancel|PATH, shot FILE, dump\n";
 

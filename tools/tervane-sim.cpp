@@ -22,7 +22,8 @@ constexpr double kMaxDuration = 200000.0;
 const char kUsage[] =
     "usage: tervane-sim SHEET.tms [--duration SECONDS] [--events \"E1; E2; ...\"] [--events-file FILE]\n"
     "events: play, pause, stop, seek S, rate R, wait S, preview P L, preview off,\n"
-    "        add S P L, remove S, deleteall, load PATH, unplug, replug\n";
+    "        add S P L, remove S, deleteall, load PATH, unplug, replug,\n"
+    "        fault open|write [N]|timeout [N]|none\n";
 
 int Fail(const std::string& message)
 {
