@@ -54,7 +54,7 @@ shoot() {
 
 # nsis_lists FOLDER FILES UNFILES: what the installer copies (File lines, folder by folder) and
 # what its uninstaller deletes (the same files, then the folders deepest first, kept when the
-# user left something in them).
+# user left something in them). A file another program holds is deleted at the next restart.
 nsis_lists() {
   local folder=$1 files=$2 unfiles=$3 dir rel file
   : >"$files"
@@ -67,7 +67,7 @@ nsis_lists() {
       file=${file#./}
       local at=$folder/$file
       echo "File \"${at//\$/\$\$}\"" >>"$files"
-      echo "Delete \"\$INSTDIR\\${file//\//\\}\"" >>"$unfiles"
+      echo "Delete /REBOOTOK \"\$INSTDIR\\${file//\//\\}\"" >>"$unfiles"
     done < <(cd "$folder" && find "$dir" -mindepth 1 -maxdepth 1 -type f | LC_ALL=C sort)
   done < <(cd "$folder" && find . -type d | LC_ALL=C sort)
   (cd "$folder" && find . -mindepth 1 -type d | LC_ALL=C sort -r) | while IFS= read -r dir; do

@@ -11,7 +11,8 @@ pkgs=(cmake make file g++-mingw-w64-i686 mingw-w64-i686-dev libz-mingw-w64-dev g
 # X libraries Wine's display driver loads at run time (only recommended by the Wine packages).
 xlibs=(libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3)
 if [ "$TERVANE_TEST_ARCH" = i686 ]; then
-  pkgs+=(wine wine32:i386 "${xlibs[@]/%/:i386}")
+  # wine64 beside wine32 gives the 64-bit prefix of the installer test, with its 32-bit side.
+  pkgs+=(wine wine32:i386 "${xlibs[@]/%/:i386}" wine64 "${xlibs[@]}")
 else
   pkgs+=(wine wine64 g++-mingw-w64-x86-64 mingw-w64-x86-64-dev "${xlibs[@]}")
 fi
