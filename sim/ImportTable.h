@@ -7,6 +7,14 @@
 
 #include "base/Win32.h"
 
+// A system function itself, for a stand-in that passes calls on: once its own program's
+// entries are redirected, a plain call of the function would come back to the stand-in.
+template <typename Function>
+Function SystemFunction(const char* dll, const char* name)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(dll), name)));
+}
+
 struct ImportRedirect {
     const char* dll;  // as the module names it, letter case aside: "hid.dll"
     const char* name; // the function, imported by name

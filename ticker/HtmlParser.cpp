@@ -107,9 +107,12 @@ void CHtmlParser::Run()
 bool CHtmlParser::Fetch(IHtmlDocumentSource& source)
 {
     std::unique_ptr<IHtmlDocument> document = source.CreateDocument(m_address);
-    if (!document || !WaitUntilComplete(*document))
-        return false;
-    std::unique_ptr<IHtmlNode> ticker = document->ElementById(kTickerId);
+    return document && WaitUntilComplete(*document) && TakeHeadlines(*document);
+}
+
+bool CHtmlParser::TakeHeadlines(IHtmlDocument& document)
+{
+    std::unique_ptr<IHtmlNode> ticker = document.ElementById(kTickerId);
     if (!ticker)
         return false;
     CCriticalLock lock(m_lock);

@@ -45,6 +45,9 @@ public:
     void GetTitles(std::vector<std::string>& titles);
     // Whether a walk has completed.
     bool IsDone() const { return m_done; }
+    // The walk over a page that is complete, on the caller's thread: the fetch's last step,
+    // and what a program that reads many pages in memory calls.
+    bool TakeHeadlines(IHtmlDocument& document);
 
 private:
     bool Fetch(IHtmlDocumentSource& source);

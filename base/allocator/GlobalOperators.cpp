@@ -7,6 +7,7 @@
 #include <new>
 
 #include "base/allocator/AllocatorManager.h"
+#include "base/allocator/BlockGuards.h"
 #include "base/allocator/RuntimeHeap.h"
 
 namespace Quorvel { namespace Base { namespace Allocator {
@@ -15,6 +16,10 @@ const char kGlobalOperatorsLinked = 1;
 }}} // namespace Quorvel::Base::Allocator
 
 using Quorvel::Base::Allocator::CAllocatorManager;
+using Quorvel::Base::Allocator::GuardBlock;
+using Quorvel::Base::Allocator::GuardedSize;
+using Quorvel::Base::Allocator::kCheckBlockGuards;
+using Quorvel::Base::Allocator::UnguardBlock;
 using Quorvel::Base::Allocator::FindAllocatorManager;
 using Quorvel::Base::Allocator::GetAllocatorManager;
 using Quorvel::Base::Allocator::RuntimeHeapAllocate;
@@ -25,22 +30,38 @@ namespace {
 // over-allocating and keeping the underlying block's address just below the result.
 const size_t kNaturalAlignment = __STDCPP_DEFAULT_NEW_ALIGNMENT__;
 
-void* AllocateBlock(size_t size)
+void* AllocateRaw(size_t size)
 {
     if (CAllocatorManager* manager = GetAllocatorManager())
         return manager->Allocate(size);
     return RuntimeHeapAllocate(size);
 }
 
-void ReleaseBlock(void* block)
+void ReleaseRaw(void* block)
 {
-    if (!block)
-        return;
     // Without a manager the block can only have come from the runtime heap.
     if (CAllocatorManager* manager = FindAllocatorManager())
         manager->Free(block);
     else
         RuntimeHeapFree(block);
+}
+
+void* AllocateBlock(size_t size)
+{
+    if (!kCheckBlockGuards)
+        return AllocateRaw(size);
+    const size_t guarded = GuardedSize(size);
+    return guarded != 0 ? GuardBlock(AllocateRaw(guarded), size) : nullptr;
+}
+
+void ReleaseBlock(void* block)
+{
+    if (!block)
+        return;
+    if (kCheckBlockGuards)
+        block = UnguardBlock(block);
+    if (block)
+        ReleaseRaw(block);
 }
 
 void* AllocateAligned(size_t size, size_t alignment)
