@@ -89,7 +89,12 @@ std::string FormatReportLine(double seconds, const uint8_t* report)
 // Prompts answered from the script's queue; each is printed, none ever opens.
 class CScriptedPrompts final : public IUserPrompts {
 public:
-    explicit CScriptedPrompts(std::function<void(const std::string&)> say) : m_say(std::move(say)) {}
+    // editorTakesInput tells whether the editor would take a click or a drop now: a prompt
+    // must keep it from doing so while it is up, and a session that sees it do so says so.
+    CScriptedPrompts(std::function<void(const std::string&)> say, std::function<bool()> editorTakesInput)
+        : m_say(std::move(say)), m_editorTakesInput(std::move(editorTakesInput))
+    {
+    }
 
     void Queue(const std::string& answer) { m_answers.push_back(answer); }
 
@@ -140,6 +145,8 @@ public:
 private:
     bool Next(const char* kind, const std::string& text, std::string& answer)
     {
+        if (m_editorTakesInput && m_editorTakesInput())
+            m_say(std::string("warning: the editor takes clicks and drops while a ") + kind + " prompt is up");
         if (m_answers.empty()) {
             m_say(std::string("prompt unanswered ") + kind + " " + text);
             return false;
@@ -184,6 +191,7 @@ private:
     }
 
     std::function<void(const std::string&)> m_say;
+    std::function<bool()> m_editorTakesInput;
     std::deque<std::string> m_answers;
 };
 
@@ -295,7 +303,7 @@ bool CPlayerSession::Start(std::string& error)
         }
     }
     auto say = [this](const std::string& line) { m_out(line); };
-    m_prompts.reset(new CScriptedPrompts(say));
+    m_prompts.reset(new CScriptedPrompts(say, [this] { return m_editor != nullptr && IsWindowEnabled(m_editor); }));
     m_shell.reset(new CScriptedShell(say));
     if (linked) {
         if (!m_options.moduleFolder.empty())
@@ -623,7 +631,7 @@ void CPlayerSession::Apply(const SimEvent& e)
             data.pattern = e.pattern;
             data.level = e.level;
             data.x = static_cast<int32_t>(g.origin + e.value * 10.0 * g.pixelsPerTenth);
-            data.y = static_cast<int32_t>(g.baseline - g.pixelsPerLevel * static_cast<float>(e.level));
+            data.y = g.EntryY(e.level);
             data.time = e.value * 10.0;
             timeLine.InsertEntry(e.value, data);
             m_linked->DeviceManager()->Sheet().AddCommand(e.time, e.pattern, e.level);
