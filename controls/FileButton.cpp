@@ -36,7 +36,7 @@ const char kSaveFailedBefore[] = "タイムシート「";
 const char kSaveFailedAfter[] = "」を保存できませんでした。別の名前で保存してください。";
 const char kTooLargeCaption[] = "読み込みエラー";
 const char kTooLargeBefore[] = "タイムシート「";
-const char kTooLargeAfter[] = "」は大きすぎるため読み込めません（記録は 1000000 件までです）。";
+const char kTooLargeAfter[] = "」は大きすぎるため読み込めません（記録は 1000000 件、ファイルは 64 MB までです）。";
 
 bool MayOverwrite(const std::string& name)
 {

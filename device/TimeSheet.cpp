@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "base/file/ScriptReader.h"
+#include "timesheet/TimeSheetFile.h"
 
 using Quorvel::Base::File::CScriptReader;
 using Quorvel::Base::File::ISerializer;
@@ -25,7 +26,7 @@ bool IsInTimeOrder(const std::vector<CommandData>& commands)
 bool TimeSheet::ReadTimeSheet(const char* path)
 {
     CScriptReader reader;
-    if (path == nullptr || !reader.Open(path))
+    if (path == nullptr || IsTimeSheetFileTooLong(path) || !reader.Open(path))
         return false;
 
     std::string header[kHeaderLines];

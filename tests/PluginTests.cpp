@@ -434,16 +434,26 @@ TEST_F(PluginInPlayer, ASheetOneSideCannotTakeLeavesBothOnTheOldOne)
     CTempDir dir;
     ASSERT_TRUE(TestSupport::WriteAt(dir, "\\huge.tms", huge));
     ASSERT_TRUE(TestSupport::WriteAt(dir, "\\header-only.tms", "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n"));
-    for (const char* name : {"\\huge.tms", "\\header-only.tms"}) {
+    // Longer than any sheet may be: refused before it is read.
+    const HANDLE longFile = CreateFileA((dir / "\\long.tms").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, longFile);
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(kMostSheetBytes) + 1;
+    EXPECT_TRUE(SetFilePointerEx(longFile, end, nullptr, FILE_BEGIN) && SetEndOfFile(longFile));
+    CloseHandle(longFile);
+    for (const char* name : {"\\huge.tms", "\\long.tms", "\\header-only.tms"}) {
         SCOPED_TRACE(name);
         Run("drop " + dir / name);
         EXPECT_EQ(2, Plugin()->TimeLine().EntryCount());
         EXPECT_EQ(2, Plugin()->DeviceManager()->Sheet().Count());
         EXPECT_EQ(std::string(sheet.Path()), Plugin()->TimeSheetPath());
     }
-    const std::string told = "prompt unanswered message 読み込みエラー: タイムシート「" + dir / "\\huge.tms";
-    EXPECT_EQ(1, std::count_if(m_lines.begin(), m_lines.end(),
-                               [&](const std::string& l) { return l.rfind(told, 0) == 0; }));
+    for (const char* name : {"\\huge.tms", "\\long.tms"}) {
+        const std::string told = "prompt unanswered message 読み込みエラー: タイムシート「" + dir / name;
+        EXPECT_EQ(1, std::count_if(m_lines.begin(), m_lines.end(),
+                                   [&](const std::string& l) { return l.rfind(told, 0) == 0; }))
+            << name;
+    }
 }
 
 TEST_F(PluginInPlayer, TheWindowSizesForwardsAndTearsDownOnce)

@@ -1,5 +1,6 @@
 #include "timesheet/TimeSheetFile.h"
 
+#include "base/Win32.h"
 #include "base/file/ScriptReader.h"
 
 using Quorvel::Base::File::CScriptReader;
@@ -8,8 +9,19 @@ namespace {
 constexpr int kRecordTokens = 10;
 } // namespace
 
+bool IsTimeSheetFileTooLong(const char* path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (path == nullptr || !GetFileAttributesExA(path, GetFileExInfoStandard, &data))
+        return false;
+    const unsigned long long size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return size > kMostSheetBytes;
+}
+
 SheetRead ReadEditorTimeSheet(const char* path, CTimeSheetFileContent& content)
 {
+    if (IsTimeSheetFileTooLong(path))
+        return SheetRead::kTooLarge;
     CScriptReader reader;
     reader.ClearFlags();
     if (path == nullptr || !reader.Open(path))

@@ -19,6 +19,12 @@ struct CTimeSheetFileContent {
     std::vector<CommandData> records;
 };
 
+// A file longer than this is refused before it is read: reading loads a file whole, and a
+// million records take about 20 MB.
+constexpr unsigned long long kMostSheetBytes = 64ull << 20;
+// True when the file is there and longer than kMostSheetBytes.
+bool IsTimeSheetFileTooLong(const char* path);
+
 // The editor's reading of a *.tms file: the first ten lines that remain after blank and
 // comment lines are the header, every further line a record (tabs, spaces or commas between
 // its fields). Nothing is kept from a file that fails.
