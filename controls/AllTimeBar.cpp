@@ -1,5 +1,7 @@
 #include "controls/AllTimeBar.h"
 
+#include <windowsx.h>
+
 #include "editor/EditorContext.h"
 #include "editor/PluginHost.h"
 #include "editor/PluginMessages.h"
@@ -38,7 +40,7 @@ void CAllTimeBar::SetMode(SizeMode mode)
     const BarPlace place = mode == kSizeModeWide ? kWideBar : kNormalBar;
     m_geometry.origin = place.x;
     m_barY = place.y;
-    m_dragging = false;
+    EndDrag();
     MoveBox(m_geometry.origin);
 }
 
@@ -52,7 +54,7 @@ void CAllTimeBar::OnMediaOpened(HWND, WPARAM, LPARAM)
 {
     const double duration = m_host.Duration();
     m_ready = duration > 0.0;
-    m_dragging = false;
+    EndDrag();
     if (!m_ready)
         return;
     m_duration = duration;
@@ -81,26 +83,29 @@ void CAllTimeBar::OnSizeMode(WPARAM request)
 
 void CAllTimeBar::OnLButtonDown(HWND, WPARAM, LPARAM lParam)
 {
-    const POINT at = {static_cast<LONG>(LOWORD(lParam)), static_cast<LONG>(HIWORD(lParam))};
+    const POINT at = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     if (m_ready && PtInRect(&m_boxRect, at))
-        m_dragging = true;
+        BeginDrag();
 }
 
 void CAllTimeBar::OnMouseMove(WPARAM keys, int32_t x, int32_t)
 {
-    if (CanSeekIn(m_host.PlayState()) && (keys & MK_LBUTTON) != 0 && m_dragging)
+    if (!m_dragging)
+        return;
+    // A box dragged with the button up lost its release: it goes back to the position.
+    if (CanSeekIn(m_host.PlayState()) && (keys & MK_LBUTTON) != 0)
         MoveBox(m_geometry.ClampedLeft(x));
     else
-        m_dragging = false;
+        LoseDrag();
 }
 
 void CAllTimeBar::OnLButtonUp(HWND, WPARAM, LPARAM lParam)
 {
     if (!m_dragging)
         return;
-    MoveBox(m_geometry.ClampedLeft(LOWORD(lParam)));
+    EndDrag();
+    MoveBox(m_geometry.ClampedLeft(GET_X_LPARAM(lParam)));
     SeekTo(m_geometry.PositionAt(m_boxLeft, m_duration), true);
-    m_dragging = false;
 }
 
 } // namespace TervaneControl

@@ -1,5 +1,7 @@
 #include "controls/BitmapScroll.h"
 
+#include <windowsx.h>
+
 #include "editor/EditorContext.h"
 #include "editor/PluginHost.h"
 #include "editor/PluginMessages.h"
@@ -62,7 +64,7 @@ void CBitmapScroll::OnMediaOpened(HWND, WPARAM, LPARAM)
     const double duration = m_host.Duration();
     // A movie that does not tell its length gives the slider nothing to stand for.
     m_ready = duration > 0.0;
-    m_dragging = false;
+    EndDrag();
     if (!m_ready)
         return;
     m_duration = static_cast<float>(duration);
@@ -96,40 +98,50 @@ void CBitmapScroll::SeekToPointer(int32_t x, bool moveTimeLine)
 
 void CBitmapScroll::OnLButtonDown(HWND, WPARAM, LPARAM lParam)
 {
-    const POINT at = {static_cast<LONG>(LOWORD(lParam)), static_cast<LONG>(HIWORD(lParam))};
+    const POINT at = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     const LONG state = m_host.PlayState();
     m_stateAtPress = state;
     if (!CanSeekIn(state))
         return;
     if (PtInRect(&m_thumbRect, at)) {
-        m_dragging = true;
+        BeginDrag();
         // A moving movie holds still while its thumb is held.
         if (state != kPlayStopped)
             if (IWMPControls* controls = m_host.Controls())
                 controls->pause();
     } else if (PtInRect(&m_trackRect, at)) {
-        m_dragging = true;
+        BeginDrag();
         SeekToPointer(at.x, true);
     }
 }
 
 void CBitmapScroll::OnMouseMove(WPARAM keys, int32_t x, int32_t)
 {
-    if (CanSeekIn(m_host.PlayState()) && (keys & MK_LBUTTON) != 0 && m_dragging)
+    if (!m_dragging)
+        return;
+    if (CanSeekIn(m_host.PlayState()) && (keys & MK_LBUTTON) != 0)
         SeekToPointer(x, false);
     else
-        m_dragging = false;
+        LoseDrag();
 }
 
 void CBitmapScroll::OnLButtonUp(HWND, WPARAM, LPARAM lParam)
 {
-    const LONG state = m_host.PlayState();
-    if (!m_dragging || !CanSeekIn(state))
+    if (!m_dragging)
         return;
-    SeekToPointer(LOWORD(lParam), true);
+    const LONG state = m_host.PlayState();
+    EndDrag();
+    if (CanSeekIn(state))
+        SeekToPointer(GET_X_LPARAM(lParam), true);
     if (state != kPlayStopped)
         RestorePlayState();
-    m_dragging = false;
+}
+
+void CBitmapScroll::OnDragLost()
+{
+    // The movie the press held still moves again; it stays where the drag left it.
+    if (m_host.PlayState() != kPlayStopped)
+        RestorePlayState();
 }
 
 void CBitmapScroll::RestorePlayState()

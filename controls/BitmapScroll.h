@@ -25,6 +25,7 @@ public:
     void OnLButtonDown(HWND window, WPARAM wParam, LPARAM lParam) override;
     void OnLButtonUp(HWND window, WPARAM wParam, LPARAM lParam) override;
     void OnMediaOpened(HWND window, WPARAM wParam, LPARAM lParam) override;
+    void OnDragLost() override;
 
     const SliderGeometry& Geometry() const { return m_geometry; }
     int32_t GetThumbLeft() const { return m_thumbLeft; }

@@ -13,6 +13,7 @@
 
 using Quorvel::Base::File::ExtensionOfPath;
 using Quorvel::Base::File::FileNameOfPath;
+using Quorvel::Base::File::GetFullPath;
 using Quorvel::Base::File::HasExtensionOf;
 using Quorvel::Base::File::IsExistingFile;
 
@@ -33,6 +34,9 @@ const char kOverwriteQuestion[] = " は既に存在します。上書きしま�
 const char kSaveFailedCaption[] = "保存エラー";
 const char kSaveFailedBefore[] = "タイムシート「";
 const char kSaveFailedAfter[] = "」を保存できませんでした。別の名前で保存してください。";
+const char kTooLargeCaption[] = "読み込みエラー";
+const char kTooLargeBefore[] = "タイムシート「";
+const char kTooLargeAfter[] = "」は大きすぎるため読み込めません（記録は 1000000 件、ファイルは 64 MB までです）。";
 
 bool MayOverwrite(const std::string& name)
 {
@@ -112,30 +116,50 @@ bool CFileButton::AllowLoadOverChanges()
     return answer == IDNO;
 }
 
-CFileButton::LoadResult CFileButton::LoadByPath(const std::string& path)
+CFileButton::LoadResult CFileButton::LoadByPath(const std::string& typed)
 {
-    // Nothing to load means nothing to ask about.
-    if (!IsExistingFile(path))
+    // The sheet is remembered by its full name: a relative one would mean another file once
+    // the player's current folder changes.
+    std::string path;
+    if (!GetFullPath(typed, path) || !IsExistingFile(path))
         return LoadResult::kNotLoaded;
     if (!AllowLoadOverChanges())
         return LoadResult::kKept;
-    if (!m_host.LoadTimeSheetByPath(path))
+    const SheetRead read = m_host.LoadTimeSheetByPath(path);
+    if (read == SheetRead::kTooLarge) {
+        const CEditorDisabled disabled(m_editor);
+        const std::string message = kTooLargeBefore + path + kTooLargeAfter;
+        UserPrompts().MessageBoxA(nullptr, message.c_str(), kTooLargeCaption, MB_OK | MB_ICONERROR);
+    }
+    if (read != SheetRead::kRead)
         return LoadResult::kNotLoaded;
     AnnouncePath();
     return LoadResult::kLoaded;
 }
 
+std::string CFileButton::SaveNameOf(const std::string& chosen)
+{
+    if (!ExtensionOfPath(chosen).empty())
+        return chosen;
+    // The system drops a name's trailing dots and blanks, so "a." is the file "a" and is
+    // saved as "a.tms", not "a..tms".
+    std::string name = chosen;
+    while (!name.empty() && (name.back() == '.' || name.back() == ' '))
+        name.pop_back();
+    return name + "." + kSheetExtension;
+}
+
 bool CFileButton::SaveWithDialog()
 {
+    // The dialog and every question after it keep the editor from taking clicks and drops.
+    const CEditorDisabled disabled(m_editor);
     std::string name;
     while (AskFileName(true, name)) {
         // The dialog asked about the name typed; a name we extend is asked about here.
-        if (ExtensionOfPath(name).empty()) {
-            name += ".";
-            name += kSheetExtension;
-            if (IsExistingFile(name) && !MayOverwrite(name))
-                continue;
-        }
+        const std::string typed = name;
+        name = SaveNameOf(typed);
+        if (name != typed && IsExistingFile(name) && !MayOverwrite(name))
+            continue;
         if (!m_host.TimeLine().SaveTimeSheet(name.c_str())) {
             const std::string message = kSaveFailedBefore + name + kSaveFailedAfter;
             UserPrompts().MessageBoxA(nullptr, message.c_str(), kSaveFailedCaption, MB_OK | MB_ICONERROR);
@@ -186,7 +210,11 @@ void CFileButton::OnDestroy()
 {
     CTimeLineButtonManager& timeLine = m_host.TimeLine();
     if (timeLine.IsModified()) {
-        const int answer = UserPrompts().MessageBoxA(nullptr, kUnsavedQuestion, kUnsavedCaption, MB_YESNO);
+        int answer = IDNO;
+        {
+            const CEditorDisabled disabled(m_editor);
+            answer = UserPrompts().MessageBoxA(nullptr, kUnsavedQuestion, kUnsavedCaption, MB_YESNO);
+        }
         // Changes the user wanted but could not save stay marked: the time line outlives the
         // window, and the next editor asks again.
         if (answer == IDNO)

@@ -24,6 +24,9 @@ public:
     // The save dialog until a file is written (true) or the user gives up (false, and the
     // modified flag as it was).
     bool SaveWithDialog();
+    // The file a name chosen in the save dialog is saved as: with ".tms" when it has no
+    // extension.
+    static std::string SaveNameOf(const std::string& chosen);
 
     void OnSizeMode(WPARAM request) override;
     void OnDraw(HDC dc) override;

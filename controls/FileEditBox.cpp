@@ -1,4 +1,5 @@
 #include "controls/FileEditBox.h"
+#include "editor/NoThrow.h"
 #include "editor/Font.h"
 
 #include "base/file/FilePath.h"
@@ -62,15 +63,44 @@ void CFileEditBox::OnFileName(LPARAM path)
     UpdateWindow(m_edit);
 }
 
+std::string CFileEditBox::CleanTypedPath(const std::string& text)
+{
+    // Blanks, line ends and quotes are single bytes that no Shift-JIS character ends with.
+    auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    size_t begin = 0;
+    while (begin < text.size() && isBlank(text[begin]))
+        ++begin;
+    size_t end = text.find_first_of("\r\n", begin);
+    if (end == std::string::npos)
+        end = text.size();
+    while (end > begin && isBlank(text[end - 1]))
+        --end;
+    if (end - begin >= 2 && text[begin] == '"' && text[end - 1] == '"') {
+        ++begin;
+        --end;
+        while (begin < end && isBlank(text[begin]))
+            ++begin;
+        while (end > begin && isBlank(text[end - 1]))
+            --end;
+    }
+    return text.substr(begin, end - begin);
+}
+
 void CFileEditBox::OnEnter()
 {
     char text[kMostTextBytes] = {};
     GetWindowTextA(m_edit, text, sizeof text);
-    if (Quorvel::Base::File::HasExtensionOf(text, "tms"))
-        SendMessageW(m_parent, WM_PLUGIN_OPENPATH, 0, reinterpret_cast<LPARAM>(text));
+    const std::string path = CleanTypedPath(text);
+    if (Quorvel::Base::File::HasExtensionOf(path, "tms"))
+        SendMessageW(m_parent, WM_PLUGIN_OPENPATH, 0, reinterpret_cast<LPARAM>(path.c_str()));
 }
 
 LRESULT CALLBACK CFileEditBox::EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return NoThrow(0, [&] { return EditProcGuarded(window, message, wParam, lParam); });
+}
+
+LRESULT CFileEditBox::EditProcGuarded(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     CFileEditBox* box = reinterpret_cast<CFileEditBox*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (box == nullptr || box->m_previousProc == nullptr)

@@ -20,8 +20,13 @@ public:
     bool Create(const EditBoxData& data, HWND parent, HWND editor);
     void OnFileName(LPARAM path) override;
 
+    // A path as a user pastes it, made a path: its first line, without the blanks around it
+    // and without the quotes a copied path comes in.
+    static std::string CleanTypedPath(const std::string& text);
+
 private:
     static LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT EditProcGuarded(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void OnEnter();
 
     WNDPROC m_previousProc = nullptr;

@@ -1,5 +1,9 @@
 #include "controls/Scroll.h"
 
+#include <windowsx.h>
+
+#include "editor/EditorContext.h"
+
 #include "editor/PluginHost.h"
 #include "editor/PluginMessages.h"
 #include "editor/PlayStates.h"
@@ -27,7 +31,11 @@ LRESULT CScroll::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
         OnTick();
         break;
     case WM_MOUSEMOVE:
-        OnMouseMove(wParam, LOWORD(lParam), HIWORD(lParam));
+        OnMouseMove(wParam, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        break;
+    case WM_CAPTURECHANGED:
+        if (m_dragging)
+            LoseDrag();
         break;
     case WM_LBUTTONDOWN:
         OnLButtonDown(window, wParam, lParam);
@@ -47,6 +55,28 @@ LRESULT CScroll::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
 bool CScroll::CanSeekIn(LONG state) const
 {
     return m_ready && (state == kPlayStopped || IsActivePlayState(state));
+}
+
+void CScroll::BeginDrag()
+{
+    m_dragging = true;
+    if (const HWND editor = EditorContext().host)
+        SetCapture(editor);
+}
+
+void CScroll::EndDrag()
+{
+    // Not dragging first: giving the mouse back tells this control that it lost it.
+    m_dragging = false;
+    const HWND editor = EditorContext().host;
+    if (editor != nullptr && GetCapture() == editor)
+        ReleaseCapture();
+}
+
+void CScroll::LoseDrag()
+{
+    EndDrag();
+    OnDragLost();
 }
 
 void CScroll::SeekTo(double seconds, bool moveTimeLine)

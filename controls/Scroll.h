@@ -10,7 +10,8 @@ namespace TervaneControl {
 
 // The base of the two controls that move through the movie. Its dispatcher turns the
 // messages of the control hook list into the operations below; the mouse arrives in editor
-// pixels. Nothing is consumed: every control after it still sees each message.
+// pixels, signed: while a drag holds the mouse, the pointer may be left of or above the
+// editor. Nothing is consumed: every control after it still sees each message.
 class CScroll : public Quorvel::Base::AppFrame::IWinMsgHook {
 public:
     explicit CScroll(IPluginHost& host) : m_host(host) {}
@@ -29,6 +30,9 @@ public:
     virtual void OnLButtonDown(HWND window, WPARAM wParam, LPARAM lParam) = 0;
     virtual void OnLButtonUp(HWND window, WPARAM wParam, LPARAM lParam) = 0;
     virtual void OnMediaOpened(HWND window, WPARAM wParam, LPARAM lParam) = 0;
+    // The drag ended without its release reaching the control (the mouse was taken away, or
+    // it moved with the button up).
+    virtual void OnDragLost() {}
 
     void SetDrawContext(HDC backBuffer, HDC scratch)
     {
@@ -45,6 +49,12 @@ protected:
     bool CanSeekIn(LONG state) const;
     // Seeks the player and, when asked, moves the time line to the new position.
     void SeekTo(double seconds, bool moveTimeLine);
+    // A drag holds the mouse, so that its release arrives wherever it happens: over another
+    // control, or outside the editor.
+    void BeginDrag();
+    void EndDrag();
+    // Ends a drag whose release will not come, through OnDragLost.
+    void LoseDrag();
 
     IPluginHost& m_host;
     HDC m_backBufferDC = nullptr;

@@ -1,6 +1,8 @@
 #include "controls/SpeedButton.h"
 #include "editor/Font.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cwchar>
 
 #include "controls/ButtonLayout.h"
@@ -61,6 +63,16 @@ void CSpeedButton::OnReady()
         Face(kUp).SetEnabled(m_speed < kFastest);
     }
     ApplyRate();
+}
+
+void CSpeedButton::OnMediaOpen()
+{
+    double rate = 0.0;
+    IWMPSettings* settings = m_host.Settings();
+    if (settings == nullptr || FAILED(settings->get_rate(&rate)) || !(rate > 0.0))
+        return;
+    const long tenths = std::lround(rate * 10.0);
+    m_speed = static_cast<int32_t>(std::max<long>(kSlowest, std::min<long>(kFastest, tenths)));
 }
 
 void CSpeedButton::ApplyRate()

@@ -23,6 +23,8 @@ public:
     void OnClicked(size_t index) override;
     void OnPlaying() override { ApplyRate(); }
     void OnReady() override;
+    // A window that comes up while a movie is open shows the rate the player has.
+    void OnMediaOpen() override;
     int32_t GetSpeed() const { return m_speed; }
 
 private:

@@ -6,11 +6,13 @@ CTervaneManager::CTervaneManager(IHidSystem& system) : m_device(system)
 }
 
 // The manager stops the device itself and closes the transport first, so that the device
-// object's own Stop on destruction finds no handle and the device sees one stop, not two.
+// object's own Stop on destruction finds no handle and the device sees one stop, not two (nor
+// a second one after the window's going stopped it).
 CTervaneManager::~CTervaneManager()
 {
     Reset();
-    m_device.Stop();
+    if (!m_halted)
+        m_device.Stop();
     m_device.Close();
 }
 
@@ -61,8 +63,9 @@ int32_t CTervaneManager::UpdatePosition(double seconds)
     const int32_t t = CommandTimeFromSeconds(seconds);
 
     CommandData due;
-    if (m_armed && m_sheet.LatestAt(t, due) && due.time != m_current.time) {
+    if (m_armed && m_sheet.LatestAt(t, due) && (due.time != m_current.time || m_resendDue)) {
         m_current = due;
+        m_resendDue = false;
         if (m_preview) {
             // Held back: the device shows it when the preview ends.
             m_savedPattern = due.pattern;
@@ -70,6 +73,7 @@ int32_t CTervaneManager::UpdatePosition(double seconds)
             return 0;
         }
         m_device.SetPatternLevel(due.pattern, due.level);
+        m_halted = false;
     }
 
     if (seconds == 0.0 && !m_armed && m_loop)
@@ -88,6 +92,7 @@ void CTervaneManager::StartPreview(int pattern, int level)
     m_device.SetPatternLevel(pattern, level);
     m_device.Resume();
     m_preview = true;
+    m_halted = false;
 }
 
 void CTervaneManager::StopPreview()
@@ -108,4 +113,14 @@ void CTervaneManager::StopPreview()
         m_stopPending = false;
     }
     m_preview = false;
+}
+
+void CTervaneManager::Halt()
+{
+    m_preview = false;
+    m_stopPending = false;
+    m_savedPause = false;
+    m_device.Stop();
+    m_halted = true;
+    m_resendDue = true;
 }

@@ -33,6 +33,10 @@ public:
     int32_t UpdatePosition(double seconds);
     void StartPreview(int pattern, int level);
     void StopPreview();
+    // The editor window went, and with it the tick that follows the movie: a running preview
+    // ends where it is, the device stops, and the first tick of the next window sends the
+    // command due then, whatever was sent before.
+    void Halt();
 
     CTervane& Device() { return m_device; }
     TimeSheet& Sheet() { return m_sheet; }
@@ -67,4 +71,8 @@ private:
     int32_t m_savedLevel = 0;
     bool m_savedPause = false;
     bool m_stopPending = false;
+    // Halted, and nothing sent since: the device already shows the stop.
+    bool m_halted = false;
+    // The next due command is sent even when it is the one in effect before the halt.
+    bool m_resendDue = false;
 };

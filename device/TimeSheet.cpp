@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "base/file/ScriptReader.h"
+#include "timesheet/TimeSheetFile.h"
 
 using Quorvel::Base::File::CScriptReader;
 using Quorvel::Base::File::ISerializer;
@@ -25,7 +26,7 @@ bool IsInTimeOrder(const std::vector<CommandData>& commands)
 bool TimeSheet::ReadTimeSheet(const char* path)
 {
     CScriptReader reader;
-    if (path == nullptr || !reader.Open(path))
+    if (path == nullptr || IsTimeSheetFileTooLong(path) || !reader.Open(path))
         return false;
 
     std::string header[kHeaderLines];
@@ -33,14 +34,22 @@ bool TimeSheet::ReadTimeSheet(const char* path)
     std::string tokens[kTokensPerLine];
     int lines = 0;
     while (reader.ReadLine(tokens, kTokensPerLine)) {
-        if (lines < kHeaderLines)
+        if (lines < kHeaderLines) {
             header[lines] = tokens[0];
-        else
+        } else {
+            // A file past the bound is refused whole before it can take the memory it asks for.
+            if (commands.size() >= static_cast<size_t>(kMostSheetRecords))
+                return false;
             commands.emplace_back(ParseRecordField(tokens[0]), ParseRecordField(tokens[1]), ParseRecordField(tokens[2]));
+        }
         ++lines;
     }
     if (commands.empty())
         return false;
+    // A hand-made sheet may hold its records in any order; it plays in time order, as the
+    // editor shows it, with the records of one time in file order.
+    std::stable_sort(commands.begin(), commands.end(),
+                     [](const CommandData& a, const CommandData& b) { return a.time < b.time; });
 
     CCriticalLock lock(&m_lock);
     for (int i = 0; i < kHeaderLines; ++i)
@@ -123,6 +132,15 @@ void TimeSheet::RemoveCommandAt(int32_t time)
         return;
     }
     m_sorted.RemoveFirst(time);
+}
+
+void TimeSheet::RemoveCommandsBetween(int32_t first, int32_t last)
+{
+    CCriticalLock lock(&m_lock);
+    SortLocked();
+    for (const CommandData* c = m_sorted.LastAtOrBefore(last); c != nullptr && c->time >= first;
+         c = m_sorted.LastAtOrBefore(last))
+        m_sorted.RemoveFirst(c->time);
 }
 
 bool TimeSheet::CommandAt(int index, CommandData& out)

@@ -11,9 +11,9 @@
 // The device manager's playing copy of a time sheet: the file's ten header lines and its
 // commands in list order.
 //
-// List order is time order with equal times in the order they were added, except after
-// reading a file whose records are out of time order: that file order is kept, and plays,
-// until the first AddCommand sorts the list. The sorted list lives in a row of short sorted
+// List order is time order with equal times in the order they were added (or read from a
+// file). Only commands loaded through ISerialize keep an order of their own, until the first
+// edit sorts the list. The sorted list lives in a row of short sorted
 // blocks (a tick finds its command in O(log n), an insertion moves one block); an unsorted
 // one lives in a vector with a time index beside it, which answers "the last command in list
 // order at or before t" in O(log n) as well.
@@ -30,9 +30,10 @@ public:
     TimeSheet(const TimeSheet&) = delete;
     TimeSheet& operator=(const TimeSheet&) = delete;
 
-    // Reads a *.tms file. On success (the file opened and held at least one record line)
-    // its header lines and commands, in file order, replace the sheet's. On failure the
-    // sheet is left exactly as it was.
+    // Reads a *.tms file. On success (the file opened and held at least one record line, and
+    // no more than kMostSheetRecords) its header lines and commands, sorted by time with the
+    // records of one time in file order, replace the sheet's. On failure the sheet is left
+    // exactly as it was.
     bool ReadTimeSheet(const char* path);
 
     // Inserts after every command whose time is at most time: the list ends up sorted with
@@ -41,6 +42,8 @@ public:
     bool HasCommandAt(int32_t time);
     // Erases the first command in list order whose time is exactly time.
     void RemoveCommandAt(int32_t time);
+    // Erases every command whose time lies in [first, last].
+    void RemoveCommandsBetween(int32_t first, int32_t last);
     bool CommandAt(int index, CommandData& out);
     // The last command in list order whose time is at or before t, or the all-zero command
     // when none is. Finds nothing (false) when t is 0 or less or the sheet is empty.

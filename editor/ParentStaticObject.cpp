@@ -1,4 +1,5 @@
 #include "editor/ParentStaticObject.h"
+#include "editor/NoThrow.h"
 
 #include "editor/EditorContext.h"
 #include "editor/PluginMessages.h"
@@ -77,6 +78,11 @@ LRESULT CParentStaticObject::HandleMessage(HWND window, UINT message, WPARAM wPa
 }
 
 LRESULT CALLBACK CParentStaticObject::ChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return NoThrow(0, [&] { return ChildProcGuarded(window, message, wParam, lParam); });
+}
+
+LRESULT CParentStaticObject::ChildProcGuarded(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     CEditorContext& context = EditorContext();
     switch (message) {

@@ -29,6 +29,7 @@ public:
 
 private:
     static LRESULT CALLBACK ChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT ChildProcGuarded(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void Unpublish();
 
     HWND m_window = nullptr;

@@ -6,6 +6,7 @@
 #include <wmp.h>
 
 #include "timesheet/TimeLineObject.h"
+#include "timesheet/TimeSheetFile.h"
 
 class CTervaneManager;
 class CTimeLineButtonManager;
@@ -36,9 +37,9 @@ public:
     // The full path of the time sheet last loaded or saved; empty before any.
     virtual const std::string& TimeSheetPath() = 0;
     virtual void SetTimeSheetPath(const std::string& path) = 0;
-    // Loads a time sheet into the device manager and the editor and opens its movie; false
-    // (and nothing changed) when the device manager cannot read it.
-    virtual bool LoadTimeSheetByPath(const std::string& path) = 0;
+    // Loads a time sheet into the device manager and the editor and opens its movie. Unless
+    // both read it (kRead), nothing changes on either side.
+    virtual SheetRead LoadTimeSheetByPath(const std::string& path) = 0;
 
     // The player's play state, kPlayUndefined when it cannot tell.
     LONG PlayState();

@@ -64,6 +64,11 @@ void ResizeClientArea(HWND window, int cx, int cy)
     SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOMOVE);
 }
 
+void UnregisterPluginWindowClass(HINSTANCE instance)
+{
+    UnregisterClassW(kClassName, instance);
+}
+
 void CPluginWindow::SetNewsDocumentSource(IHtmlDocumentSource* source)
 {
     g_newsSource = source;
@@ -130,6 +135,7 @@ bool CPluginWindow::ProcessWindowMessage(HWND window, UINT message, WPARAM wPara
     case WM_RBUTTONUP:
     case WM_MOUSEWHEEL:
     case WM_DROPFILES:
+    case WM_CAPTURECHANGED:
     case WM_PLUGIN_MEDIAOPEN:
     case WM_PLUGIN_STOPPED:
     case WM_PLUGIN_PAUSED:
@@ -372,6 +378,16 @@ void CPluginWindow::OnDestroy(HWND window)
     m_owner.TimeLine().DetachWindow();
     ControlHookList().Clear();
     m_windowHooks.Clear();
+    // Popups belong to the player's top-level window, not to this one: they go by hand.
+    for (HWND* tooltip : {&m_balloonTooltip, &m_controlTooltip}) {
+        if (*tooltip != nullptr && IsWindow(*tooltip))
+            DestroyWindow(*tooltip);
+        *tooltip = nullptr;
+    }
+    // Nothing follows the movie without this window: the device must not go on with the
+    // last command (or a preview) that nothing can end.
+    if (CTervaneManager* manager = m_owner.DeviceManager())
+        manager->Halt();
     CEditorContext& context = EditorContext();
     if (context.host == window)
         context.host = nullptr;

@@ -32,6 +32,8 @@ class IHtmlDocumentSource;
 
 // Resizes a window so that its client area becomes cx x cy, keeping its place and Z order.
 void ResizeClientArea(HWND window, int cx, int cy);
+// The editor window's class goes when its module is unloaded.
+void UnregisterPluginWindowClass(HINSTANCE instance);
 
 // The editor window in the player's plug-in area. It owns every control, runs the 100 ms
 // timer that is the program's main loop (it follows the playback position, drives the time

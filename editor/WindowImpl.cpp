@@ -1,4 +1,5 @@
 #include "editor/WindowImpl.h"
+#include "editor/NoThrow.h"
 
 HWND CWindowImpl::CreateWindowImpl(HINSTANCE instance, const wchar_t* className, HWND parent, const RECT& rect,
                                    const wchar_t* name, DWORD style, DWORD exStyle)
@@ -20,6 +21,12 @@ HWND CWindowImpl::CreateWindowImpl(HINSTANCE instance, const wchar_t* className,
 }
 
 LRESULT CALLBACK CWindowImpl::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // A creation that fails halfway fails the window rather than leaving half of it.
+    return NoThrow(message == WM_CREATE ? -1 : 0, [&] { return WindowProcGuarded(window, message, wParam, lParam); });
+}
+
+LRESULT CWindowImpl::WindowProcGuarded(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     CWindowImpl* self = nullptr;
     if (message == WM_NCCREATE) {

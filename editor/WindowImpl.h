@@ -3,7 +3,8 @@
 
 // A window whose messages reach one object: the object is handed over at creation and found
 // again on every message. The derived class answers ProcessWindowMessage; what it does not
-// handle goes to DefWindowProcW. No exception may leave ProcessWindowMessage.
+// handle goes to DefWindowProcW. An exception out of ProcessWindowMessage ends the message
+// (a creation fails) and goes no further.
 class CWindowImpl {
 public:
     CWindowImpl() = default;
@@ -23,6 +24,7 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT WindowProcGuarded(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND m_window = nullptr;
 };

@@ -47,11 +47,16 @@ STDMETHODIMP CClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** 
     return m_creator(outer, riid, object);
 }
 
+// Only an unlock that matches a lock of this factory lowers the count: an unmatched one would
+// take the lock of a live object away.
 STDMETHODIMP CClassFactory::LockServer(BOOL lock)
 {
-    if (lock)
+    if (lock) {
+        InterlockedIncrement(&m_serverLocks);
         Module::Lock();
-    else
+        return S_OK;
+    }
+    if (Module::DecrementIfPositive(m_serverLocks))
         Module::Unlock();
     return S_OK;
 }

@@ -24,6 +24,8 @@ public:
 private:
     ObjectCreator m_creator;
     LONG volatile m_references = 0;
+    // The LockServer(TRUE) calls not yet matched by a LockServer(FALSE).
+    LONG volatile m_serverLocks = 0;
 };
 
 // DllGetClassObject's work: the cached factory of CLSID_TervanePlugin, or

@@ -9,6 +9,8 @@ namespace Module {
 void Lock();
 void Unlock();
 LONG LockCount();
+// Lowers count by one unless it is 0 already; true when it did.
+bool DecrementIfPositive(LONG volatile& count);
 
 // The module's own instance (the DLL's, or the program's when the plug-in is linked into a
 // tool); windows and resources are made with it, never with the player's.

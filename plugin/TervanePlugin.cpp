@@ -125,12 +125,26 @@ void CTervanePlugin::Unadvise()
 STDMETHODIMP CTervanePlugin::SetCore(IWMPCore* core)
 {
     Unadvise();
+    // Nothing of the previous player is kept: a tick after the binding ended acts as with
+    // no player at all.
+    m_controls.Reset();
+    m_settings.Reset();
+    m_currentMedia.Reset();
     m_core.Reset();
+    m_mediaSetUp = false;
     if (core == nullptr)
         return S_OK;
     core->AddRef();
     *m_core.Out() = core;
+    const HRESULT result = Advise();
+    // A window made under the previous binding takes its player objects from this one.
+    if (m_window)
+        TakeControlsAndSettings();
+    return result;
+}
 
+HRESULT CTervanePlugin::Advise()
+{
     CComRef<IConnectionPointContainer> container;
     HRESULT result = m_core.QueryInto(container);
     if (FAILED(result))
@@ -146,6 +160,18 @@ STDMETHODIMP CTervanePlugin::SetCore(IWMPCore* core)
         m_connectionPoint.Reset();
     }
     return result;
+}
+
+bool CTervanePlugin::TakeControlsAndSettings()
+{
+    m_controls.Reset();
+    m_settings.Reset();
+    if (m_core && SUCCEEDED(m_core->get_controls(m_controls.Out())) && m_controls &&
+        SUCCEEDED(m_core->get_settings(m_settings.Out())) && m_settings)
+        return true;
+    m_controls.Reset();
+    m_settings.Reset();
+    return false;
 }
 
 void CTervanePlugin::DestroyWindowObject()
@@ -177,14 +203,9 @@ STDMETHODIMP CTervanePlugin::Create(HWND parent, HWND* window)
         m_window.reset();
         return E_FAIL;
     }
-    m_controls.Reset();
-    m_settings.Reset();
-    if (!m_core || FAILED(m_core->get_controls(m_controls.Out())) || !m_controls ||
-        FAILED(m_core->get_settings(m_settings.Out())) || !m_settings) {
+    if (!TakeControlsAndSettings()) {
         m_pluginWindow = created;
         DestroyWindowObject();
-        m_controls.Reset();
-        m_settings.Reset();
         return E_FAIL;
     }
     *window = created;
@@ -200,7 +221,31 @@ STDMETHODIMP CTervanePlugin::Create(HWND parent, HWND* window)
     DragAcceptFiles(created, TRUE);
     SetTimer(created, 1, 100, nullptr);
     SetFocus(created);
+    ShowPlayerStateToWindow();
     return S_OK;
+}
+
+// A window made while the player has a medium open (a window closed and made again, or a
+// plug-in started after the player opened its movie) comes up in the player's state: the
+// messages it would have had when the medium opened reach its controls, and no movie is
+// opened again.
+void CTervanePlugin::ShowPlayerStateToWindow()
+{
+    if (!m_core || !m_deviceManager)
+        return;
+    CComRef<IWMPMedia> media;
+    if (FAILED(m_core->get_currentMedia(media.Out())) || !media)
+        return;
+    m_currentMedia = std::move(media);
+    SetUpMedium();
+    SendToWindow(WM_PLUGIN_READY);
+    const LONG state = PlayState();
+    if (state == kPlayStopped)
+        SendToWindow(WM_PLUGIN_STOPPED);
+    else if (state == kPlayPaused)
+        SendToWindow(WM_PLUGIN_PAUSED);
+    else if (state == kPlayPlaying)
+        SendToWindow(WM_PLUGIN_PLAYING);
 }
 
 STDMETHODIMP CTervanePlugin::Destroy()
@@ -257,7 +302,7 @@ void CTervanePlugin::SendToWindow(UINT message)
         SendMessageW(m_pluginWindow, message, 0, 0);
 }
 
-bool CTervanePlugin::ReadMedium(IWMPMedia* media, bool takeDuration, bool takeMoviePath)
+bool CTervanePlugin::ReadMedium(IWMPMedia* media)
 {
     if (media == nullptr)
         return false;
@@ -268,16 +313,25 @@ bool CTervanePlugin::ReadMedium(IWMPMedia* media, bool takeDuration, bool takeMo
     if (SUCCEEDED(media->get_sourceURL(url.Out()))) {
         m_mediaUrl = url.Text();
         std::string path;
-        if (takeMoviePath && ToNarrow(CP_THREAD_ACP, m_mediaUrl, path))
+        if (ToNarrow(CP_THREAD_ACP, m_mediaUrl, path))
             m_timeLine.SetMoviePath(path);
     }
     double duration = 0.0;
     if (FAILED(media->get_duration(&duration)) || !(duration >= 0.0))
         duration = 0.0;
     m_duration = duration;
-    if (takeDuration)
-        m_timeLine.SetDuration(duration);
+    // Previous and next point look at the length of the movie: every way a medium is taken
+    // up gives it to the time line.
+    m_timeLine.SetDuration(duration);
     return true;
+}
+
+void CTervanePlugin::SetUpMedium()
+{
+    ReadMedium(m_currentMedia.Get());
+    ConnectAndStart();
+    SendToWindow(WM_PLUGIN_MEDIAOPEN);
+    m_mediaSetUp = true;
 }
 
 void CTervanePlugin::ConnectAndStart()
@@ -304,10 +358,7 @@ void CTervanePlugin::OpenStateChange(LONG state)
         m_currentMedia.Reset();
         m_core->get_currentMedia(m_currentMedia.Out());
     }
-    ReadMedium(m_currentMedia.Get(), true, true);
-    ConnectAndStart();
-    SendToWindow(WM_PLUGIN_MEDIAOPEN);
-    m_mediaSetUp = true;
+    SetUpMedium();
 }
 
 void CTervanePlugin::PlayStateChange(LONG state)
@@ -356,7 +407,7 @@ void CTervanePlugin::CurrentItemChange(IDispatch* item)
     if (FAILED(item->QueryInterface(__uuidof(IWMPMedia), media.OutVoid())) || !media)
         return;
     m_currentMedia = std::move(media);
-    ReadMedium(m_currentMedia.Get(), true, true);
+    ReadMedium(m_currentMedia.Get());
     ConnectAndStart();
     SendToWindow(WM_PLUGIN_MEDIAOPEN);
 }
@@ -386,10 +437,16 @@ void CTervanePlugin::EnsureMediaSetUp()
         if (SUCCEEDED(m_core->get_currentMedia(media.Out())) && media)
             m_currentMedia = std::move(media);
     }
-    ReadMedium(m_currentMedia.Get(), false, true);
-    ConnectAndStart();
-    SendToWindow(WM_PLUGIN_MEDIAOPEN);
-    m_mediaSetUp = true;
+    SetUpMedium();
+}
+
+bool CTervanePlugin::IsCurrentMovie(const std::wstring& url)
+{
+    CComRef<IWMPMedia> media;
+    if (!m_core || FAILED(m_core->get_currentMedia(media.Out())) || !media)
+        return false;
+    CBstr current;
+    return SUCCEEDED(media->get_sourceURL(current.Out())) && lstrcmpiW(current.Text().c_str(), url.c_str()) == 0;
 }
 
 void CTervanePlugin::OpenMovieOfTimeSheet(const std::string& path)
@@ -398,22 +455,31 @@ void CTervanePlugin::OpenMovieOfTimeSheet(const std::string& path)
         return;
     m_timeLine.SetMoviePath(path);
     std::wstring url;
-    if (m_core && ToWide(CP_THREAD_ACP, path, url)) {
+    // The movie already open is left playing where it is: opening it again starts it over.
+    if (m_core && ToWide(CP_THREAD_ACP, path, url) && !IsCurrentMovie(url)) {
         CBstr bstr(url);
         m_core->put_URL(bstr.Get());
     }
 }
 
-bool CTervanePlugin::LoadTimeSheetByPath(const std::string& path)
+SheetRead CTervanePlugin::LoadTimeSheetByPath(const std::string& path)
 {
-    if (!m_deviceManager || path.empty() || !m_deviceManager->LoadSheet(path.c_str(), true))
-        return false;
-    if (m_timeLine.LoadTimeSheet(path.c_str()))
-        OpenMovieOfTimeSheet(m_timeLine.HeaderLine(0));
+    if (!m_deviceManager || path.empty())
+        return SheetRead::kUnreadable;
+    // Both sides read the file before either changes: a file that one of them cannot take
+    // leaves the device and the graph on the sheet they had.
+    CTimeSheetFileContent content;
+    const SheetRead read = m_timeLine.ReadTimeSheetFile(path.c_str(), content);
+    if (read != SheetRead::kRead)
+        return read;
+    if (!m_deviceManager->LoadSheet(path.c_str(), true))
+        return SheetRead::kUnreadable;
+    m_timeLine.AdoptTimeSheet(content);
+    OpenMovieOfTimeSheet(m_timeLine.HeaderLine(0));
     m_timeSheetPath = path;
     std::wstring name;
     if (ToWide(CP_THREAD_ACP, FileNameOfPath(path), name))
         m_timeSheetName = name;
     m_deviceManager->Start();
-    return true;
+    return SheetRead::kRead;
 }

@@ -99,7 +99,7 @@ public:
     void SetTimeSheetName(const std::wstring& name) override { m_timeSheetName = name; }
     const std::string& TimeSheetPath() override { return m_timeSheetPath; }
     void SetTimeSheetPath(const std::string& path) override { m_timeSheetPath = path; }
-    bool LoadTimeSheetByPath(const std::string& path) override;
+    SheetRead LoadTimeSheetByPath(const std::string& path) override;
     // ITimeLineHost
     bool ReadPosition(double& seconds) override { return Position(seconds); }
     std::wstring MediaName() override { return m_mediaName; }
@@ -130,9 +130,18 @@ private:
     CTervanePlugin& operator=(const CTervanePlugin&) = delete;
 
     void Unadvise();
+    HRESULT Advise();
+    // The player's controls and settings for the window; false (and neither kept) when the
+    // core refuses either.
+    bool TakeControlsAndSettings();
     void DestroyWindowObject();
-    // Name, source address and duration of the medium; false when there is none.
-    bool ReadMedium(IWMPMedia* media, bool takeDuration, bool takeMoviePath);
+    // Name, source address and duration of the medium, into the time line too; false when
+    // there is none.
+    bool ReadMedium(IWMPMedia* media);
+    // The current medium read, the device found and armed, the window told.
+    void SetUpMedium();
+    void ShowPlayerStateToWindow();
+    bool IsCurrentMovie(const std::wstring& url);
     void ConnectAndStart();
     void SendToWindow(UINT message);
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds what a user on Windows receives, into build/package:
 #   TervanePlugin/               the product folder: the i686 DLL, obj (skins), cfg (the site
-#                                addresses; the settings file is written there), the Japanese
+#                                addresses; the settings file lives per user), the Japanese
 #                                manual users_manual.html with its pictures in manual/, readme.txt
 #   TervanePlugin-setup-x86.exe  the installer of that folder
 #   users_manual.png             the manual as a browser shows it
@@ -43,7 +43,7 @@ shoot() {
   local name=$1 size=$2 events=$3 picture=$4 dir=$work/$1
   mkdir -p "$dir"
   if ! (cd "$dir" && "$WINE" "$ROOT/build/$arch/tools/tervane-player.exe" --movie demo.wmv \
-          --sheet "Z:${ROOT//\//\\}\\samples\\demo.tms" --news "$ROOT/samples/news.html" --size "$size" \
+          --sheet "$sample" --news "$ROOT/samples/news.html" --size "$size" \
           --events-file "$src/pictures/$events" </dev/null >"$dir/session.log" 2>&1) ||
      [ ! -s "$dir/$picture" ]; then
     cat "$dir/session.log" >&2
@@ -105,6 +105,7 @@ assemble "$product" i686
 
 source "$ROOT/scripts/session.sh"
 session_begin
+sample=$(windows_documents_copy "$ROOT/samples/demo.tms")
 shoot editor normal editor.events editor.png
 shoot editor-wide wide editor.events editor.png
 shoot editor-mini mini editor.events editor.png

@@ -31,9 +31,8 @@ echo
 echo "the editor in a simulated player ($arch build under $WINE):"
 echo "  tervane-player --movie demo.wmv --sheet samples/demo.tms --news samples/news.html" \
      "--events-file samples/demo-session.events"
-# Windows paths, as a user's would be.
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
-"$WINE" "$player" --movie demo.wmv --sheet "$(winpath "$ROOT/samples/demo.tms")" --news "$ROOT/samples/news.html" \
+# The sample from a user's documents, as a user's path on Windows would be.
+"$WINE" "$player" --movie demo.wmv --sheet "$(windows_documents_copy "$ROOT/samples/demo.tms")" --news "$ROOT/samples/news.html" \
   --events-file "$ROOT/samples/demo-session.events" </dev/null
 echo
 echo "screenshots of the editor: $shots"

@@ -67,6 +67,15 @@ wine_fonts() {
   done
 }
 
+# Copies a file into the prefix's public documents folder and prints its Windows path there:
+# the editor then shows a path as a user on Windows would have it, not one of this machine.
+windows_documents_copy() {
+  local folder=$WINEPREFIX/drive_c/users/Public/Documents/TervanePlugin
+  mkdir -p "$folder"
+  cp "$1" "$folder/"
+  printf 'C:\\Users\\Public\\Documents\\TervanePlugin\\%s' "$(basename "$1")"
+}
+
 desktop_running() {
   local f
   for f in /proc/[0-9]*/cmdline; do

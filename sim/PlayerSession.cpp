@@ -131,6 +131,13 @@ void CPlayerSession::Drain()
         m_out(FormatReportLine(m_player.Position(), reports[m_reportsShown].bytes.data()));
 }
 
+void CPlayerSession::ForgetShownReports()
+{
+    Drain();
+    m_bus.ClearReports();
+    m_reportsShown = 0;
+}
+
 void CPlayerSession::Settle()
 {
     RealInput::Settle();
@@ -169,7 +176,7 @@ bool CPlayerSession::Start(std::string& error)
         }
     }
     auto say = [this](const std::string& line) { m_out(line); };
-    m_prompts.reset(new CScriptedPrompts(say));
+    m_prompts.reset(new CScriptedPrompts(say, [this] { return m_editor != nullptr && IsWindowEnabled(m_editor); }));
     m_shell.reset(new CScriptedShell(say));
     if (linked) {
         if (!m_options.moduleFolder.empty())
@@ -503,7 +510,7 @@ void CPlayerSession::Apply(const SimEvent& e)
             data.pattern = e.pattern;
             data.level = e.level;
             data.x = static_cast<int32_t>(g.origin + e.value * 10.0 * g.pixelsPerTenth);
-            data.y = static_cast<int32_t>(g.baseline - g.pixelsPerLevel * static_cast<float>(e.level));
+            data.y = g.EntryY(e.level);
             data.time = e.value * 10.0;
             timeLine.InsertEntry(e.value, data);
             m_linked->DeviceManager()->Sheet().AddCommand(e.time, e.pattern, e.level);

@@ -219,13 +219,13 @@ TEST_F(DeviceManager, WithoutADeviceItDisarmsAndStartRearmsOnceOneIsFound)
     EXPECT_EQ(emptyBus.Reports()[1].bytes[7], '2');
 }
 
-TEST_F(DeviceManager, AnUnsortedFilePlaysInFileOrderUntilTheFirstInsertion)
+// The graph shows a hand-made sheet in time order, and the device plays it so.
+TEST_F(DeviceManager, AFileOutOfTimeOrderPlaysInTimeOrder)
 {
     Armed("100000\t2\t5\n50000\t1\t3\n");
-    EXPECT_EQ(Play({5.0}), (Sends{"010", "013"}));
-    EXPECT_EQ(Play({10.0}), Sends{}) << "the 5 s command, further down, still wins";
-    Manager().Sheet().AddCommand(150000, 3, 3);
-    EXPECT_EQ(Play({10.1}), (Sends{"023", "025"})) << "sorted now";
+    EXPECT_EQ(Play({5.0}), Sends{}) << "Start took the first command in time order";
+    EXPECT_EQ(Play({10.0}), (Sends{"020", "025"})) << "the 10 s command is due at 10 s";
+    EXPECT_EQ(Play({7.0}), (Sends{"015", "013"}));
 }
 
 TEST_F(DeviceManager, LoopRearmsAtPositionZeroAfterALoadWithoutStart)

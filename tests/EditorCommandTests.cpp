@@ -8,6 +8,8 @@
 #include <commctrl.h>
 
 #include "controls/ButtonLayout.h"
+#include "controls/FileButton.h"
+#include "controls/FileEditBox.h"
 #include "controls/ShellButtons.h"
 #include "controls/TimeEditBox.h"
 #include "device/TervaneManager.h"
@@ -356,6 +358,18 @@ TEST_F(EditorSession, LoadingAndSavingNeverLoseTheUsersWork)
         EXPECT_EQ(Text(box).find_first_of("\r\n"), std::string::npos) << "no line break gets into the box";
     }
     EXPECT_EQ(Text(box), Path("\\notes.txt")) << "a path that is no sheet stays as typed";
+    // Pasted with its quotes, blanks and line break, or relative to the current folder: it
+    // loads, and is remembered by its full name.
+    char current[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, current);
+    ASSERT_TRUE(SetCurrentDirectoryA(m_dir.Path().c_str()));
+    for (const std::string& text : {"  \"" + Path("\\a.tms") + "\" \r\n", std::string("B.TMS")}) {
+        SCOPED_TRACE(text);
+        SetWindowTextA(box, text.c_str());
+        Run("click 400 52; key enter");
+        EXPECT_EQ(Plugin().TimeSheetPath(), text == "B.TMS" ? Path("\\B.TMS") : Path("\\a.tms"));
+    }
+    SetCurrentDirectoryA(current);
 
     // A new name without an extension: written with ".tms", and that is the current path.
     Run("press 27; answer " + Path("\\fresh") + "; press 31");
@@ -403,6 +417,32 @@ TEST_F(EditorSession, LoadingAndSavingNeverLoseTheUsersWork)
     EXPECT_EQ(ReadWholeFile(Path("\\info.txt")), "lastfile_path\t" + Path("\\last.tms"));
     Run("create");
     EXPECT_EQ(Plugin().TimeSheetPath(), Path("\\last.tms")) << "read back when the editor opens";
+    EXPECT_EQ(Count("warning:"), 0u) << "every question keeps the editor from taking clicks";
+}
+
+TEST(FileNames, TypedAndChosenNamesBecomeTheSheetsPath)
+{
+    const std::pair<const char*, const char*> typed[] = {
+        {"C:\\a.tms", "C:\\a.tms"},
+        {"  \"C:\\my sheets\\a.tms\"  ", "C:\\my sheets\\a.tms"},
+        {"C:\\a.tms\r\n", "C:\\a.tms"},
+        {"C:\\a.tms\r\nC:\\b.tms", "C:\\a.tms"},
+        {"\t\" C:\\表.tms \"\t", "C:\\表.tms"},
+        {"\"\"", ""},
+        {"\"", "\""},
+    };
+    for (const auto& t : typed)
+        EXPECT_EQ(t.second, TervaneControl::CFileEditBox::CleanTypedPath(t.first)) << t.first;
+    const std::pair<const char*, const char*> chosen[] = {
+        {"C:\\a", "C:\\a.tms"},
+        {"C:\\a.", "C:\\a.tms"},
+        {"C:\\a. .", "C:\\a.tms"},
+        {"C:\\a.TMS", "C:\\a.TMS"},
+        {"C:\\a.txt", "C:\\a.txt"},
+        {"C:\\v1.2\\a", "C:\\v1.2\\a.tms"},
+    };
+    for (const auto& c : chosen)
+        EXPECT_EQ(c.second, TervaneControl::CFileButton::SaveNameOf(c.first)) << c.first;
 }
 
 TEST_F(EditorSession, TheSliderAndTheOverviewBarSeek)
@@ -456,6 +496,42 @@ TEST_F(EditorSession, TheSliderAndTheOverviewBarSeek)
     EXPECT_EQ(Window().OverviewBar().GetBoxRect().left, 300);
     Release();
     EXPECT_EQ(Player().Position(), static_cast<double>(static_cast<float>(263.0 / 435.0)) * 600.0);
+
+    // A drag ends where it is let go: beside the track over the seek-forward button, or
+    // outside what the user sees of the editor; and when another window takes the mouse. The
+    // movie the grab paused plays on each time.
+    const float at193 = static_cast<float>(193 - 46) / static_cast<float>(slider.Geometry().MaximumLeft() - 46);
+    const struct {
+        int x, y;
+        double position;
+    } ends[] = {{200, 650, static_cast<double>(600.0f * at193)}, {462, 314, 600.0}};
+    for (const auto& end : ends) {
+        SCOPED_TRACE(end.x);
+        Run("play; seek 300; wait 0.1");
+        PressAt(slider.GetThumbLeft() + 7, 314);
+        EXPECT_EQ(Player().State(), 2);
+        MoveTo(end.x, end.y);
+        Release();
+        EXPECT_FALSE(slider.IsDragging());
+        EXPECT_EQ(Player().State(), 3);
+        EXPECT_EQ(Player().Position(), end.position);
+    }
+    Run("play; seek 300; wait 0.1");
+    PressAt(slider.GetThumbLeft() + 7, 314);
+    SetCapture(m_session->Host());
+    Player().Deliver();
+    EXPECT_FALSE(slider.IsDragging());
+    EXPECT_EQ(Player().State(), 3);
+    Release();
+    ReleaseCapture();
+    Run("pause; seek 100; wait 0.1");
+    const RECT overview = Window().OverviewBar().GetBoxRect();
+    PressAt(overview.left + 3, overview.top + 8);
+    MoveTo(200, 650);
+    Release();
+    EXPECT_FALSE(Window().OverviewBar().IsDragging());
+    EXPECT_EQ(Player().Position(), static_cast<double>(static_cast<float>(163.0 / 435.0)) * 600.0)
+        << "released outside, the box seeks where it was let go";
 
     // The time box shows where the player is.
     Run("wait 0.1");

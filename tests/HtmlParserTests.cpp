@@ -67,15 +67,15 @@ std::string ThreeHeadlines()
 const char kDepthPage[] = R"(
 <div id="ticker">
   <div>
-    <p>
+    <div>
       <div><ul><li><a href="1">One</a></li></ul><ul><li><a href="x">second child of the first-child level</a></li></ul></div>
       <div><ul><li><a href="y">second child again</a></li></ul></div>
-    </p>
-    <p><div><ul><li><a href="2">Two</a></li><li><b><a href="z">one level too deep</a></b></li><li></li></ul></div></p>
-    <p></p>
-    <p><div></div></p>
+    </div>
+    <div><div><ul><li><a href="2">Two</a></li><li><b><a href="z">one level too deep</a></b></li><li></li></ul></div></div>
+    <div></div>
+    <div><div></div></div>
   </div>
-  <div><p><div><ul><li><a href="3">Three</a><a href="w">second anchor in the item</a></li></ul></div></p></div>
+  <div><div><div><ul><li><a href="3">Three</a><a href="w">second anchor in the item</a></li></ul></div></div></div>
 </div>)";
 
 } // namespace
@@ -83,7 +83,28 @@ const char kDepthPage[] = R"(
 TEST(HtmlParser, WalksTheHeadlinesOfAPage)
 {
     const auto none = [](CSimHtmlSource&, CHtmlParser&) {};
+    // What a page may put on the editor is bounded: a hundred headlines, 256 bytes of a title
+    // (never half a character), links no longer than 2,048 bytes.
+    std::vector<std::string> many;
+    Strings manyLinks, manyTitles;
+    for (int i = 0; i < 120; ++i) {
+        many.push_back(Anchor("https://n.example/" + std::to_string(i), "N" + std::to_string(i)));
+        if (i < 100) {
+            manyLinks.push_back("https://n.example/" + std::to_string(i));
+            manyTitles.push_back("N" + std::to_string(i));
+        }
+    }
+    std::string longTitle = "x", cutTitle = "x";
+    for (int i = 0; i < 130; ++i) {
+        longTitle += u8"あ";
+        if (i < 127)
+            cutTitle += "あ";
+    }
+    const std::string longLink = "https://n.example/" + std::string(2100, 'a');
     const WalkCase cases[] = {
+        {"a hundred headlines at most", TickerPage(many), none, manyLinks, manyTitles, true},
+        {"long title and long link", TickerPage({Anchor(kOne, longTitle), Anchor(longLink, "Long")}), none,
+         {kOne, ""}, {cutTitle, "Long"}, true},
         {"three anchors", ThreeHeadlines(), none, {kOne, kTwo, kThree}, {"One", "Two", "Three"}, true},
         // The text of the page is UTF-8; the lists hold the thread's code page (Shift-JIS).
         {"Japanese title", TickerPage({Anchor(kOne, u8"新着ニュース  です")}), none, {kOne}, {"新着ニュース です"}, true},

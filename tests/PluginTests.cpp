@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "base/ComRef.h"
 #include "base/Win32.h"
+#include "controls/ButtonLayout.h"
 #include "device/TervaneManager.h"
 #include "editor/EditorContext.h"
 #include "editor/PluginMessages.h"
@@ -16,6 +19,7 @@
 #include "sim/PlayerSession.h"
 #include "sim/RealInput.h"
 #include "support/FileFixtures.h"
+#include "support/GuiObjects.h"
 #include "support/LeakReports.h"
 #include "support/ScratchFile.h"
 #include "support/SkinFiles.h"
@@ -299,7 +303,9 @@ TEST_F(PluginInPlayer, AWindowClosedAndCreatedAgainKeepsTheDeviceAndTheSheet)
     ASSERT_TRUE(manager->Device().HasHandle());
     const int opens = m_session->Bus().OpenCount(0);
     const HWND first = m_session->Editor();
-    Run("close; create");
+    Run("close");
+    EXPECT_EQ(2u, Reports()) << "with its window goes the tick that follows the movie: the device stops";
+    Run("create");
     EXPECT_NE(first, m_session->Editor());
     EXPECT_FALSE(IsWindow(first));
     EXPECT_EQ(manager, Plugin()->DeviceManager());
@@ -308,7 +314,146 @@ TEST_F(PluginInPlayer, AWindowClosedAndCreatedAgainKeepsTheDeviceAndTheSheet)
     EXPECT_TRUE(manager->Device().HasHandle());
     EXPECT_EQ(opens, m_session->Bus().OpenCount(0)) << "the device stays open";
     Run("play; wait 6");
-    EXPECT_EQ(4u, Reports());
+    EXPECT_EQ(6u, Reports());
+}
+
+// The player closes the editor mid-preview and makes it again while the movie plays on: the
+// device stops with the window, and the new window is the player's, not a fresh one's.
+TEST_F(PluginInPlayer, AnEditorMadeAgainStopsTheDeviceFirstAndComesBackInThePlayersState)
+{
+    CTempDir movies;
+    ASSERT_TRUE(TestSupport::WriteAt(movies, "\\clip.wmv", "a movie"));
+    const std::string movie = movies / "\\clip.wmv";
+    CScratchFile sheet(movie + "\n222222\n333333\n444444\n555555\n666666\n777777\n888888\n999999\n"
+                       "101010101010\n50000\t1\t3\t0\t0\n100000\t2\t5\t0\t0\n");
+    PlayerOptions options;
+    options.settings = m_settings.Path();
+    options.moduleFolder = CurrentFolder();
+    options.movie = movie;
+    options.sheet = sheet.Path();
+    m_session.reset(new CPlayerSession(options, [this](const std::string& line) { m_lines.push_back(line); }));
+    std::string error;
+    ASSERT_TRUE(m_session->Start(error)) << error;
+    auto opens = [this] {
+        return std::count_if(m_lines.begin(), m_lines.end(),
+                             [](const std::string& l) { return l.rfind("player opens", 0) == 0; });
+    };
+    auto last = [this] {
+        const auto& r = m_session->Bus().Reports();
+        return std::string{static_cast<char>(r.back().bytes[7]), static_cast<char>(r.back().bytes[8])};
+    };
+    Run("play; rate 1.5; wait 4; preview 6 8");
+    EXPECT_EQ("68", last());
+    const auto opened = opens();
+
+    Run("close");
+    EXPECT_EQ("00", last()) << "the preview ends and the device stops with the window";
+    EXPECT_FALSE(Plugin()->DeviceManager()->IsPreviewing());
+    const size_t stopped = Reports();
+    Run("wait 2");
+    EXPECT_EQ(stopped, Reports());
+
+    Run("create");
+    EXPECT_EQ(opened, opens()) << "the movie that plays is not opened again";
+    EXPECT_EQ(3, m_session->Player().State());
+    EXPECT_DOUBLE_EQ(1.5, m_session->Player().Rate());
+    EXPECT_EQ(15, Plugin()->Window()->SpeedButton().GetSpeed()) << "the speed shown is the player's";
+    EXPECT_TRUE(Plugin()->Window()->SeekBar().IsReady());
+    EXPECT_TRUE(Plugin()->Window()->OverviewBar().IsReady());
+    Run("wait 0.1");
+    EXPECT_EQ("13", last()) << "the first tick sends what is due, though it was due before";
+    const HWND editor = m_session->Editor();
+    for (int id : {TervaneControl::kIdPreviousPoint, TervaneControl::kIdNextPoint, TervaneControl::kIdSpeedUp,
+                   TervaneControl::kIdPlayPause})
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(editor, id))) << "control " << id;
+    Run("press 33");
+    EXPECT_EQ(2, m_session->Player().State()) << "play/pause works in the new window";
+    Run("press 26");
+    EXPECT_NEAR(10.1, m_session->Player().Position(), 1e-9) << "so does the next point";
+}
+
+namespace {
+
+BOOL CALLBACK CountOwned(HWND window, LPARAM data)
+{
+    auto* search = reinterpret_cast<std::pair<HWND, int>*>(data);
+    if (GetWindow(window, GW_OWNER) == search->first)
+        ++search->second;
+    return TRUE;
+}
+
+// The windows of this thread that the player's window owns (popups made for the editor).
+int WindowsOwnedBy(HWND host)
+{
+    std::pair<HWND, int> search(host, 0);
+    EnumThreadWindows(GetCurrentThreadId(), &CountOwned, reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
+} // namespace
+
+// A player may close and make the editor again all day: nothing of a closed editor stays.
+TEST_F(PluginInPlayer, AHundredClosesAndCreatesLeaveNothingBehind)
+{
+    CScratchFile sheet(kSheet);
+    Begin(std::string(), sheet.Path());
+    const HWND host = m_session->Host();
+    Run("close; create; close; create; close");
+    EXPECT_EQ(0, WindowsOwnedBy(host)) << "the tooltips go with the editor";
+    // A pen made and deleted shows in the count: the count is real.
+    const TestSupport::GuiObjects before = TestSupport::CountGuiObjects();
+    const HPEN pen = CreatePen(PS_SOLID, 0, 0);
+    EXPECT_EQ(before.gdi + 1, TestSupport::CountGuiObjects().gdi);
+    DeleteObject(pen);
+    for (int i = 0; i < 100; ++i)
+        Run("create; close");
+    const TestSupport::GuiObjects after = TestSupport::CountGuiObjects();
+    EXPECT_EQ(0, WindowsOwnedBy(host));
+    // One object left per cycle would be a hundred; two allow for a cache of the system's.
+    EXPECT_LE(after.windows, before.windows + 2);
+    EXPECT_LE(after.gdi, before.gdi + 2);
+    std::printf("over 100 cycles: GDI objects %ld -> %ld, windows %ld -> %ld\n", before.gdi, after.gdi, before.windows,
+                after.windows);
+    Run("create");
+    EXPECT_EQ(2, Plugin()->TimeLine().EntryCount());
+}
+
+// Either side's refusal of a file keeps both on the sheet they had; a file too large to
+// hold is refused before it fills the memory, and the user is told.
+TEST_F(PluginInPlayer, ASheetOneSideCannotTakeLeavesBothOnTheOldOne)
+{
+    CScratchFile sheet(kSheet);
+    Begin(std::string(), sheet.Path());
+    std::string huge = "C:\\Movies\\none.wmv\n2\n3\n4\n5\n6\n7\n8\n9\n10\n";
+    huge.reserve(huge.size() + 16u * (kMostSheetRecords + 1));
+    char line[48];
+    for (int32_t i = 0; i <= kMostSheetRecords; ++i) {
+        std::snprintf(line, sizeof line, "%d\t1\t3\t0\t0\n", 1000 * i);
+        huge += line;
+    }
+    CTempDir dir;
+    ASSERT_TRUE(TestSupport::WriteAt(dir, "\\huge.tms", huge));
+    ASSERT_TRUE(TestSupport::WriteAt(dir, "\\header-only.tms", "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n"));
+    // Longer than any sheet may be: refused before it is read.
+    const HANDLE longFile = CreateFileA((dir / "\\long.tms").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, longFile);
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(kMostSheetBytes) + 1;
+    EXPECT_TRUE(SetFilePointerEx(longFile, end, nullptr, FILE_BEGIN) && SetEndOfFile(longFile));
+    CloseHandle(longFile);
+    for (const char* name : {"\\huge.tms", "\\long.tms", "\\header-only.tms"}) {
+        SCOPED_TRACE(name);
+        Run("drop " + dir / name);
+        EXPECT_EQ(2, Plugin()->TimeLine().EntryCount());
+        EXPECT_EQ(2, Plugin()->DeviceManager()->Sheet().Count());
+        EXPECT_EQ(std::string(sheet.Path()), Plugin()->TimeSheetPath());
+    }
+    for (const char* name : {"\\huge.tms", "\\long.tms"}) {
+        const std::string told = "prompt unanswered message 読み込みエラー: タイムシート「" + dir / name;
+        EXPECT_EQ(1, std::count_if(m_lines.begin(), m_lines.end(),
+                                   [&](const std::string& l) { return l.rfind(told, 0) == 0; }))
+            << name;
+    }
 }
 
 TEST_F(PluginInPlayer, TheWindowSizesForwardsAndTearsDownOnce)
@@ -409,6 +554,41 @@ TEST(PluginObject, StoppedWithoutAMediumTheGraphShowsTimeZero)
     plugin.Reset();
     EXPECT_EQ(0, player.OutstandingReferences()) << "every interface of the player was given back";
     EXPECT_EQ(0u, player.SinkCount());
+}
+
+TEST(PluginObject, AMediumOpenBeforeTheBindingCountsAndAnEndedBindingLetsGoOfThePlayer)
+{
+    CBareHost host;
+    CSimPlayer player;
+    player.Open(L"movie.wmv", 30.0);
+    CComRef<IWMPPluginUI> plugin = NewPlugin();
+    ASSERT_TRUE(plugin);
+    CTervanePlugin* object = static_cast<CTervanePlugin*>(plugin.Get());
+    ASSERT_EQ(S_OK, plugin->SetCore(player.Core()));
+    HWND window = nullptr;
+    ASSERT_EQ(S_OK, plugin->Create(host.Get(), &window));
+    EXPECT_DOUBLE_EQ(30.0, object->TimeLine().GetDuration()) << "previous and next point need the length";
+    EXPECT_TRUE(object->Window()->SeekBar().IsReady());
+    player.Play();
+    player.Seek(12.0);
+    player.Tick([window] { SendMessageW(window, WM_TIMER, 1, 0); });
+    EXPECT_DOUBLE_EQ(12.0, object->TimeLine().GetNow());
+
+    // The binding ends with the window still there: nothing of the player is kept, and a tick
+    // acts as with no player at all.
+    EXPECT_EQ(S_OK, plugin->SetCore(nullptr));
+    EXPECT_EQ(0, player.OutstandingReferences());
+    EXPECT_EQ(nullptr, object->Controls());
+    EXPECT_EQ(nullptr, object->CurrentMedia());
+    SendMessageW(window, WM_TIMER, 1, 0);
+    EXPECT_EQ(0.0, object->TimeLine().GetNow());
+    // Bound again, the window takes its controls from the new core.
+    ASSERT_EQ(S_OK, plugin->SetCore(player.Core()));
+    EXPECT_NE(nullptr, object->Controls());
+    EXPECT_EQ(S_OK, plugin->Destroy());
+    plugin->SetCore(nullptr);
+    plugin.Reset();
+    EXPECT_EQ(0, player.OutstandingReferences());
 }
 
 TEST(PluginObject, APlayerThatFailsItsCallsLeavesThePluginWorking)
@@ -622,11 +802,45 @@ TEST_F(Registration, TheModuleServesItsOneClassAndCountsItsLocks)
     EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(reinterpret_cast<IUnknown*>(factory.Get()),
                                                              __uuidof(IWMPPluginUI), plugin.OutVoid()));
     ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, __uuidof(IWMPPluginUI), plugin.OutVoid()));
+    EXPECT_EQ(S_OK, factory->LockServer(FALSE)) << "an unlock without its lock";
     factory.Reset();
-    EXPECT_EQ(S_FALSE, canUnload()) << "a live object keeps the module";
+    EXPECT_EQ(S_FALSE, canUnload()) << "a live object keeps the module, whatever a caller unlocked";
     plugin.Reset();
     EXPECT_EQ(S_OK, canUnload());
     FreeLibrary(module);
+}
+
+// A module loaded again later must not find the window class of the one before it, whose
+// window procedure was freed with it.
+TEST_F(Registration, TheEditorsWindowClassGoesWithTheModule)
+{
+    HMODULE module = LoadLibraryA(m_dll.c_str());
+    ASSERT_NE(nullptr, module) << m_dll;
+    using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, LPVOID*);
+    const auto get = reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+    ASSERT_NE(nullptr, get);
+    {
+        CSimPlayer player;
+        CBareHost host;
+        CComRef<IClassFactory> factory;
+        ASSERT_EQ(S_OK, get(CLSID_TervanePlugin, IID_IClassFactory, factory.OutVoid()));
+        CComRef<IWMPPluginUI> plugin;
+        ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, __uuidof(IWMPPluginUI), plugin.OutVoid()));
+        factory.Reset();
+        plugin->SetCore(player.Core());
+        HWND window = nullptr;
+        ASSERT_EQ(S_OK, plugin->Create(host.Get(), &window));
+        WNDCLASSEXW info = {sizeof(info)};
+        EXPECT_TRUE(GetClassInfoExW(module, L"TervanePluginWindow", &info));
+        EXPECT_EQ(S_OK, plugin->Destroy());
+        plugin->SetCore(nullptr);
+        plugin.Reset();
+        RealInput::Settle();
+    }
+    ASSERT_TRUE(FreeLibrary(module));
+    ASSERT_EQ(nullptr, GetModuleHandleA(m_dll.c_str())) << "the module is gone";
+    WNDCLASSEXW info = {sizeof(info)};
+    EXPECT_FALSE(GetClassInfoExW(module, L"TervanePluginWindow", &info));
 }
 
 TEST_F(Registration, WritesReplacesAndRemovesOnlyItsOwnKeys)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <map>
 #include <random>
@@ -207,10 +208,23 @@ TEST_F(TimeLine, GeometryMapsPixelsToTimesAndLevels)
     for (const auto& level : levels)
         EXPECT_EQ(level[1], m_manager.LevelAtY(level[0])) << "y " << level[0];
 
-    // Zoom mode 1 shows 10 s left of the line: before 10 s nothing left of time 0 is negative.
+    // Zoom modes 1 and 2 show 10 s left of the line. From 5 s on a click there means
+    // now - trunc(origin - x) / pixelsPerTenth / 10, in single precision, and a time before
+    // 0 means 0: a click lands in the tenth that formula names, never in a neighbour.
+    for (int zoom = 1; zoom <= 2; ++zoom) {
+        m_manager.SetZoomMode(zoom);
+        for (double now = 5.0; now < 12.0; now += 0.3) {
+            m_manager.RepositionAt(now);
+            for (int x = g.graphLeft; x < static_cast<int>(g.origin); ++x) {
+                const double part = now - std::trunc(g.origin - static_cast<float>(x)) / g.pixelsPerTenth / 10.0f;
+                ASSERT_EQ(EntryKey(part < 0.0 ? 0.0 : part), EntryKey(m_manager.TimeAtX(x)))
+                    << "zoom " << zoom << " now " << now << " x " << x;
+            }
+        }
+    }
     m_manager.SetZoomMode(1);
     m_manager.RepositionAt(7.0);
-    EXPECT_DOUBLE_EQ(0.0, m_manager.TimeAtX(g.graphLeft + 2));
+    EXPECT_DOUBLE_EQ(0.0, m_manager.TimeAtX(g.graphLeft + 2)) << "nothing left of time 0 is negative";
     m_manager.SetSizeMode(kSizeModeWide);
     EXPECT_EQ(961, g.graphRight);
     m_manager.SetSizeMode(kSizeModeMini);
@@ -519,6 +533,163 @@ TEST_F(TimeLine, TheDeviceSheetFollowsEveryEdit)
             Tick(10.0);
     }
     EXPECT_GT(m_manager.EntryCount(), 20);
+}
+
+// The commands of one tenth, however many a hand-made file put there, are what the entry
+// of that tenth stands for: every edit of the entry takes all of them.
+TEST_F(TimeLine, EveryEditOfAnEntryTakesAllTheCommandsOfItsTenth)
+{
+    const std::string header = "m\n2\n3\n4\n5\n6\n7\n8\n9\n10\n";
+    ASSERT_TRUE(TestSupport::WriteAt(m_dir, "\\crowded.tms",
+                                     header + "30010\t5\t5\n12300\t1\t1\n12350\t2\t2\n20000\t3\t3\n20000\t4\t4\n"
+                                              "30000\t6\t6\n40000\t7\t7\n"));
+    const std::string path = m_dir / "\\crowded.tms";
+    ASSERT_TRUE(m_device.LoadSheet(path.c_str(), true));
+    ASSERT_TRUE(m_manager.LoadTimeSheet(path.c_str()));
+    EXPECT_EQ(7, m_device.Sheet().Count()) << "loading keeps every record on the device";
+    m_manager.SetZoomMode(1);
+    Tick(2.0);
+
+    CTimeLineButtonManager::EntryView entry;
+    ASSERT_TRUE(m_manager.FindEntry(12, entry));
+    ASSERT_TRUE(m_manager.DeletePointWindow(entry.window));
+    m_manager.InsertAt(2.05, 8, 8);
+    m_manager.SetSelected(30, true);
+    m_manager.RepatternSelected(9);
+    ASSERT_TRUE(m_manager.FindEntry(40, entry));
+    m_manager.MovePoint(entry.window, GraphPoint(6.0, 2));
+    ExpectDeviceInStep();
+    EXPECT_EQ(DeviceCommands(), (std::vector<Command>{{20500, 8, 8}, {30000, 9, 6}, {60000, 7, 2}}));
+
+    for (int32_t key : {-3, -1, 0, 1, 12, 123, 287, 9999, 214748, 2147483, -2147483}) {
+        int32_t first = 0, last = 0;
+        CommandTimesOfKey(key, first, last);
+        EXPECT_EQ(key, KeyOfCommandTime(first)) << key;
+        EXPECT_EQ(key, KeyOfCommandTime(last)) << key;
+        if (first > INT32_MIN) {
+            EXPECT_NE(key, KeyOfCommandTime(first - 1)) << key;
+        }
+        if (last < INT32_MAX) {
+            EXPECT_NE(key, KeyOfCommandTime(last + 1)) << key;
+        }
+    }
+}
+
+// What a file says is kept as it is, and drawn where the graph can show it.
+TEST_F(TimeLine, ValuesOutOfRangeStayAsReadAndAreDrawnOnTheGraph)
+{
+    const std::string header = "m\n2\n3\n4\n5\n6\n7\n8\n9\n10\n";
+    ASSERT_TRUE(TestSupport::WriteAt(m_dir, "\\wild.tms", header + "10000\t15\t-4\n20000\t-2\t25\n"));
+    ASSERT_TRUE(m_manager.LoadTimeSheet((m_dir / "\\wild.tms").c_str()));
+    // With the pointer on the graph the point windows stand where the faces are drawn.
+    RealInput::MoveTo(ScreenX(100), ScreenY(200));
+    Tick(1.5);
+    const CTimeLineGeometry& g = m_manager.Geometry();
+    CDibCanvas canvas(1000, 750, RGB(0, 0, 0));
+    ControlHookList().Dispatch(m_editor, WM_PAINT, reinterpret_cast<WPARAM>(canvas.Dc()), 0, nullptr, false);
+    const struct {
+        int32_t key, pattern, level, shownY, column;
+    } cases[] = {{10, 15, -4, g.graphBottom, 9}, {20, -2, 25, g.graphTop, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        CTimeLineButtonManager::EntryView entry;
+        ASSERT_TRUE(m_manager.FindEntry(c.key, entry));
+        EXPECT_EQ(c.pattern, entry.data.pattern);
+        EXPECT_EQ(c.level, entry.data.level);
+        EXPECT_EQ(c.shownY, entry.data.y);
+        RECT rect;
+        ASSERT_TRUE(GetWindowRect(entry.window, &rect));
+        MapWindowPoints(nullptr, m_parent.GetWindow(), reinterpret_cast<POINT*>(&rect), 2);
+        EXPECT_EQ(StripPixel(c.column * 20 + 10, 10), canvas.Pixel(rect.left + 10, rect.top + 10))
+            << "the nearest pattern's face";
+    }
+    const std::string saved = m_dir / "\\wild-saved.tms";
+    ASSERT_TRUE(m_manager.SaveTimeSheet(saved.c_str()));
+    EXPECT_NE(std::string::npos, TestSupport::ReadWholeFile(saved).find("10000\t15\t-4\t0\t0\r\r\n20000\t-2\t25\t0\t0"));
+}
+
+// Presses that are no drag, and drags that end without a drop, change nothing.
+TEST_F(TimeLine, APressThatIsNoDropLeavesThePointAsItWas)
+{
+    m_manager.InsertAt(2.0, 1, 3);
+    m_manager.InsertAt(4.0, 2, 5);
+    // The pointer on the graph: the point windows stand where the faces are.
+    RealInput::MoveTo(ScreenX(100), ScreenY(200));
+    Tick(3.0);
+    m_manager.SetModified(false);
+    const POINT first = PointCentre(20);
+    auto drag = [&](POINT from, POINT to) {
+        RealInput::MoveTo(from.x, from.y);
+        RealInput::Press(Button::Left);
+        g_clock += 300;
+        for (int step = 1; step <= 4; ++step)
+            RealInput::MoveTo(from.x + (to.x - from.x) * step / 4, from.y + (to.y - from.y) * step / 4);
+    };
+    auto unchanged = [&](const char* what) {
+        SCOPED_TRACE(what);
+        Tick(3.0);
+        CTimeLineButtonManager::EntryView entry;
+        ASSERT_TRUE(m_manager.FindEntry(20, entry));
+        EXPECT_EQ(3, entry.data.level);
+        EXPECT_EQ(first.x, PointCentre(20).x);
+        EXPECT_EQ(first.y, PointCentre(20).y);
+        EXPECT_EQ(2, m_manager.EntryCount());
+        EXPECT_FALSE(m_manager.IsModified());
+        ExpectDeviceInStep();
+    };
+
+    // A slow click near the point's edge, with a one-pixel tremble, is a click.
+    RealInput::MoveTo(first.x + 8, first.y + 8);
+    RealInput::Press(Button::Left);
+    g_clock += 300;
+    RealInput::MoveTo(first.x + 9, first.y + 8);
+    RealInput::Release(Button::Left);
+    EXPECT_TRUE(m_manager.IsSelected(20));
+    unchanged("slow click");
+
+    // Dragged away and back to its own tenth and level: no edit, the selection stays.
+    const HWND window = [&] {
+        CTimeLineButtonManager::EntryView entry;
+        return m_manager.FindEntry(20, entry) ? entry.window : nullptr;
+    }();
+    drag(POINT{first.x + 6, first.y}, POINT{first.x + 60, first.y - 40});
+    RealInput::MoveTo(first.x + 6, first.y);
+    RealInput::Release(Button::Left);
+    unchanged("dragged back");
+    EXPECT_TRUE(m_manager.IsSelected(20));
+    CTimeLineButtonManager::EntryView entry;
+    ASSERT_TRUE(m_manager.FindEntry(20, entry));
+    EXPECT_EQ(window, entry.window) << "not made again";
+
+    // Off the graph, left, right, above or below: the point goes back.
+    const CTimeLineGeometry& g = m_manager.Geometry();
+    const POINT offGraph[] = {{ScreenX(g.graphLeft - 15), first.y}, {ScreenX(g.graphRight + 15), first.y},
+                              {first.x + 30, ScreenY(g.graphTop - 15)}, {first.x + 30, ScreenY(g.graphBottom + 15)}};
+    for (const POINT& off : offGraph) {
+        drag(first, off);
+        RealInput::Release(Button::Left);
+        unchanged("dropped off the graph");
+    }
+
+    // Escape, or another window taking the mouse, gives the drag up.
+    drag(first, POINT{first.x + 50, first.y - 30});
+    RealInput::Key(VK_ESCAPE);
+    RealInput::Release(Button::Left);
+    unchanged("escape");
+    drag(first, POINT{first.x + 50, first.y - 30});
+    SetCapture(m_editor);
+    RealInput::Release(Button::Left);
+    ReleaseCapture();
+    unchanged("lost capture");
+    EXPECT_TRUE(m_manager.IsSelected(20)) << "a press given up is no click";
+
+    // A point taken off its centre lands where the pointer puts the spot it was taken by.
+    const POINT target = GraphPoint(3.5, 7);
+    drag(POINT{first.x + 7, first.y + 5}, POINT{ScreenX(target.x) + 7, ScreenY(target.y) + 5});
+    RealInput::Release(Button::Left);
+    ASSERT_TRUE(m_manager.FindEntry(35, entry));
+    EXPECT_EQ(7, entry.data.level);
+    ExpectDeviceInStep();
 }
 
 // A user's session with the mouse: rest, wheel and click on the graph, click, drag and

@@ -157,7 +157,9 @@ TEST(TimeSheet, ReadsRecordsWhateverTheSeparatorsAndLineEnds)
         {"extra fields ignored", "20000\t1\t3\t4\t5\t6\t7\n", {{20000, 1, 3}}},
         {"signs and stray text", "-5\t+2\tx\n12abc\t3\t4\n", {{-5, 2, 0}, {12, 3, 4}}},
         {"last line without a line feed", "20000\t1\t3", {{20000, 1, 3}}},
-        {"unsorted file order kept", "50000\t2\t5\n20000\t1\t3\n", {{50000, 2, 5}, {20000, 1, 3}}},
+        // A hand-made sheet plays in time order; records of one time keep their file order.
+        {"out of time order", "50000\t2\t5\n20000\t1\t3\n20000\t4\t4\n10000\t9\t9\n",
+         {{10000, 9, 9}, {20000, 1, 3}, {20000, 4, 4}, {50000, 2, 5}}},
         {"out of range saturates", "99999999999\t1\t1\n", {{INT32_MAX, 1, 1}}},
     };
     for (const Case& k : cases) {

@@ -1,10 +1,12 @@
 #include "ticker/HtmlParser.h"
 
+#include <algorithm>
 #include <iterator>
 
 #include "base/Win32.h"
 #include <objbase.h>
 
+#include "base/file/FilePath.h"
 #include "base/text/CodePage.h"
 #include "editor/PluginMessages.h"
 #include "ticker/MshtmlDocument.h"
@@ -17,6 +19,25 @@ const DWORD kPollMilliseconds = 100;
 const DWORD kDefaultWaitLimit = 30000;
 const DWORD kBusyPollMilliseconds = 16;
 const wchar_t kTickerId[] = L"ticker";
+// A page is another's to write: what it may put on the editor is bounded. Headlines past
+// the first hundred are dropped, a title is cut after 256 bytes, and a link longer than an
+// address can reasonably be is dropped (its headline is shown but does not open).
+constexpr size_t kMostHeadlines = 100;
+constexpr size_t kMostTitleBytes = 256;
+constexpr size_t kMostLinkBytes = 2048;
+
+// The first bytes of a Shift-JIS text, never half a character.
+std::string CutAt(const std::string& text, size_t bytes)
+{
+    size_t end = 0;
+    while (end < text.size()) {
+        const size_t next = end + (Quorvel::Base::File::IsLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1);
+        if (next > bytes)
+            break;
+        end = next;
+    }
+    return text.substr(0, std::min(end, text.size()));
+}
 
 // Below the ticker element the headlines sit at a fixed depth: every child, every child,
 // the first child twice, every child, and the first child of that is the headline.
@@ -151,7 +172,7 @@ bool CHtmlParser::WalkFrom(IHtmlNode& node, size_t depth)
     long count = 1;
     if (kHeadlinePath[depth] == kEveryChild && !node.ChildCount(count))
         return false;
-    for (long k = 0; k < count; ++k) {
+    for (long k = 0; k < count && m_links.size() < kMostHeadlines; ++k) {
         if (!IsRunning())
             return false;
         std::unique_ptr<IHtmlNode> child;
@@ -174,10 +195,15 @@ void CHtmlParser::TakeHeadline(IHtmlNode& node)
     std::wstring link, title;
     if (!node.IsAnchor() || !node.Href(link) || !node.InnerText(title))
         return;
+    if (m_links.size() >= kMostHeadlines)
+        return;
     Trace(L"link", link);
     Trace(L"title", title);
-    m_links.push_back(Narrow(link));
-    m_titles.push_back(Narrow(title));
+    std::string narrowLink = Narrow(link);
+    if (narrowLink.size() > kMostLinkBytes)
+        narrowLink.clear();
+    m_links.push_back(std::move(narrowLink));
+    m_titles.push_back(CutAt(Narrow(title), kMostTitleBytes));
 }
 
 void CHtmlParser::GetLinks(std::vector<std::string>& links)

@@ -8,7 +8,6 @@
 #include <iterator>
 
 #include "base/file/ReplaceFile.h"
-#include "base/file/ScriptReader.h"
 #include "controls/ButtonFace.h"
 #include "device/TervaneManager.h"
 #include "editor/EditorContext.h"
@@ -17,11 +16,8 @@
 #include "timesheet/EntryTime.h"
 #include "timesheet/TimeSheetButton.h"
 
-using Quorvel::Base::File::CScriptReader;
-
 namespace {
 
-constexpr int kRecordTokens = 10;
 constexpr int32_t kPatternColumns = 10;
 constexpr COLORREF kGraphInk = RGB(200, 212, 255);
 
@@ -80,9 +76,8 @@ CTimeLineButtonData CTimeLineButtonManager::DataAt(double seconds, int32_t patte
     data.level = level;
     // A point added on the graph sits on its tenth; one inserted at the playback position sits
     // at the position itself until the next zoom or size change lays the graph out again.
-    data.x = static_cast<int32_t>(snapToKey ? std::trunc(g.origin + g.pixelsPerTenth * std::trunc(seconds * 10.0))
-                                            : std::trunc(g.origin + seconds * 10.0 * g.pixelsPerTenth));
-    data.y = static_cast<int32_t>(std::trunc(g.baseline - g.pixelsPerLevel * static_cast<float>(level)));
+    data.x = snapToKey ? g.EntryX(seconds * 10.0) : static_cast<int32_t>(std::trunc(g.origin + seconds * 10.0 * g.pixelsPerTenth));
+    data.y = g.EntryY(level);
     data.time = seconds * 10.0;
     return data;
 }
@@ -239,39 +234,32 @@ bool CTimeLineButtonManager::SaveTimeSheet(const char* path)
     return true;
 }
 
-bool CTimeLineButtonManager::LoadTimeSheet(const char* path)
+SheetRead CTimeLineButtonManager::ReadTimeSheetFile(const char* path, CTimeSheetFileContent& content) const
 {
-    CScriptReader reader;
-    reader.ClearFlags();
-    if (path == nullptr || !reader.Open(path))
-        return false;
+    return ReadEditorTimeSheet(path, content);
+}
+
+void CTimeLineButtonManager::AdoptTimeSheet(const CTimeSheetFileContent& content)
+{
     ClearEntries();
-
-    std::string tokens[kRecordTokens];
-    for (int i = 0; i < kHeaderLines && reader.ReadLine(tokens, kRecordTokens); ++i)
-        m_header[i] = tokens[0];
-
-    reader.SetSeparateBySpace(true);
-    reader.SetSeparateByComma(true);
-    reader.SetSqueezeSpaces(true);
-    reader.SetSqueezeCommas(false);
-    while (reader.ReadLine(tokens, kRecordTokens)) {
-        const int32_t value = ParseRecordField(tokens[0]);
-        const int32_t pattern = ParseRecordField(tokens[1]);
-        const int32_t level = ParseRecordField(tokens[2]);
-        const double seconds = value / 10000.0;
+    for (int i = 0; i < kHeaderLines; ++i)
+        m_header[i] = content.header[i];
+    for (const CommandData& record : content.records) {
+        const double seconds = record.time / 10000.0;
         const double tenths = seconds * 10.0;
-        const CTimeLineGeometry& g = m_geometry;
-        CTimeLineButtonData data;
-        data.pattern = pattern;
-        data.level = level;
-        data.x = static_cast<int32_t>(std::trunc(g.origin + g.pixelsPerTenth * std::trunc(tenths)));
-        data.y = static_cast<int32_t>(std::trunc(g.baseline - g.pixelsPerLevel * static_cast<float>(level)));
-        data.time = tenths;
-        InsertEntry(seconds, data);
+        InsertEntry(seconds, CTimeLineButtonData(record.pattern, record.level, m_geometry.EntryX(tenths),
+                                                 m_geometry.EntryY(record.level), tenths));
     }
     // The entries are now what the file holds.
     m_modified = false;
+}
+
+bool CTimeLineButtonManager::LoadTimeSheet(const char* path)
+{
+    CTimeSheetFileContent content;
+    if (ReadTimeSheetFile(path, content) != SheetRead::kRead)
+        return false;
+    AdoptTimeSheet(content);
     return true;
 }
 
@@ -285,14 +273,16 @@ const std::string& CTimeLineButtonManager::HeaderLine(int index) const
 
 namespace {
 
-// The device command of an entry, removed when the entry goes or is replaced.
-void RemoveDeviceCommand(CTervaneManager* device, const CTimeLineButtonData& data)
+// The device commands of an entry, removed when the entry goes or is replaced: all of those
+// within its tenth of a second, which a hand-made file may hold several of, so that the device
+// never plays a command the graph does not show.
+void RemoveDeviceCommands(CTervaneManager* device, int32_t key)
 {
     if (device == nullptr)
         return;
-    const int32_t time = EditorCommandTime(data.time / 10.0);
-    if (device->Sheet().HasCommandAt(time))
-        device->Sheet().RemoveCommandAt(time);
+    int32_t first = 0, last = 0;
+    CommandTimesOfKey(key, first, last);
+    device->Sheet().RemoveCommandsBetween(first, last);
 }
 
 void AddDeviceCommand(CTervaneManager* device, double seconds, int32_t pattern, int32_t level)
@@ -305,9 +295,7 @@ void AddDeviceCommand(CTervaneManager* device, double seconds, int32_t pattern, 
 
 void CTimeLineButtonManager::InsertAt(double seconds, int32_t pattern, int32_t level)
 {
-    const auto replaced = m_entries.find(EntryKey(seconds));
-    if (replaced != m_entries.end())
-        RemoveDeviceCommand(m_device, replaced->second.data);
+    RemoveDeviceCommands(m_device, EntryKey(seconds));
     InsertEntry(seconds, DataAt(seconds, pattern, level, false));
     AddDeviceCommand(m_device, seconds, pattern, level);
     m_modified = true;
@@ -324,9 +312,7 @@ void CTimeLineButtonManager::AddAndPlayAt(POINT point, int32_t pattern)
 
 bool CTimeLineButtonManager::AddPointAt(POINT point, int32_t pattern)
 {
-    const auto replaced = m_entries.find(EntryKey(TimeAtX(point.x)));
-    if (replaced != m_entries.end())
-        RemoveDeviceCommand(m_device, replaced->second.data);
+    RemoveDeviceCommands(m_device, EntryKey(TimeAtX(point.x)));
     AddAndPlayAt(point, pattern);
     return true;
 }
@@ -337,16 +323,35 @@ bool CTimeLineButtonManager::MovePoint(HWND window, POINT point)
     const auto moved = m_entries.find(from);
     if (from == INT32_MIN || moved == m_entries.end())
         return false;
+    const CTimeLineGeometry& g = m_geometry;
     const int32_t to = EntryKey(TimeAtX(point.x));
-    // Another entry's tenth is taken; the point's own tenth is not (a drag up or down only
-    // changes the level).
-    if (to != from && m_entries.find(to) != m_entries.end())
+    // A drop off the graph takes the drag back, as does one on another entry's tenth; the
+    // point's own tenth is free (a drag up or down only changes the level), but a drop on its
+    // own tenth and level changes nothing at all.
+    const bool onGraph = point.x >= g.graphLeft && point.x <= g.graphRight && point.y >= g.graphTop &&
+                         point.y <= g.graphBottom;
+    if (!onGraph || (to != from && m_entries.find(to) != m_entries.end()) ||
+        (to == from && LevelAtY(point.y) == moved->second.data.level)) {
+        ReturnPoint(from);
         return false;
+    }
     const int32_t pattern = moved->second.data.pattern;
-    RemoveDeviceCommand(m_device, moved->second.data);
+    RemoveDeviceCommands(m_device, from);
+    RemoveDeviceCommands(m_device, to);
     EraseEntry(from);
     AddAndPlayAt(point, pattern);
     return true;
+}
+
+void CTimeLineButtonManager::ReturnPoint(int32_t key)
+{
+    const auto entry = m_entries.find(key);
+    const auto point = m_points.find(key);
+    if (entry == m_entries.end() || point == m_points.end())
+        return;
+    const POINT at = PointPosition(entry->second.data, m_now);
+    point->second->Place(at.x, at.y, InRange(key, m_now, 0));
+    point->second->SyncWindow();
 }
 
 bool CTimeLineButtonManager::DeletePointWindow(HWND window)
@@ -355,7 +360,7 @@ bool CTimeLineButtonManager::DeletePointWindow(HWND window)
     const auto entry = m_entries.find(key);
     if (key == INT32_MIN || entry == m_entries.end())
         return false;
-    RemoveDeviceCommand(m_device, entry->second.data);
+    RemoveDeviceCommands(m_device, key);
     EraseEntry(key);
     m_modified = true;
     return true;
@@ -369,7 +374,7 @@ void CTimeLineButtonManager::RepatternSelected(int32_t pattern)
             continue;
         const auto point = m_points.find(item.first);
         const HWND window = point != m_points.end() ? point->second->GetWindow() : nullptr;
-        RemoveDeviceCommand(m_device, entry.data);
+        RemoveDeviceCommands(m_device, item.first);
         SetEntryPattern(window, pattern, entry.data.level, entry.data.time / 10.0);
         // The device plays what the graph shows.
         AddDeviceCommand(m_device, entry.data.time / 10.0, pattern, entry.data.level);
@@ -437,16 +442,17 @@ double CTimeLineButtonManager::TimeAtX(int x) const
         return now + std::trunc(c - g.origin) / g.pixelsPerTenth / 10.0f;
     if (x > g.graphRight || x < g.graphLeft)
         return now;
-    // Left of the playback line: before time 0 there is nothing to click. The span left of
-    // the line is 5 s in zoom mode 0 and 10 s in the others.
-    const double before = g.keysBefore / 10.0;
-    if (now < before) {
+    // Left of the playback line. Within the first 5 s time 0 lies on the graph and a click
+    // left of it means 0; later, a click so far left that it means a time before 0 (zoom
+    // modes 1 and 2 show 10 s there) also means 0, for nothing can be played before 0.
+    if (now < 5.0) {
         const float zero = g.origin - g.pixelsPerTenth * static_cast<float>(now * 10.0);
         if (zero <= c && c <= g.origin)
             return std::trunc(c - zero) / g.pixelsPerTenth / 10.0f;
         return 0.0;
     }
-    return now - std::trunc(g.origin - c) / g.pixelsPerTenth / 10.0f;
+    const double seconds = now - std::trunc(g.origin - c) / g.pixelsPerTenth / 10.0f;
+    return seconds < 0.0 ? 0.0 : seconds;
 }
 
 int32_t CTimeLineButtonManager::LevelAtY(int y) const
@@ -469,8 +475,8 @@ void CTimeLineButtonManager::RecomputePositions()
     const CTimeLineGeometry& g = m_geometry;
     for (auto& item : m_entries) {
         CTimeLineButtonData& data = item.second.data;
-        data.x = static_cast<int32_t>(std::trunc(g.origin + g.pixelsPerTenth * std::trunc(data.time)));
-        data.y = static_cast<int32_t>(std::trunc(g.baseline - g.pixelsPerLevel * static_cast<float>(data.level)));
+        data.x = g.EntryX(data.time);
+        data.y = g.EntryY(data.level);
     }
     if (m_setUp)
         Reposition(m_now, false);

@@ -13,6 +13,7 @@
 #include "timesheet/CommandData.h"
 #include "timesheet/TimeLineButtonData.h"
 #include "timesheet/TimeLineGeometry.h"
+#include "timesheet/TimeSheetFile.h"
 
 class CTervaneManager;
 class CParentStaticObject;
@@ -65,14 +66,22 @@ public:
     // flag; false (the old file and the flag as they were) when anything fails.
     bool SaveTimeSheet(const char* path);
     bool LoadTimeSheet(const char* path);
+    // Loading in two steps, so that a caller can let the device read the same file between
+    // them: the read changes nothing here, the adoption replaces the entries and header.
+    SheetRead ReadTimeSheetFile(const char* path, CTimeSheetFileContent& content) const;
+    void AdoptTimeSheet(const CTimeSheetFileContent& content);
 
     // --- edits that keep the device manager's sheet in step and mark the sheet changed ---
     // Insert at the playback position (the insert button).
     void InsertAt(double seconds, int32_t pattern, int32_t level);
     // A click on a free spot of the graph; false when the spot is not free.
     bool AddPointAt(POINT point, int32_t pattern);
-    // A dragged point dropped at point: moves it there unless another entry holds that tenth.
+    // A dragged point dropped with its centre at point: moves it there unless the point lies
+    // off the graph, another entry holds that tenth, or it names the point's own tenth and
+    // level; then the point goes back to its place and nothing changes (false).
     bool MovePoint(HWND window, POINT point);
+    // A point whose drag was given up goes back to where its entry puts it.
+    void ReturnPoint(int32_t key);
     // The delete request of a point window (right click, or the old place after a move).
     bool DeletePointWindow(HWND window);
     // Every selected entry takes the pattern, in the editor and on the device.

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "timesheet/CommandData.h"
+
 namespace {
 
 struct Frame {
@@ -53,4 +55,15 @@ void CTimeLineGeometry::Compute(int sizeMode, int zoomMode)
     pixelsPerLevelWhole = static_cast<int>(pixelsPerLevel);
     keysBefore = z.keysBefore;
     keysAfter = z.keysAfter;
+}
+
+int32_t CTimeLineGeometry::EntryX(double tenths) const
+{
+    return SaturatedInt32(std::trunc(origin + pixelsPerTenth * std::trunc(tenths)));
+}
+
+int32_t CTimeLineGeometry::EntryY(int32_t level) const
+{
+    const int32_t shown = level < 0 ? 0 : level > 10 ? 10 : level;
+    return static_cast<int32_t>(std::trunc(baseline - pixelsPerLevel * static_cast<float>(shown)));
 }

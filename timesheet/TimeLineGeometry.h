@@ -32,6 +32,12 @@ struct CTimeLineGeometry {
     // sizeMode 0 normal, 1 wide; zoomMode 0-2 (anything else counts as 0). The mini window
     // keeps the geometry it had, so the caller passes the last non-mini mode.
     void Compute(int sizeMode, int zoomMode);
+
+    // Where an entry sits when the playback position is 0: x of its tenth (the time in tenths
+    // truncated first), y of its level. A level outside 0 to 10, as a hand-made file may hold,
+    // is drawn at the nearer end of the graph; the entry keeps the value it was given.
+    int32_t EntryX(double tenths) const;
+    int32_t EntryY(int32_t level) const;
 };
 
 // Point buttons are 20 x 20 and placed by their centre.

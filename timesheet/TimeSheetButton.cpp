@@ -1,4 +1,7 @@
 #include "timesheet/TimeSheetButton.h"
+#include "editor/NoThrow.h"
+
+#include <cstdlib>
 
 #include "controls/ButtonFace.h"
 #include "editor/EditorClock.h"
@@ -117,7 +120,9 @@ void CTimeSheetButton::OnDraw(HDC dc)
         state = TervaneControl::kStatePressed;
     else if (CursorOnPoint(cursor))
         state = TervaneControl::kStateHover;
-    const int32_t column = m_manager.PatternOf(m_key);
+    // A pattern outside 0 to 9 from a hand-made file is drawn in the nearer column.
+    const int32_t pattern = m_manager.PatternOf(m_key);
+    const int32_t column = pattern < 0 ? 0 : pattern > 9 ? 9 : pattern;
     StateCell cells[kButtonStateCount];
     for (int32_t row = 0; row < kButtonStateCount; ++row)
         cells[row] = StateCell{column, row};
@@ -130,30 +135,36 @@ void CTimeSheetButton::OnDraw(HDC dc)
 LRESULT CTimeSheetButton::OnLButtonDown(HWND, WPARAM, uint32_t, uint32_t)
 {
     POINT cursor;
-    if (m_visible && CursorOnPoint(cursor)) {
-        m_pressTime = EditorMilliseconds();
-        m_armed = true;
-        m_moved = false;
-        m_dragging = false;
-        return 1;
-    }
-    m_armed = false;
     m_dragging = false;
     m_moved = false;
-    return 0;
+    m_armed = m_visible && CursorOnPoint(cursor);
+    if (!m_armed)
+        return 0;
+    m_pressTime = EditorMilliseconds();
+    m_pressAt = cursor;
+    m_grab = POINT{cursor.x - (m_x + static_cast<int>(kPointHalf)), cursor.y - (m_y + static_cast<int>(kPointHalf))};
+    return 1;
+}
+
+bool CTimeSheetButton::IsPastDragDistance(POINT cursor) const
+{
+    return std::abs(cursor.x - m_pressAt.x) > GetSystemMetrics(SM_CXDRAG) ||
+           std::abs(cursor.y - m_pressAt.y) > GetSystemMetrics(SM_CYDRAG);
 }
 
 void CTimeSheetButton::OnHover(WPARAM wParam, uint32_t, uint32_t)
 {
-    if (!m_armed || (wParam & MK_LBUTTON) == 0)
-        return;
-    if (!m_dragging && EditorMilliseconds() - m_pressTime >= kDragDelayMs)
-        m_dragging = true;
     POINT cursor;
-    if (!m_dragging || !m_manager.CursorInParent(cursor))
+    if (!m_armed || (wParam & MK_LBUTTON) == 0 || !m_manager.CursorInParent(cursor))
         return;
-    m_x = m_windowX = cursor.x - static_cast<int>(kPointHalf);
-    m_y = m_windowY = cursor.y - static_cast<int>(kPointHalf);
+    // A slow click trembles: only a held press that travels is a drag.
+    if (!m_dragging) {
+        if (EditorMilliseconds() - m_pressTime < kDragDelayMs || !IsPastDragDistance(cursor))
+            return;
+        m_dragging = true;
+    }
+    m_x = m_windowX = cursor.x - m_grab.x - static_cast<int>(kPointHalf);
+    m_y = m_windowY = cursor.y - m_grab.y - static_cast<int>(kPointHalf);
     m_visible = m_windowShown = true;
     SetWindowPos(m_window, nullptr, m_x, m_y, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOOWNERZORDER |
@@ -167,18 +178,34 @@ LRESULT CTimeSheetButton::OnLButtonUp(HWND, WPARAM, uint32_t, uint32_t)
     if (!m_armed)
         return 0;
     const bool moved = m_moved;
+    const POINT grab = m_grab;
     m_armed = false;
     m_dragging = false;
     m_moved = false;
-    POINT drop;
     if (moved) {
-        // The move may replace this very point: nothing of it is touched afterwards.
+        // The point's centre goes where the pointer holds it. The move may replace this very
+        // point: nothing of it is touched afterwards.
+        POINT drop;
         if (m_manager.CursorInParent(drop))
-            m_manager.MovePoint(m_window, drop);
+            m_manager.MovePoint(m_window, POINT{drop.x - grab.x, drop.y - grab.y});
+        else
+            m_manager.ReturnPoint(m_key);
         return 0;
     }
     m_manager.ToggleSelected(m_window);
     return 0;
+}
+
+void CTimeSheetButton::CancelPress()
+{
+    if (!m_armed)
+        return;
+    const bool moved = m_moved;
+    m_armed = false;
+    m_dragging = false;
+    m_moved = false;
+    if (moved)
+        m_manager.ReturnPoint(m_key);
 }
 
 LRESULT CTimeSheetButton::OnRButtonDown(HWND, WPARAM, uint32_t, uint32_t)
@@ -194,6 +221,11 @@ LRESULT CTimeSheetButton::OnRButtonDown(HWND, WPARAM, uint32_t, uint32_t)
 }
 
 LRESULT CALLBACK CTimeSheetButton::PointProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return NoThrow(0, [&] { return PointProcGuarded(window, message, wParam, lParam); });
+}
+
+LRESULT CTimeSheetButton::PointProcGuarded(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const HWND parent = GetParent(window);
     // A second press soon after a click arrives as a double click, which an owner-drawn
@@ -220,6 +252,20 @@ LRESULT CALLBACK CTimeSheetButton::PointProc(HWND window, UINT message, WPARAM w
     case WM_LBUTTONUP:
     case WM_RBUTTONDOWN:
         SendMessageW(parent, message, wParam, lParam);
+        break;
+    case WM_CAPTURECHANGED:
+        // Another window took the mouse (a box that opened, the player): the press is over.
+        if (auto* point = reinterpret_cast<CTimeSheetButton*>(GetWindowLongPtrW(window, GWLP_USERDATA)))
+            point->CancelPress();
+        break;
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE) {
+            if (auto* point = reinterpret_cast<CTimeSheetButton*>(GetWindowLongPtrW(window, GWLP_USERDATA)))
+                point->CancelPress();
+            if (GetCapture() == window)
+                ReleaseCapture();
+            return 0;
+        }
         break;
     default:
         break;

@@ -10,8 +10,9 @@ class CTimeLineButtonManager;
 // parent static window that takes the clicks, while the face is drawn into the back buffer.
 // Its window procedure relays the mouse to the parent static window, whose hook list offers
 // it to every point; a point acts only on presses that land on it. A press held for 200 ms
-// and moved drags the point; a release without moving toggles its selection; a right press
-// deletes it.
+// and moved past the system's drag distance drags the point, which keeps the spot where it
+// was taken under the pointer; a release without dragging toggles its selection; a right
+// press deletes it. A lost capture or Escape gives the press up.
 class CTimeSheetButton : public TervaneControl::CButton {
 public:
     static constexpr uint32_t kDragDelayMs = 200;
@@ -45,10 +46,14 @@ public:
     LRESULT OnLButtonUp(HWND window, WPARAM wParam, uint32_t x, uint32_t y) override;
     LRESULT OnRButtonDown(HWND window, WPARAM wParam, uint32_t x, uint32_t y) override;
     void OnHover(WPARAM wParam, uint32_t x, uint32_t y) override;
+    // The press ends without a click or a drop: a dragged point goes back.
+    void CancelPress();
 
 private:
     static LRESULT CALLBACK PointProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT PointProcGuarded(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     bool CursorOnPoint(POINT& cursor) const;
+    bool IsPastDragDistance(POINT cursor) const;
 
     CTimeLineButtonManager& m_manager;
     int32_t m_key;
@@ -64,4 +69,7 @@ private:
     bool m_dragging = false;
     bool m_moved = false;
     uint32_t m_pressTime = 0;
+    // The pointer at the press, and its offset from the point's centre.
+    POINT m_pressAt = {};
+    POINT m_grab = {};
 };

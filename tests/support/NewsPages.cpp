@@ -11,10 +11,11 @@ namespace TestSupport {
 
 std::string TickerPage(const std::vector<std::string>& items)
 {
-    std::string page = "<html><body><div id='ticker'><div class='news'><section><div class='list'><ul id='headlines'>\n";
+    std::string page = "<!DOCTYPE html><html><head><meta http-equiv='X-UA-Compatible' content='IE=edge' /></head>"
+                       "<body><div id='ticker'><div class='news'><div class='group'><div class='list'><ul id='headlines'>\n";
     for (const std::string& item : items)
         page += "<li>" + item + "</li>\n";
-    return page + "</ul></div></section></div></div></body></html>\n";
+    return page + "</ul></div></div></div></div></body></html>\n";
 }
 
 std::string Anchor(const std::string& link, const std::string& title)
