@@ -25,7 +25,7 @@ SystemFiles g_system;
 template <typename Function>
 void Resolve(Function& function, const char* name)
 {
-    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
+    function = SystemFunction<Function>("kernel32.dll", name);
 }
 
 HANDLE WINAPI MemCreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,

@@ -67,6 +67,9 @@ public:
     // Loads a time sheet as the file button does; false when the device manager can't read it.
     bool LoadSheet(const std::string& path);
 
+    // Drops the reports already shown from the bus's log, for a session that runs so long
+    // that the log would be what grows.
+    void ForgetShownReports();
     CSimPlayer& Player() { return m_player; }
     CSimHidBus& Bus() { return m_bus; }
     // The linked plug-in; null with a DLL or after Finish.

@@ -29,6 +29,8 @@ int CScriptedPrompts::MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type)
 
 bool CScriptedPrompts::Next(const char* kind, const std::string& text, std::string& answer)
 {
+    if (m_editorTakesInput && m_editorTakesInput())
+        m_say(std::string("warning: the editor takes clicks and drops while a ") + kind + " prompt is up");
     if (m_answers.empty()) {
         m_say(std::string("prompt unanswered ") + kind + " " + text);
         return false;

@@ -14,7 +14,12 @@
 class CScriptedPrompts final : public IUserPrompts {
 public:
     using Say = std::function<void(const std::string&)>;
-    explicit CScriptedPrompts(Say say) : m_say(std::move(say)) {}
+    // editorTakesInput tells whether the editor would take a click or a drop now: a prompt
+    // must keep it from doing so while it is up, and a session that sees it do so says so.
+    CScriptedPrompts(Say say, std::function<bool()> editorTakesInput)
+        : m_say(std::move(say)), m_editorTakesInput(std::move(editorTakesInput))
+    {
+    }
 
     void Queue(const std::string& answer) { m_answers.push_back(answer); }
 
@@ -30,6 +35,7 @@ private:
     BOOL FileDialog(const char* kind, LPOPENFILENAMEA dialog);
 
     Say m_say;
+    std::function<bool()> m_editorTakesInput;
     std::deque<std::string> m_answers;
 };
 
