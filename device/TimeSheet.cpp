@@ -4,16 +4,12 @@
 #include <iterator>
 #include <utility>
 
-#include "base/file/ScriptReader.h"
-#include "timesheet/TimeSheetFile.h"
+#include "device/TimeSheetFile.h"
 
-using Quorvel::Base::File::CScriptReader;
 using Quorvel::Base::File::ISerializer;
 using Quorvel::Base::Thread::CCriticalLock;
 
 namespace {
-
-constexpr int kTokensPerLine = 5;
 
 bool IsInTimeOrder(const std::vector<CommandData>& commands)
 {
@@ -25,27 +21,13 @@ bool IsInTimeOrder(const std::vector<CommandData>& commands)
 
 bool TimeSheet::ReadTimeSheet(const char* path)
 {
-    CScriptReader reader;
-    if (path == nullptr || IsTimeSheetFileTooLong(path) || !reader.Open(path))
+    CTimeSheetFileContent content;
+    if (ReadTimeSheetFile(path, content) != SheetRead::kRead || content.records.empty())
         return false;
-
     std::string header[kHeaderLines];
-    std::vector<CommandData> commands;
-    std::string tokens[kTokensPerLine];
-    int lines = 0;
-    while (reader.ReadLine(tokens, kTokensPerLine)) {
-        if (lines < kHeaderLines) {
-            header[lines] = tokens[0];
-        } else {
-            // A file past the bound is refused whole before it can take the memory it asks for.
-            if (commands.size() >= static_cast<size_t>(kMostSheetRecords))
-                return false;
-            commands.emplace_back(ParseRecordField(tokens[0]), ParseRecordField(tokens[1]), ParseRecordField(tokens[2]));
-        }
-        ++lines;
-    }
-    if (commands.empty())
-        return false;
+    for (int i = 0; i < kHeaderLines; ++i)
+        header[i] = HeaderField(content.header[i]);
+    std::vector<CommandData> commands = std::move(content.records);
     // A hand-made sheet may hold its records in any order; it plays in time order, as the
     // editor shows it, with the records of one time in file order.
     std::stable_sort(commands.begin(), commands.end(),

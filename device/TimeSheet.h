@@ -6,7 +6,7 @@
 #include "base/file/Serialize.h"
 #include "base/thread/CriticalSection.h"
 #include "device/SortedCommandList.h"
-#include "timesheet/CommandData.h"
+#include "device/CommandData.h"
 
 // The device manager's playing copy of a time sheet: the file's ten header lines and its
 // commands in list order.

@@ -81,6 +81,20 @@ int CDibCanvas::Count(int left, int top, int right, int bottom, COLORREF colour)
     return count;
 }
 
+bool CDibCanvas::SameRows(const CDibCanvas& other, int top, int bottom, POINT& difference) const
+{
+    if (m_bits == nullptr || other.m_bits == nullptr || m_width != other.m_width || m_height != other.m_height)
+        return false;
+    GdiFlush();
+    for (int y = top < 0 ? 0 : top; y < bottom && y < m_height; ++y)
+        for (int x = 0; x < m_width; ++x)
+            if (RawPixel(x, y) != other.RawPixel(x, y)) {
+                difference = POINT{x, y};
+                return false;
+            }
+    return true;
+}
+
 bool CDibCanvas::SaveBmp24(const std::string& path) const
 {
     if (m_bits == nullptr)

@@ -24,6 +24,9 @@ public:
     bool AreaIs(int left, int top, int right, int bottom, COLORREF colour) const;
     // How many pixels of the rectangle, cut to the canvas, are colour.
     int Count(int left, int top, int right, int bottom, COLORREF colour) const;
+    // True when rows [top, bottom) of both canvases, of one size, hold the same pixels; else
+    // the first pixel that differs goes to difference.
+    bool SameRows(const CDibCanvas& other, int top, int bottom, POINT& difference) const;
     bool SaveBmp24(const std::string& path) const;
 
 private:

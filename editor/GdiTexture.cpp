@@ -53,6 +53,14 @@ StateCell CGdiTexture::GetStateCell(int32_t state) const
     return m_cells[state];
 }
 
+void CGdiTexture::DrawMask(HDC dest)
+{
+    const StateCell cell = m_cells[m_state];
+    int32_t sx = 0, sy = 0;
+    if (SkinCellRect(cell.column, cell.row, m_columns, m_rows, m_cellWidth, m_cellHeight, sx, sy))
+        m_image.DrawMask(dest, m_x, m_y, sx, sy, m_cellWidth, m_cellHeight);
+}
+
 void CGdiTexture::DrawKeyed(HDC dest)
 {
     const StateCell cell = m_cells[m_state];

@@ -33,6 +33,8 @@ public:
     void SetState(int32_t state);
     // Draws the current state's cell at the strip's position; a cell off the grid draws nothing.
     void DrawKeyed(HDC dest);
+    // The same cell's mask (see CSkinImage::DrawMask).
+    void DrawMask(HDC dest);
 
     bool HasImage() const { return m_image.HasImage(); }
     int32_t GetState() const { return m_state; }

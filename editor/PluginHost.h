@@ -6,7 +6,7 @@
 #include <wmp.h>
 
 #include "timesheet/TimeLineObject.h"
-#include "timesheet/TimeSheetFile.h"
+#include "device/TimeSheetFile.h"
 
 class CTervaneManager;
 class CTimeLineButtonManager;

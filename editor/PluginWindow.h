@@ -91,6 +91,7 @@ private:
     void OnDestroy(HWND window);
     void OnClose(HWND window);
     void OnTimer();
+    void ShowBackBuffer(HWND parentStatic);
     void OnSizeMode(HWND window, WPARAM wParam);
     LRESULT Forward(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void CreateEditBoxes(HWND window, const std::string& moduleDirectory);

@@ -154,6 +154,12 @@ void CSkinImage::DrawKeyed(HDC dest, int32_t dx, int32_t dy, int32_t sx, int32_t
     BitBlt(dest, dx, dy, w, h, m_colour.Dc(), sx, sy, SRCPAINT);
 }
 
+void CSkinImage::DrawMask(HDC dest, int32_t dx, int32_t dy, int32_t sx, int32_t sy, int32_t w, int32_t h) const
+{
+    if (dest != nullptr && m_maskCopy)
+        BitBlt(dest, dx, dy, w, h, m_maskCopy.Dc(), sx, sy, SRCAND);
+}
+
 void CSkinImage::DrawOpaque(HDC dest, HDC scratch, int32_t dx, int32_t dy, int32_t sx, int32_t sy, int32_t w,
                             int32_t h) const
 {

@@ -39,6 +39,10 @@ public:
     // destination under key-coloured pixels as it was; opaque drawing converts the GDI+
     // image on each call and selects it into the scratch DC for the copy.
     void DrawKeyed(HDC dest, int32_t dx, int32_t dy, int32_t sx, int32_t sy, int32_t w, int32_t h) const;
+    // The mask of the source rectangle ANDed onto dest: black where the image covers, the
+    // destination kept elsewhere. With DrawKeyed into a black image it builds a layer of
+    // several images that is then drawn keyed as one.
+    void DrawMask(HDC dest, int32_t dx, int32_t dy, int32_t sx, int32_t sy, int32_t w, int32_t h) const;
     void DrawOpaque(HDC dest, HDC scratch, int32_t dx, int32_t dy, int32_t sx, int32_t sy, int32_t w,
                     int32_t h) const;
 

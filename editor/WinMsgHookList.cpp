@@ -48,6 +48,16 @@ size_t CWinMsgHookList::Count()
     return count;
 }
 
+std::vector<IWinMsgHook*> CWinMsgHookList::Hooks()
+{
+    CCriticalLock lock(&m_lock);
+    std::vector<IWinMsgHook*> hooks;
+    for (const Entry& entry : m_entries)
+        if (!entry.removed && entry.hook != nullptr)
+            hooks.push_back(entry.hook);
+    return hooks;
+}
+
 LRESULT CWinMsgHookList::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                   WNDPROC previous, bool callDefault)
 {

@@ -1,5 +1,6 @@
 #pragma once
 #include <list>
+#include <vector>
 
 #include "base/Win32.h"
 #include "base/thread/CriticalSection.h"
@@ -28,6 +29,8 @@ public:
 
     // Number of live entries, null entries included.
     size_t Count();
+    // The live hooks in order, for tools that look at what the list holds.
+    std::vector<IWinMsgHook*> Hooks();
 
 private:
     struct Entry {

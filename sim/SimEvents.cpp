@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "timesheet/CommandData.h"
+#include "device/CommandData.h"
 
 namespace {
 

@@ -20,6 +20,7 @@
 #include "editor/GdiplusSession.h"
 #include "editor/ParentStaticObject.h"
 #include "editor/PluginMessages.h"
+#include "editor/SkinImage.h"
 #include "sim/EditorStandIn.h"
 #include "sim/RealInput.h"
 #include "sim/SimHidBus.h"
@@ -47,9 +48,12 @@ uint32_t TestClock()
 }
 
 // The point strip: 10 columns (patterns) x 5 rows (states) of 20 x 20 cells, each pixel
-// coded with its column and row, so a sample tells which cell was drawn.
+// coded with its column and row, so a sample tells which cell was drawn; the top-left corner
+// of each cell is key-coloured, so faces show what lies under them there.
 COLORREF StripPixel(int x, int y)
 {
+    if (x % 20 + y % 20 < 4)
+        return kSkinKeyColour;
     return RGB(10 + (x / 20) * 20, 30 + (y / 20) * 40, 99);
 }
 
@@ -118,8 +122,17 @@ protected:
         RealInput::Settle();
     }
 
-    // The centre of an entry's point window, on the screen.
+    // The centre of an entry's point as it is drawn, on the screen.
     POINT PointCentre(int32_t key)
+    {
+        RECT rect;
+        if (!m_manager.PointRect(key, rect))
+            return POINT{-1, -1};
+        return POINT{ScreenX((rect.left + rect.right) / 2), ScreenY((rect.top + rect.bottom) / 2)};
+    }
+
+    // The centre of an entry's point window, on the screen.
+    POINT WindowCentre(int32_t key)
     {
         CTimeLineButtonManager::EntryView entry;
         POINT centre = {-1, -1};
@@ -231,37 +244,151 @@ TEST_F(TimeLine, GeometryMapsPixelsToTimesAndLevels)
     EXPECT_EQ(961, g.graphRight) << "the mini window keeps the wide graph";
 }
 
+// A point has a window, its hit area, while it is shown and the pointer is near it; windows
+// come into place when the pointer moves, not when the graph scrolls.
 TEST_F(TimeLine, PointsAreShownOnlyWithinTheVisibleRange)
 {
     m_manager.InsertAt(10.0, 1, 5);
     CTimeLineButtonManager::EntryView entry;
     ASSERT_TRUE(m_manager.FindEntry(100, entry));
-    // With the pointer on the graph every point window follows at once.
-    RealInput::MoveTo(ScreenX(300), ScreenY(150));
     const double nows[] = {4.9, 5.0, 10.0, 15.0, 15.1};
     const bool shown[] = {false, true, true, true, false};
     for (int i = 0; i < 5; ++i) {
         Tick(nows[i]);
+        const POINT face = PointCentre(100);
+        EXPECT_EQ(shown[i], face.x >= 0) << nows[i];
+        RealInput::MoveTo(shown[i] ? face.x : ScreenX(300), shown[i] ? face.y : ScreenY(150));
         ASSERT_TRUE(m_manager.FindEntry(100, entry));
         EXPECT_EQ(shown[i], entry.window != nullptr && IsWindowVisible(entry.window) != FALSE) << nows[i];
+        if (shown[i]) {
+            EXPECT_EQ(face.x, WindowCentre(100).x) << nows[i];
+        }
     }
     // Far away the point has no window at all; back in range it gets one again.
     Tick(300.0);
     ASSERT_TRUE(m_manager.FindEntry(100, entry));
     EXPECT_EQ(nullptr, entry.window);
     Tick(10.0);
-    EXPECT_EQ(ScreenX(244), PointCentre(100).x);
+    RealInput::MoveTo(ScreenX(244), ScreenY(200));
+    EXPECT_EQ(ScreenX(244), WindowCentre(100).x);
 
-    // With the pointer elsewhere the windows stay where they were while the faces scroll;
-    // the first move towards the graph brings them up to date.
-    RealInput::MoveTo(ScreenX(480), ScreenY(560));
+    // While the pointer rests, the windows stay where they were and the faces scroll; the
+    // next move brings the windows near it up to date.
     Tick(12.0);
-    EXPECT_EQ(ScreenX(244), PointCentre(100).x);
+    EXPECT_EQ(ScreenX(244), WindowCentre(100).x);
+    EXPECT_EQ(ScreenX(244 - 90), PointCentre(100).x);
     CDibCanvas canvas(1000, 750, RGB(0, 0, 0));
     ControlHookList().Dispatch(m_editor, WM_PAINT, reinterpret_cast<WPARAM>(canvas.Dc()), 0, nullptr, false);
     EXPECT_EQ(StripPixel(1 * 20 + 10, 10), canvas.Pixel(244 - 90, entry.data.y)) << "the face is at 10 s";
-    RealInput::MoveTo(ScreenX(300), ScreenY(200));
-    EXPECT_EQ(ScreenX(244 - 90), PointCentre(100).x);
+    RealInput::MoveTo(ScreenX(244 - 80), ScreenY(200));
+    EXPECT_EQ(ScreenX(244 - 90), WindowCentre(100).x);
+    // Away from the graph nothing follows the pointer.
+    RealInput::MoveTo(ScreenX(480), ScreenY(560));
+    Tick(14.0);
+    EXPECT_EQ(ScreenX(244 - 90), WindowCentre(100).x);
+}
+
+// Whatever the layer keeps between ticks, the points must look exactly as drawing every shown
+// face in key order, in its state, would: through playback, seeks back and forth, edits of
+// shown and hidden entries, selections, zooms and a pointer resting on a face.
+TEST_F(TimeLine, PointsLookAsDrawingEveryShownFaceWould)
+{
+    CGraphPainter painter;
+    CDibCanvas canvas(1000, 750, RGB(40, 40, 40));
+    CDibCanvas reference(1000, 750, RGB(40, 40, 40));
+    painter.LoadStrip(m_dir.Path(), reference.Dc());
+    std::mt19937 random(7);
+    const auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    // Dense in places (one per tenth), sparse elsewhere, some at the playback position's own
+    // fraction of a tenth.
+    for (int tenth = 0; tenth < 3000; tenth += 1 + (tenth / 500 % 2) * pick(30))
+        m_manager.InsertAt(tenth / 10.0 + (pick(4) == 0 ? 0.05 : 0.0), pick(10), pick(11));
+    for (const auto& entry : m_manager.Entries())
+        if (pick(5) == 0)
+            m_manager.SetSelected(entry.key, true);
+
+    const auto compare = [&](double now, const char* what) {
+        canvas.Fill(RGB(40, 40, 40));
+        reference.Fill(RGB(40, 40, 40));
+        ControlHookList().Dispatch(m_editor, WM_PAINT, reinterpret_cast<WPARAM>(canvas.Dc()), 0, nullptr, false);
+        POINT cursor;
+        GetCursorPos(&cursor);
+        ScreenToClient(m_parent.GetWindow(), &cursor);
+        // The grid, captions, the time and the drop image at the pointer lie under the faces.
+        m_view.HandleMessage(m_editor, WM_PAINT, reinterpret_cast<WPARAM>(reference.Dc()), 0);
+        m_manager.DropButton()->HandleMessage(m_editor, WM_PAINT, reinterpret_cast<WPARAM>(reference.Dc()), 0);
+        int32_t hovered = INT32_MIN;
+        std::vector<std::pair<RECT, CTimeLineButtonManager::EntryView>> shown;
+        for (const auto& entry : m_manager.Entries()) {
+            RECT face;
+            if (!m_manager.PointRect(entry.key, face))
+                continue;
+            shown.emplace_back(face, entry);
+            if (cursor.x >= face.left && cursor.x < face.right && cursor.y >= face.top && cursor.y < face.bottom)
+                hovered = entry.key;
+        }
+        for (const auto& item : shown) {
+            const auto& entry = item.second;
+            const int32_t state = entry.selected          ? TervaneControl::kStatePressed
+                                  : entry.key == hovered ? TervaneControl::kStateHover
+                                                         : TervaneControl::kStateNormal;
+            painter.PaintPoint(reference.Dc(), item.first.left, item.first.top, entry.data.pattern, state);
+        }
+        const CTimeLineGeometry& g = m_manager.Geometry();
+        POINT first = {-1, -1};
+        const bool same = canvas.SameRows(reference, g.graphTop - kPointSize, g.graphBottom + kPointSize, first);
+        EXPECT_TRUE(same) << what << " at " << now << " zoom " << m_manager.GetZoomMode() << ", first at " << first.x
+                          << "," << first.y << " hovered " << hovered << ": " << std::hex
+                          << canvas.Pixel(first.x, first.y) << " for " << reference.Pixel(first.x, first.y);
+        return same;
+    };
+
+    for (int zoom : {0, 1, 2}) {
+        m_manager.SetZoomMode(zoom);
+        double now = 20.0 + zoom * 60.0;
+        for (int step = 0; step < 100; ++step) {
+            const int what = pick(20);
+            const char* name = "playback";
+            if (what == 0) {
+                name = "seek";
+                now = pick(3000) / 10.0;
+            } else if (what == 1) {
+                name = "step back";
+                now = std::max(0.0, now - pick(30) / 10.0);
+            } else if (what == 2 || what == 3) {
+                name = "insert";
+                m_manager.InsertAt(now + (pick(200) - 50) / 10.0, pick(10), pick(11));
+            } else if (what == 4) {
+                name = "delete";
+                m_manager.DeletePoint(EntryKey(now) + pick(120) - 20);
+            } else if (what == 5) {
+                name = "select";
+                m_manager.ToggleSelected(EntryKey(now) + pick(120) - 20);
+            } else if (what == 6) {
+                name = "repattern";
+                m_manager.RepatternSelected(pick(10));
+            } else if (what == 7) {
+                name = "pointer on a face";
+                RECT face;
+                if (m_manager.PointRect(EntryKey(now) + pick(60), face))
+                    RealInput::MoveTo(ScreenX(face.left + 12), ScreenY(face.top + 12));
+            } else if (what == 8) {
+                name = "pointer away";
+                RealInput::MoveTo(0, 0);
+            }
+            now += 0.1 * (1 + pick(3));
+            m_host.m_now = now;
+            m_manager.RefreshAt(now);
+            if (!compare(now, name))
+                return;
+        }
+    }
+    m_manager.SetSizeMode(kSizeModeWide);
+    Tick(100.0);
+    compare(100.0, "wide");
+    m_manager.SetSizeMode(kSizeModeNormal);
+    Tick(100.05);
+    compare(100.05, "normal again");
 }
 
 TEST_F(TimeLine, GridFollowsThePlaybackPosition)
@@ -327,6 +454,7 @@ TEST_F(TimeLine, EntriesKeepOneTenthEach)
     m_manager.ClearEntries();
     m_manager.InsertAt(0.5, 0, 0);
     Tick(0.0);
+    RealInput::MoveTo(PointCentre(5).x, PointCentre(5).y);
     EXPECT_EQ(CTimeLineButtonManager::kFirstPointId, GetDlgCtrlID(m_manager.Entries()[0].window));
 
     // Previous and next points around the playback position; an entry past the medium's end
@@ -508,16 +636,14 @@ TEST_F(TimeLine, TheDeviceSheetFollowsEveryEdit)
             break;
         case 2: {
             const int32_t key = someKey();
-            CTimeLineButtonManager::EntryView entry;
-            if (key >= 0 && m_manager.FindEntry(key, entry))
-                m_manager.MovePoint(entry.window, spot);
+            if (key >= 0)
+                m_manager.MovePoint(key, spot);
             break;
         }
         case 3: {
-            CTimeLineButtonManager::EntryView entry;
             const int32_t key = someKey();
-            if (key >= 0 && m_manager.FindEntry(key, entry))
-                m_manager.DeletePointWindow(entry.window);
+            if (key >= 0)
+                m_manager.DeletePoint(key);
             break;
         }
         default: {
@@ -550,14 +676,11 @@ TEST_F(TimeLine, EveryEditOfAnEntryTakesAllTheCommandsOfItsTenth)
     m_manager.SetZoomMode(1);
     Tick(2.0);
 
-    CTimeLineButtonManager::EntryView entry;
-    ASSERT_TRUE(m_manager.FindEntry(12, entry));
-    ASSERT_TRUE(m_manager.DeletePointWindow(entry.window));
+    ASSERT_TRUE(m_manager.DeletePoint(12));
     m_manager.InsertAt(2.05, 8, 8);
     m_manager.SetSelected(30, true);
     m_manager.RepatternSelected(9);
-    ASSERT_TRUE(m_manager.FindEntry(40, entry));
-    m_manager.MovePoint(entry.window, GraphPoint(6.0, 2));
+    m_manager.MovePoint(40, GraphPoint(6.0, 2));
     ExpectDeviceInStep();
     EXPECT_EQ(DeviceCommands(), (std::vector<Command>{{20500, 8, 8}, {30000, 9, 6}, {60000, 7, 2}}));
 
@@ -598,8 +721,7 @@ TEST_F(TimeLine, ValuesOutOfRangeStayAsReadAndAreDrawnOnTheGraph)
         EXPECT_EQ(c.level, entry.data.level);
         EXPECT_EQ(c.shownY, entry.data.y);
         RECT rect;
-        ASSERT_TRUE(GetWindowRect(entry.window, &rect));
-        MapWindowPoints(nullptr, m_parent.GetWindow(), reinterpret_cast<POINT*>(&rect), 2);
+        ASSERT_TRUE(m_manager.PointRect(c.key, rect));
         EXPECT_EQ(StripPixel(c.column * 20 + 10, 10), canvas.Pixel(rect.left + 10, rect.top + 10))
             << "the nearest pattern's face";
     }
@@ -841,6 +963,9 @@ TEST_F(TimeLine, AnHourLongSheetKeepsWindowsToTheVisiblePart)
     const int limit = 101 + 2 * CTimeLineButtonManager::kWindowMarginKeys;
     for (double now : {0.0, 1800.0, 1800.1, 1830.0, 3599.9}) {
         Tick(now);
+        // The pointer over the graph, where the points near it get their windows.
+        RealInput::MoveTo(ScreenX(250 + static_cast<int>(now) % 50), ScreenY(220));
+        EXPECT_GT(m_manager.PointWindowCount(), 0) << now;
         EXPECT_LE(m_manager.PointWindowCount(), limit) << now;
         EXPECT_EQ(m_manager.PointWindowCount(), SendMessageW(m_tooltip, TTM_GETTOOLCOUNT, 0, 0)) << now;
     }
@@ -849,12 +974,13 @@ TEST_F(TimeLine, AnHourLongSheetKeepsWindowsToTheVisiblePart)
     Tick(1800.0);
     CTimeLineButtonManager::EntryView entry;
     ASSERT_TRUE(m_manager.FindEntry(18000, entry));
-    m_manager.ToggleSelected(entry.window);
+    m_manager.ToggleSelected(18000);
     Tick(100.0);
     ASSERT_TRUE(m_manager.FindEntry(18000, entry));
     EXPECT_EQ(nullptr, entry.window);
     SendMessageW(m_editor, WM_PLUGIN_PATTERN, 6, 0);
     Tick(1800.0);
+    RealInput::MoveTo(PointCentre(18000).x, PointCentre(18000).y);
     ASSERT_TRUE(m_manager.FindEntry(18000, entry));
     EXPECT_NE(nullptr, entry.window);
     EXPECT_TRUE(entry.selected);

@@ -3,7 +3,7 @@
 #include "controls/ButtonLayout.h"
 #include "editor/EditorContext.h"
 #include "editor/PluginMessages.h"
-#include "timesheet/TimeLineButtonManager.h"
+#include "timesheet/TimeLineGeometry.h"
 
 namespace {
 
@@ -12,7 +12,7 @@ constexpr int32_t kMaxPattern = 9;
 
 } // namespace
 
-CDropDrawButton::CDropDrawButton(CTimeLineButtonManager& manager) : m_manager(manager) {}
+CDropDrawButton::CDropDrawButton(IDropHost& host) : m_host(host) {}
 
 CDropDrawButton::~CDropDrawButton()
 {
@@ -69,19 +69,10 @@ void CDropDrawButton::OnDraw(HDC dc)
     if (m_window == nullptr || !IsWindowEnabled(m_window))
         return;
     POINT cursor;
-    if (!m_manager.CursorInParent(cursor))
+    if (!m_host.CursorInParent(cursor))
         return;
     OnPointerMoved(m_window, cursor.x, cursor.y);
-    CGdiTexture& strip = m_manager.PointStrip();
-    if (!strip.HasImage())
-        return;
-    StateCell cells[kButtonStateCount];
-    for (int32_t row = 0; row < kButtonStateCount; ++row)
-        cells[row] = StateCell{m_pattern, row};
-    strip.SetStateCells(cells);
-    strip.SetState(0);
-    strip.SetPosition(m_imageX, m_imageY);
-    strip.DrawKeyed(dc);
+    m_host.PaintDropImage(dc, m_imageX, m_imageY, m_pattern);
 }
 
 void CDropDrawButton::OnPointerMoved(HWND, int32_t x, int32_t y)
@@ -96,20 +87,20 @@ void CDropDrawButton::OnPattern(WPARAM wParam, LPARAM lParam)
         SetColumn(static_cast<int32_t>(wParam));
     // Clearing the pattern selection is no choice of a pattern: selected points keep theirs.
     if (lParam != 100 && wParam <= static_cast<WPARAM>(kMaxPattern))
-        m_manager.RepatternSelected(static_cast<int32_t>(wParam));
+        m_host.RepatternSelected(static_cast<int32_t>(wParam));
 }
 
 LRESULT CDropDrawButton::OnLButtonDown(HWND, WPARAM, uint32_t, uint32_t)
 {
     POINT cursor;
     // The enabled flag follows the pointer only once a tick; the click itself decides.
-    const bool free = m_window != nullptr && IsWindowEnabled(m_window) && m_manager.CursorInParent(cursor) &&
-                      m_manager.IsOverFreeSpot(cursor);
+    const bool free = m_window != nullptr && IsWindowEnabled(m_window) && m_host.CursorInParent(cursor) &&
+                      m_host.IsOverFreeSpot(cursor);
     if (m_editor != nullptr)
         SetFocus(m_editor);
     if (!free)
         return 0;
-    m_manager.AddPointAt(cursor, m_pattern);
+    m_host.AddPointAt(cursor, m_pattern);
     m_dropped = true;
     return 1;
 }

@@ -6,17 +6,32 @@
 #include "controls/Button.h"
 #include "controls/ButtonData.h"
 
-class CTimeLineButtonManager;
+// What the drop image asks of the time line.
+class IDropHost {
+public:
+    // The pointer in the coordinates of the graph's window; false when it cannot be told.
+    virtual bool CursorInParent(POINT& point) const = 0;
+    // Over the graph and over no point.
+    virtual bool IsOverFreeSpot(POINT cursor) const = 0;
+    // A click on a free spot: an entry there with the pattern.
+    virtual bool AddPointAt(POINT point, int32_t pattern) = 0;
+    virtual void RepatternSelected(int32_t pattern) = 0;
+    // The image of a pattern's point, its top-left corner at (x, y).
+    virtual void PaintDropImage(HDC dc, int x, int y, int32_t pattern) = 0;
+
+protected:
+    ~IDropHost() = default;
+};
 
 // The pattern drop image: a hidden button window of the time line whose strip shows the
 // current pattern under the pointer while the pointer rests over a free spot of the graph.
 // A left click there adds an entry with that pattern; the mouse wheel steps the pattern.
-// It draws with the time line's shared point strip, whose columns are the ten patterns.
+// It draws with the time line's point faces, whose columns are the ten patterns.
 class CDropDrawButton : public TervaneControl::CButton {
 public:
     static constexpr uint32_t kControlId = 49;
 
-    explicit CDropDrawButton(CTimeLineButtonManager& manager);
+    explicit CDropDrawButton(IDropHost& host);
     ~CDropDrawButton() override;
 
     // The record of the drop image, its skin below skinFolder.
@@ -39,7 +54,7 @@ public:
 private:
     void SetColumn(int32_t column);
 
-    CTimeLineButtonManager& m_manager;
+    IDropHost& m_host;
     TervaneControl::ButtonData m_data;
     HWND m_window = nullptr;
     HWND m_editor = nullptr;

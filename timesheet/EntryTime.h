@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "timesheet/CommandData.h"
+#include "device/CommandData.h"
 
 // The key of a time-line entry: its tenth of a second, trunc(seconds x 10), saturated.
 inline int32_t EntryKey(double seconds)

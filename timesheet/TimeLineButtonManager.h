@@ -6,40 +6,39 @@
 #include <vector>
 
 #include "base/Win32.h"
-#include <commctrl.h>
 
-#include "editor/GdiObjects.h"
-#include "editor/GdiTexture.h"
-#include "timesheet/CommandData.h"
+#include "device/TimeSheetFile.h"
+#include "timesheet/DropDrawButton.h"
+#include "timesheet/GraphPainter.h"
+#include "timesheet/PointLayer.h"
+#include "timesheet/PointWindows.h"
 #include "timesheet/TimeLineButtonData.h"
+#include "timesheet/TimeLineEntry.h"
 #include "timesheet/TimeLineGeometry.h"
-#include "timesheet/TimeSheetFile.h"
 
 class CTervaneManager;
 class CParentStaticObject;
-class CDropDrawButton;
-class CTimeSheetButton;
 namespace TervaneControl {
 class ButtonData;
 }
 
 // The editor's model of the time sheet being edited: one entry per tenth of a second, each
-// drawn as a point button on the time-line graph, plus the graph's geometry, pens and fonts.
-// It outlives the editor window (the plug-in object owns it): the window attaches it when it
-// is created and detaches it when it goes, and the entries stay.
+// drawn as a point on the time-line graph, and the edits that keep the device manager's sheet
+// in step with them. It outlives the editor window (the plug-in object owns it): the window
+// attaches it when it is created and detaches it when it goes, and the entries stay.
 //
-// Every entry behaves as if it had its point window, but windows exist only for the entries
-// near the visible part of the graph: an hour-long sheet holds 36,000 entries, more than the
-// window handles a process may have. Selection lives in the entries, so it survives a point
-// scrolling out of view and back. The windows follow the scrolling graph only while the
-// pointer is near it (or a point is pressed): elsewhere no click can reach them, and the
-// faces are drawn from the entries. User-interface thread only.
-class CTimeLineButtonManager {
+// It is the front of four helpers: the geometry of the graph (TimeLineGeometry), the painter
+// of grid and faces (CGraphPainter), the layer the shown faces are kept in (CPointLayer) and
+// the points' windows (CPointWindows). Selection lives
+// in the entries, so it survives a point's window going. A tick costs the same however long
+// the sheet or the movie: it touches only what the pointer and the visible range reach.
+// User-interface thread only.
+class CTimeLineButtonManager : private IPointWindowsOwner, private IPointHost, private IDropHost {
 public:
-    static constexpr int32_t kFirstPointId = 50;
-    static constexpr int kHeaderLines = 10;
-    // Entries this many tenths beyond either end of the visible range keep their (hidden)
-    // windows, so that a playing graph creates one point at a time, not one per tick.
+    static constexpr int32_t kFirstPointId = CPointWindows::kFirstId;
+    static constexpr int kHeaderLines = CTimeSheetFileContent::kHeaderLines;
+    // Entries this many tenths beyond either end of the visible range still count as shown
+    // for their windows, so that a window is not handed on the moment its point leaves.
     static constexpr int32_t kWindowMarginKeys = 20;
 
     CTimeLineButtonManager();
@@ -74,20 +73,22 @@ public:
     // --- edits that keep the device manager's sheet in step and mark the sheet changed ---
     // Insert at the playback position (the insert button).
     void InsertAt(double seconds, int32_t pattern, int32_t level);
-    // A click on a free spot of the graph; false when the spot is not free.
-    bool AddPointAt(POINT point, int32_t pattern);
-    // A dragged point dropped with its centre at point: moves it there unless the point lies
-    // off the graph, another entry holds that tenth, or it names the point's own tenth and
-    // level; then the point goes back to its place and nothing changes (false).
+    // A click on a free spot of the graph.
+    bool AddPointAt(POINT point, int32_t pattern) override;
+    // A point dropped with its centre at point: moved there unless the point lies off the
+    // graph, another entry holds that tenth, or it names the point's own tenth and level;
+    // then the point goes back to its place and nothing changes (false).
     bool MovePoint(HWND window, POINT point);
-    // A point whose drag was given up goes back to where its entry puts it.
-    void ReturnPoint(int32_t key);
-    // The delete request of a point window (right click, or the old place after a move).
+    bool MovePoint(int32_t key, POINT point) override;
+    void ReturnPoint(int32_t key) override;
+    // The delete request of a point window (right click), or of the entry of key.
     bool DeletePointWindow(HWND window);
+    bool DeletePoint(int32_t key);
     // Every selected entry takes the pattern, in the editor and on the device.
-    void RepatternSelected(int32_t pattern);
+    void RepatternSelected(int32_t pattern) override;
     // A click on a point that did not move it.
     void ToggleSelected(HWND window);
+    void ToggleSelected(int32_t key) override;
     void SetSelected(int32_t key, bool selected);
 
     int EntryCount() const { return static_cast<int>(m_entries.size()); }
@@ -103,34 +104,35 @@ public:
         int32_t key;
         CTimeLineButtonData data;
         bool selected;
-        HWND window; // null while the entry is far from the visible range
+        HWND window; // null while the point has no window (far from the pointer)
     };
     // The entries in key order, for tools and tests.
     std::vector<EntryView> Entries() const;
     bool FindEntry(int32_t key, EntryView& out) const;
+    // Where an entry's point is drawn now, on the graph's window; false when not shown.
+    bool PointRect(int32_t key, RECT& rect) const { return FaceOf(key, rect); }
 
     // --- the view ---
-    double TimeAtX(int x) const;
-    int32_t LevelAtY(int y) const;
+    double TimeAtX(int x) const { return ::TimeAtX(m_geometry, m_now, x); }
+    int32_t LevelAtY(int y) const { return ::LevelAtY(m_geometry, y); }
     void SetZoomMode(int mode);
     void SetSizeMode(int mode);
     int GetZoomMode() const { return m_zoomMode; }
     int GetSizeMode() const { return m_sizeMode; }
     const CTimeLineGeometry& Geometry() const { return m_geometry; }
     double GetNow() const { return m_now; }
-    // The per-tick refresh: points follow the playback position, the drop image the pointer.
+    // The per-tick refresh: the graph follows the playback position, the drop image the pointer.
     void RefreshAt(double now);
-    // The same without the drop image, after the position was moved.
+    // The same without the drop image, after the position was moved: the windows follow too.
     void RepositionAt(double now);
     // The grid with its labels, the playback line and the time under the cursor.
     void PaintGraph(HDC dc, double now);
     // True when the cursor is over the graph and over no point: the drop image shows there.
-    bool IsOverFreeSpot(POINT cursor) const;
-    // The pointer moved: point windows, which lag behind while it is away from the graph,
-    // catch up before it can reach one.
+    bool IsOverFreeSpot(POINT cursor) const override;
+    // The pointer moved: the points near it get their windows in place.
     void TrackPointer();
     // The number of point windows alive, hidden ones included.
-    int PointWindowCount() const { return static_cast<int>(m_points.size()); }
+    int PointWindowCount() const { return m_points.Count(); }
 
     // --- the editor window ---
     // Hands over what the window provides. skinFolder holds "obj".
@@ -139,7 +141,7 @@ public:
     // Creates the pattern drop image as a hidden child of the parent static window; the caller
     // registers it in the control hook list.
     CDropDrawButton* CreateDropButton(const TervaneControl::ButtonData& data, HWND editor);
-    // Pens, fonts, cursors and geometry (once), then the points of the current range.
+    // Pens, fonts, cursors and geometry (once); the points join the control hook list.
     void FinishSetUp();
     // The editor window is going: its point windows and drop image go with it, entries stay.
     void DetachWindow();
@@ -147,50 +149,40 @@ public:
     CDropDrawButton* DropButton() const { return m_dropButton.get(); }
     CTervaneManager* DeviceManager() const { return m_device; }
     HWND ParentWindow() const { return m_parentStatic; }
-    HWND EditorWindow() const { return m_editor; }
-    // The shared strip every point is drawn with (10 pattern columns x 5 states).
-    CGdiTexture& PointStrip() { return m_pointStrip; }
-    HCURSOR HandCursor() const { return m_handCursor; }
-    int32_t KeyOfWindow(HWND window) const;
+    HWND EditorWindow() const override { return m_editor; }
+    HCURSOR HandCursor() const override { return m_painter.HandCursor(); }
+    int32_t KeyOfWindow(HWND window) const { return m_points.KeyOf(window); }
     bool IsSelected(int32_t key) const;
     int32_t PatternOf(int32_t key) const;
-
-    // The point button asks the manager for the cursor in graph coordinates.
-    bool CursorInParent(POINT& point) const;
+    // The cursor in graph coordinates.
+    bool CursorInParent(POINT& point) const override;
 
 private:
-    struct Entry {
-        CTimeLineButtonData data;
-        bool selected = false;
-    };
+    // IPointWindowsOwner
+    bool FaceOf(int32_t key, RECT& face) const override;
+    bool TopmostKeyAt(POINT at, int32_t& key) const override;
+    void KeysNear(POINT at, int reach, size_t most, std::vector<int32_t>& keys) const override;
+    bool IsKeyShown(int32_t key) const override;
+    bool IsNearGraph(POINT at) const override;
+    std::wstring TooltipOf(int32_t key) const override;
+    void PaintPoints(HDC dc) override;
+    // IDropHost
+    void PaintDropImage(HDC dc, int x, int y, int32_t pattern) override;
 
     CTimeLineButtonData DataAt(double seconds, int32_t pattern, int32_t level, bool snapToKey) const;
+    // Stores the entry; a shown one gets its window when asked (a user's edit) or later.
+    void StoreEntry(int32_t key, const CTimeLineButtonData& data, bool giveWindow);
     void EraseEntry(int32_t key);
+    // The entry's face is about to change or just changed: the layer draws its place again.
+    void TouchFace(int32_t key);
+    // A face drawn over the layer in a state other than its own, with the faces above it.
+    void PaintFaceOver(HDC dc, int32_t key, int32_t state);
     // The entry a point of the graph means, on the device too, and the sheet marked changed.
     void AddAndPlayAt(POINT point, int32_t pattern);
     void RecomputePositions();
-    void Reposition(double now, bool skipPressed);
-    bool InRange(int32_t key, double now, int32_t margin) const;
-    POINT PointPosition(const CTimeLineButtonData& data, double now) const;
-    void Materialize(int32_t key, const Entry& entry);
-    void Retire(int32_t key);
-    void FlushRetired();
     void UpdateDropButton();
-    bool IsPointerNearGraph() const;
-    void SyncPointWindows();
-    std::wstring TooltipText(const CTimeLineButtonData& data, double seconds) const;
-    void AddTooltip(HWND window, const std::wstring& text);
-    void MakeDrawingObjects();
 
-    std::vector<CommandData> m_staging;
-    std::map<int32_t, Entry> m_entries;
-    // The point buttons that have windows now, by key; the windows are their children.
-    std::map<int32_t, std::unique_ptr<CTimeSheetButton>> m_points;
-    // Points deleted while one of them may still be handling the message that deleted it;
-    // they are destroyed at the next refresh.
-    std::vector<std::unique_ptr<CTimeSheetButton>> m_retired;
-    int32_t m_nextId = kFirstPointId;
-
+    TimeLineEntries m_entries;
     CTimeLineGeometry m_geometry;
     int m_zoomMode = 0;
     int m_sizeMode = 0;
@@ -202,24 +194,13 @@ private:
     HWND m_parentStatic = nullptr;
     HWND m_editor = nullptr;
     HDC m_backBuffer = nullptr;
-    CParentStaticObject* m_parentObject = nullptr;
     CTervaneManager* m_device = nullptr;
-    HWND m_tooltip = nullptr;
-    TOOLINFOW m_toolInfo = {};
-    std::string m_skinFolder;
     std::unique_ptr<CDropDrawButton> m_dropButton;
-    CGdiTexture m_pointStrip;
+    POINT m_dropAt = {-1, -1};
+    CGraphPainter m_painter;
+    CPointWindows m_points;
+    CPointLayer m_layer;
     bool m_setUp = false;
-
-    CGdiObject<HPEN> m_plainPen;
-    CGdiObject<HPEN> m_playbackPen;
-    CGdiObject<HPEN> m_majorPen;
-    CGdiObject<HPEN> m_minorPen;
-    CFontHandle m_font10;
-    CFontHandle m_font12;
-    CFontHandle m_popFont10;
-    HCURSOR m_handCursor = nullptr;
-    HCURSOR m_arrowCursor = nullptr;
 
     std::string m_moviePath;
     std::string m_header[kHeaderLines];

@@ -1,6 +1,9 @@
 #pragma once
 #include <cstdint>
 
+#include "base/Win32.h"
+#include "timesheet/TimeLineButtonData.h"
+
 // Where the time-line graph lies in the editor and how many tenths of a second it spans, for
 // one size mode (normal or wide) and one zoom mode (0: 10 s, 1: 25 s, 2: 100 s across).
 // Scale values are single precision on purpose: entry positions, clicks and grid lines are
@@ -43,3 +46,23 @@ struct CTimeLineGeometry {
 // Point buttons are 20 x 20 and placed by their centre.
 constexpr int kPointSize = 20;
 constexpr float kPointHalf = 10.0f;
+
+// The mappings of the graph as plain functions of the geometry and the playback position
+// (seconds). A time left of 0 is never named: before 5 s a click left of time 0 means 0, and
+// later a click so far left that it would mean a time before 0 means 0 too.
+double TimeAtX(const CTimeLineGeometry& g, double now, int x);
+// The nearest level line to y, a half step going to the lower level; 0 off the graph.
+int32_t LevelAtY(const CTimeLineGeometry& g, int y);
+// The top-left corner of an entry's point with the playback position at now.
+POINT PointPosition(const CTimeLineGeometry& g, const CTimeLineButtonData& data, double now);
+// Whether key lies within the visible range widened by margin keys on each side (compared in
+// floating point; no negative key ever is).
+bool IsKeyInRange(const CTimeLineGeometry& g, int32_t key, double now, int32_t margin);
+// The keys of that range, [first, last]; first > last when there are none.
+void KeysInRange(const CTimeLineGeometry& g, double now, int32_t margin, int32_t& first, int32_t& last);
+// The keys whose points can reach the columns [left, right]: a superset, checked point by point.
+void KeysAcrossColumns(const CTimeLineGeometry& g, double now, int left, int right, int32_t& first, int32_t& last);
+// The graph area as clicks and drops see it (edges included) and as the pointer does (right
+// and bottom edges excluded).
+bool IsOnGraph(const CTimeLineGeometry& g, POINT at);
+bool IsOverGraph(const CTimeLineGeometry& g, POINT at);

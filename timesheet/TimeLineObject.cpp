@@ -49,11 +49,6 @@ LRESULT CTimeLineObject::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_ERASEBKGND:
         return 1;
-    case WM_MOUSEMOVE:
-    case WM_PLUGIN_HOVER:
-        if (m_manager != nullptr)
-            m_manager->TrackPointer();
-        return 0;
     case WM_PLUGIN_SIZEMODE: {
         SizeMode mode;
         if (SizeModeFromRequest(wParam, mode))

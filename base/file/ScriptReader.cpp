@@ -129,6 +129,15 @@ void CScriptReader::Split(const std::string& line, std::string* tokens, int coun
     }
 }
 
+void CScriptReader::SplitLine(const std::string& line, std::string* tokens, int count) const
+{
+    if (tokens == nullptr)
+        return;
+    for (int i = 0; i < count; ++i)
+        tokens[i].clear();
+    Split(CleanLine(line), tokens, count);
+}
+
 bool CScriptReader::ReadLine(std::string* tokens, int count)
 {
     if (!tokens)

@@ -43,6 +43,8 @@ public:
     void SetSqueezeCommas(bool on) { m_squeezeCommas = on; }
     // Every line comes back whole in token 0 (bar comments and carriage returns).
     void ClearFlags();
+    // Splits one line of text as ReadLine would with the current flags.
+    void SplitLine(const std::string& line, std::string* tokens, int count) const;
 
 private:
     bool IsExhausted() const { return m_cursor - m_buffer > m_size; }

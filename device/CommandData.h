@@ -6,10 +6,6 @@
 
 #include "base/file/Serialize.h"
 
-// The most records one time-sheet file may hold: far more than any sheet a person makes (an
-// hour at one per tenth of a second is 36,000), and few enough to read in well under a second.
-constexpr int32_t kMostSheetRecords = 1000000;
-
 // A whole number held in a double as a 32-bit integer: beyond the range it saturates and NaN
 // gives 0, so no caller ever converts an out-of-range double to an integer.
 inline int32_t SaturatedInt32(double whole)

@@ -1,0 +1,40 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "device/CommandData.h"
+
+// The *.tms file: ten header lines (the first names the movie, the others are placeholders),
+// then one record per line: time in ten-thousandths of a second, pattern, level, 0, 0. Both the
+// editor and the device manager read it through here and the editor writes it through here.
+// Readers drop carriage returns, skip blank and comment lines and take tabs, spaces or commas
+// between the fields of a record.
+
+// What reading a file came to.
+enum class SheetRead {
+    kRead,
+    kUnreadable, // it could not be opened
+    kTooLarge,   // longer than kMostSheetBytes or more than kMostSheetRecords records
+};
+
+// Far more than any sheet a person makes (an hour at one record per tenth of a second is
+// 36,000 records, about 700 KB), and little enough to read in well under a second. Reading
+// takes a file whole, so the length is checked before.
+constexpr int32_t kMostSheetRecords = 1000000;
+constexpr unsigned long long kMostSheetBytes = 64ull << 20;
+
+struct CTimeSheetFileContent {
+    static constexpr int kHeaderLines = 10;
+    // The header lines whole (a line that the file does not have stays empty).
+    std::string header[kHeaderLines];
+    // Time, pattern and level of every record, in file order; the other two fields are 0.
+    std::vector<CommandData> records;
+};
+
+// Nothing of a file that fails reaches content.
+SheetRead ReadTimeSheetFile(const char* path, CTimeSheetFileContent& content);
+// A header line as the device manager keeps it: up to its first space, tab or comma.
+std::string HeaderField(const std::string& line);
+// The whole file for a movie path (empty: no movie known) and records already in time order,
+// each line ended by CR CR LF as a text-mode stream writing CR LF has always ended them.
+std::string FormatTimeSheet(const std::string& moviePath, const std::vector<CommandData>& records);

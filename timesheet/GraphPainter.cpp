@@ -1,0 +1,166 @@
+#include "timesheet/GraphPainter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cwchar>
+
+#include "controls/ButtonFace.h"
+#include "editor/Font.h"
+
+namespace {
+
+constexpr COLORREF kGraphInk = RGB(200, 212, 255);
+constexpr int32_t kPatternColumns = 10;
+
+void DrawLabel(HDC dc, int left, int top, int right, int bottom, const wchar_t* text)
+{
+    RECT rect = {left, top, right, bottom};
+    DrawTextW(dc, text, -1, &rect, DT_SINGLELINE | DT_NOCLIP);
+}
+
+void DrawVertical(HDC dc, int x, int top, int bottom)
+{
+    MoveToEx(dc, x, top, nullptr);
+    LineTo(dc, x, bottom);
+}
+
+void Label(HDC dc, const CTimeLineGeometry& g, int x, long long seconds)
+{
+    wchar_t text[32];
+    std::swprintf(text, 32, L"%ds", static_cast<int>(seconds));
+    DrawLabel(dc, x - 5, g.gridTop - 14, x + 15, g.gridTop - 5, text);
+}
+
+} // namespace
+
+std::wstring FormatClock(double seconds, int32_t tenthsDigit)
+{
+    const int s = static_cast<int>(std::trunc(seconds));
+    wchar_t text[40];
+    std::swprintf(text, 40, L"%02d:%02d:%02d.%d", s / 3600, s / 60 % 60, s % 60, static_cast<int>(tenthsDigit));
+    return text;
+}
+
+void CGraphPainter::MakeDrawingObjects()
+{
+    if (m_playbackPen)
+        return;
+    m_plainPen.Reset(CreatePen(PS_SOLID, 0, RGB(0, 0, 0)));
+    m_playbackPen.Reset(CreatePen(PS_SOLID, 1, RGB(255, 51, 0)));
+    m_majorPen.Reset(CreatePen(PS_SOLID, 0, kGraphInk));
+    m_minorPen.Reset(CreatePen(PS_SOLID, 0, kGraphInk));
+    m_font10.Reset(CreateEditorFont(10, kGothicFace));
+    m_font12.Reset(CreateEditorFont(12, kGothicFace));
+    m_popFont10.Reset(CreateEditorFont(10, kPopFace));
+    m_handCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND));
+    m_arrowCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+}
+
+void CGraphPainter::LoadStrip(const std::string& skinFolder, HDC reference)
+{
+    m_strip.Load((skinFolder + "\\obj\\a002_000.bmp").c_str());
+    StateCell cells[kButtonStateCount];
+    for (int32_t row = 0; row < kButtonStateCount; ++row)
+        cells[row] = StateCell{0, row};
+    m_strip.Place(reference, 0, 0, kPatternColumns, kButtonStateCount, cells);
+    m_stripColumn = 0;
+}
+
+bool CGraphPainter::SelectFace(int x, int y, int32_t pattern, int32_t state)
+{
+    if (!m_strip.HasImage())
+        return false;
+    const int32_t column = std::max<int32_t>(0, std::min<int32_t>(kPatternColumns - 1, pattern));
+    if (column != m_stripColumn) {
+        StateCell cells[kButtonStateCount];
+        for (int32_t row = 0; row < kButtonStateCount; ++row)
+            cells[row] = StateCell{column, row};
+        m_strip.SetStateCells(cells);
+        m_stripColumn = column;
+    }
+    m_strip.SetState(state);
+    m_strip.SetPosition(x, y);
+    return true;
+}
+
+void CGraphPainter::PaintPoint(HDC dc, int x, int y, int32_t pattern, int32_t state)
+{
+    if (SelectFace(x, y, pattern, state))
+        m_strip.DrawKeyed(dc);
+}
+
+void CGraphPainter::PaintPointInto(HDC colour, HDC mask, int x, int y, int32_t pattern, int32_t state)
+{
+    if (!SelectFace(x, y, pattern, state))
+        return;
+    m_strip.DrawKeyed(colour);
+    m_strip.DrawMask(mask);
+}
+
+void CGraphPainter::PaintLines(HDC dc, const CTimeLineGeometry& g, float base, float off, long long firstLabel,
+                               Labels labels) const
+{
+    const float step = 100.0f * g.pixelsPerTenth;
+    for (int i = 0; i < 12; ++i) {
+        const int x = static_cast<int>(std::trunc(base - static_cast<float>(i) * step - off + 0.5f));
+        if (g.gridLeft < x && x <= g.gridRight)
+            DrawVertical(dc, x, g.gridTop, g.gridBottom);
+        if (labels != Labels::kNone && g.gridLeft <= x && x <= g.gridRight) {
+            const long long seconds = firstLabel - 10 * i;
+            Label(dc, g, x, labels == Labels::kNotBelowZero ? std::max(0LL, seconds) : seconds);
+        }
+    }
+}
+
+void CGraphPainter::PaintGrid(HDC dc, const CTimeLineGeometry& g, int zoomMode, double now, const POINT* cursor) const
+{
+    if (dc == nullptr)
+        return;
+    if (!(now >= 0.0))
+        now = 0.0;
+    SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldInk = SetTextColor(dc, kGraphInk);
+    CScopedSelect font(dc, m_font10.Get());
+    const long long s = static_cast<long long>(std::trunc(now));
+    const long long k = static_cast<long long>(std::trunc(now * 10.0));
+    const float ppt = g.pixelsPerTenth;
+    const long long tens = 10 * static_cast<long long>(std::trunc(now / 10.0));
+    const float step = 100.0f * ppt;
+    const float off = static_cast<float>(k % 100) * ppt;
+    {
+        // Multiples of 10 s.
+        CScopedSelect pen(dc, m_majorPen.Get());
+        if (zoomMode == 0) {
+            const int x = s % 10 <= 4 ? static_cast<int>(std::trunc(g.origin - static_cast<float>(k % 100) * ppt))
+                                      : static_cast<int>(std::trunc(g.gridRight - static_cast<float>(k % 50) * ppt));
+            DrawVertical(dc, x, g.gridTop, g.gridBottom);
+            Label(dc, g, x, now <= 5.0 ? 0 : 10 * static_cast<long long>(std::trunc((now + 5.0) / 10.0)));
+        } else {
+            PaintLines(dc, g, g.origin + 10.0f * step, off, tens + 100, Labels::kAll);
+        }
+    }
+    {
+        // Multiples of 10 s plus 5 s; zoom mode 1 labels them, a negative time as 0.
+        CScopedSelect pen(dc, m_minorPen.Get());
+        if (zoomMode == 0) {
+            const int x = static_cast<int>(std::trunc(g.gridRight - static_cast<float>(k % 100) * ppt));
+            DrawVertical(dc, x, g.gridTop, g.gridBottom);
+            Label(dc, g, x, now <= 5.0 ? 5 : tens + 5);
+        } else {
+            PaintLines(dc, g, g.origin - 50.0f * ppt + 10.0f * step, off, tens + 95,
+                       zoomMode == 1 ? Labels::kNotBelowZero : Labels::kNone);
+        }
+    }
+    {
+        CScopedSelect pen(dc, m_playbackPen.Get());
+        DrawVertical(dc, static_cast<int>(std::trunc(g.origin)), g.gridTop, g.gridBottom);
+    }
+    if (cursor != nullptr && IsOverGraph(g, *cursor)) {
+        const double t = TimeAtX(g, now, cursor->x);
+        const std::wstring text =
+            FormatClock(t, static_cast<int32_t>(static_cast<long long>(std::trunc(t * 10.0)) % 10));
+        RECT rect = {cursor->x - 25, g.gridTop - 22, cursor->x + 25, g.gridTop - 9};
+        DrawTextW(dc, text.c_str(), -1, &rect, DT_SINGLELINE | DT_NOCLIP);
+    }
+    SetTextColor(dc, oldInk);
+}

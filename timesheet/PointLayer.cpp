@@ -1,0 +1,226 @@
+#include "timesheet/PointLayer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "controls/ButtonFace.h"
+#include "device/CommandData.h"
+
+namespace {
+
+// Columns kept beyond what the graph shows: behind the playback position for a small step
+// back, ahead of it so that the layer is moved only every so many pixels of playback.
+constexpr int kBehind = 32;
+constexpr int kAhead = 256;
+// A face reaches this far beyond the graph: half a point, and a point inserted at the playback
+// position sits up to a tenth right of its key.
+constexpr int kReach = kPointSize + 2;
+// More changes of the shown keys than this at once (a seek) redraw the whole layer.
+constexpr size_t kMostChanges = 64;
+
+// The uniform offset of every shown point: its x at time 0 less this is where it is drawn,
+// as PointPosition truncates it.
+int ShiftAt(const CTimeLineGeometry& g, double now)
+{
+    return SaturatedInt32(std::ceil(static_cast<double>(g.pixelsPerTenth) * (now * 10.0)));
+}
+
+int32_t FaceState(const CTimeLineEntry& entry)
+{
+    return entry.selected ? TervaneControl::kStatePressed : TervaneControl::kStateNormal;
+}
+
+} // namespace
+
+void CPointLayer::Release()
+{
+    m_colour.Reset();
+    m_mask.Reset();
+    m_width = m_height = 0;
+    m_valid = false;
+    m_dirty.clear();
+}
+
+void CPointLayer::Touch(const CTimeLineButtonData& data)
+{
+    if (m_valid)
+        m_dirty.push_back(Span{data.x - kReach / 2 - 1, data.x + kReach / 2 + 1});
+}
+
+bool CPointLayer::MakeBitmaps(HDC reference, int width, int height)
+{
+    if (m_colour && m_mask && width == m_width && height == m_height)
+        return true;
+    Release();
+    if (!m_colour.Create(reference, CreateCompatibleBitmap(reference, width, height)) ||
+        !m_mask.Create(reference, CreateCompatibleBitmap(reference, width, height))) {
+        Release();
+        return false;
+    }
+    m_width = width;
+    m_height = height;
+    return true;
+}
+
+void CPointLayer::Clear(int left, int right)
+{
+    PatBlt(m_colour.Dc(), left, 0, right - left, m_height, BLACKNESS);
+    PatBlt(m_mask.Dc(), left, 0, right - left, m_height, WHITENESS);
+}
+
+void CPointLayer::DrawFace(const CTimeLineEntry& entry, CGraphPainter& painter)
+{
+    const CTimeLineButtonData& data = entry.data;
+    painter.PaintPointInto(m_colour.Dc(), m_mask.Dc(), data.x - kPointSize / 2 - m_base,
+                           data.y - kPointSize / 2 - m_top, data.pattern, FaceState(entry));
+}
+
+void CPointLayer::Rebuild(const TimeLineEntries& entries, const CTimeLineGeometry& g, CGraphPainter& painter,
+                          int left)
+{
+    m_base = left - kBehind;
+    m_top = g.graphTop - kPointSize;
+    Clear(0, m_width);
+    for (auto it = entries.lower_bound(m_first); it != entries.end() && it->first <= m_last; ++it)
+        if (it->first != m_excluded)
+            DrawFace(it->second, painter);
+    m_dirty.clear();
+    m_valid = true;
+}
+
+void CPointLayer::Redraw(const TimeLineEntries& entries, const CTimeLineGeometry& g, CGraphPainter& painter,
+                         Span columns)
+{
+    const int left = std::max(columns.left, m_base);
+    const int right = std::min(columns.right, m_base + m_width);
+    if (left >= right)
+        return;
+    Clear(left - m_base, right - m_base);
+    // Every shown face that reaches the span, in key order, cut to the span: the span then
+    // looks as drawing all of them would leave it.
+    const double ppt = g.pixelsPerTenth > 0.0f ? g.pixelsPerTenth : 1.0;
+    const int32_t first = std::max(m_first, SaturatedInt32(std::floor((left - kReach - g.origin) / ppt)) - 1);
+    const int32_t last = std::min(m_last, SaturatedInt32(std::ceil((right + kReach - g.origin) / ppt)) + 1);
+    const HDC dcs[2] = {m_colour.Dc(), m_mask.Dc()};
+    for (HDC dc : dcs) {
+        SaveDC(dc);
+        IntersectClipRect(dc, left - m_base, 0, right - m_base, m_height);
+    }
+    for (auto it = entries.lower_bound(first); it != entries.end() && it->first <= last; ++it) {
+        const int x = it->second.data.x - kPointSize / 2;
+        if (it->first != m_excluded && x < right && x + kPointSize > left)
+            DrawFace(it->second, painter);
+    }
+    for (HDC dc : dcs)
+        RestoreDC(dc, -1);
+}
+
+void CPointLayer::MoveTo(int base)
+{
+    const int step = base - m_base;
+    // A step back, or one past the whole layer, draws it all again: a blit onto itself is
+    // only safe towards its left edge.
+    if (step <= 0 || step >= m_width) {
+        m_dirty.push_back(Span{base, base + m_width});
+        m_base = base;
+        return;
+    }
+    // The columns still covered move left within the bitmaps; the uncovered ones are drawn anew.
+    const int kept = m_width - step;
+    BitBlt(m_colour.Dc(), 0, 0, kept, m_height, m_colour.Dc(), step, 0, SRCCOPY);
+    BitBlt(m_mask.Dc(), 0, 0, kept, m_height, m_mask.Dc(), step, 0, SRCCOPY);
+    m_base = base;
+    m_dirty.push_back(Span{base + kept, base + m_width});
+}
+
+bool CPointLayer::FollowShownKeys(const TimeLineEntries& entries, CGraphPainter& painter, int32_t first, int32_t last)
+{
+    if (first > m_last || last < m_first)
+        return false;
+    // Keys that left, and keys that came in below the others, change what lies under other
+    // faces: their spans are drawn again. Keys that came in above every shown one are drawn
+    // over the layer as they are.
+    struct Range {
+        int32_t from, to;
+    };
+    const Range gone[2] = {{m_first, std::min(m_last, first - 1)}, {std::max(m_first, last + 1), m_last}};
+    const Range below = {first, std::min(last, m_first - 1)};
+    const Range above = {std::max(first, m_last + 1), last};
+    size_t changes = 0;
+    std::vector<const CTimeLineEntry*> drawnOver;
+    const auto visit = [&](Range range, bool over) {
+        for (auto it = entries.lower_bound(range.from); it != entries.end() && it->first <= range.to; ++it) {
+            if (++changes > kMostChanges)
+                return false;
+            if (over && it->first != m_excluded)
+                drawnOver.push_back(&it->second);
+            else if (!over)
+                Touch(it->second.data);
+        }
+        return true;
+    };
+    if (!visit(gone[0], false) || !visit(gone[1], false) || !visit(below, false) || !visit(above, true))
+        return false;
+    m_first = first;
+    m_last = last;
+    for (const CTimeLineEntry* entry : drawnOver)
+        DrawFace(*entry, painter);
+    return true;
+}
+
+void CPointLayer::RedrawDirty(const TimeLineEntries& entries, const CTimeLineGeometry& g, CGraphPainter& painter)
+{
+    std::sort(m_dirty.begin(), m_dirty.end(), [](const Span& a, const Span& b) { return a.left < b.left; });
+    size_t i = 0;
+    while (i < m_dirty.size()) {
+        Span merged = m_dirty[i++];
+        while (i < m_dirty.size() && m_dirty[i].left <= merged.right)
+            merged.right = std::max(merged.right, m_dirty[i++].right);
+        Redraw(entries, g, painter, merged);
+    }
+    m_dirty.clear();
+}
+
+void CPointLayer::Paint(HDC dest, const TimeLineEntries& entries, const CTimeLineGeometry& g, double now,
+                        CGraphPainter& painter, int32_t excluded)
+{
+    if (dest == nullptr || !(now >= 0.0))
+        return;
+    const int shift = ShiftAt(g, now);
+    const int screenLeft = std::max(0, g.graphLeft - kReach);
+    const int screenRight = g.graphRight + kReach;
+    const int left = screenLeft + shift;
+    const int right = screenRight + shift;
+    if (!MakeBitmaps(dest, (screenRight - screenLeft) + kBehind + kAhead, g.graphHeight + 2 * kPointSize))
+        return;
+
+    int32_t first = 0, last = 0;
+    KeysInRange(g, now, 0, first, last);
+    if (!m_valid || m_top != g.graphTop - kPointSize) {
+        m_first = first;
+        m_last = last;
+        m_excluded = excluded;
+        Rebuild(entries, g, painter, left);
+    } else {
+        if (left < m_base || right > m_base + m_width)
+            MoveTo(left - kBehind);
+        if (excluded != m_excluded) {
+            for (int32_t key : {m_excluded, excluded}) {
+                const auto entry = entries.find(key);
+                if (entry != entries.end())
+                    Touch(entry->second.data);
+            }
+            m_excluded = excluded;
+        }
+        if (!FollowShownKeys(entries, painter, first, last)) {
+            m_first = first;
+            m_last = last;
+            Rebuild(entries, g, painter, left);
+        }
+        RedrawDirty(entries, g, painter);
+    }
+
+    const int width = screenRight - screenLeft;
+    BitBlt(dest, screenLeft, m_top, width, m_height, m_mask.Dc(), left - m_base, 0, SRCAND);
+    BitBlt(dest, screenLeft, m_top, width, m_height, m_colour.Dc(), left - m_base, 0, SRCPAINT);
+}

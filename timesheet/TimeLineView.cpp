@@ -1,0 +1,303 @@
+// The view side of the time line: the graph following the playback position, the pointer and
+// the drop image, what the points' windows and the drop image ask of it, and the window it is
+// attached to.
+#include "timesheet/TimeLineButtonManager.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
+#include "controls/ButtonFace.h"
+#include "editor/EditorContext.h"
+#include "editor/PluginMessages.h"
+#include "timesheet/EntryTime.h"
+
+namespace {
+
+bool Contains(const RECT& rect, POINT at)
+{
+    return at.x >= rect.left && at.x < rect.right && at.y >= rect.top && at.y < rect.bottom;
+}
+
+} // namespace
+
+void CTimeLineButtonManager::RecomputePositions()
+{
+    m_geometry.Compute(m_geometrySizeMode, m_zoomMode);
+    for (auto& item : m_entries) {
+        CTimeLineButtonData& data = item.second.data;
+        data.x = m_geometry.EntryX(data.time);
+        data.y = m_geometry.EntryY(data.level);
+    }
+    m_layer.Invalidate();
+    if (m_setUp)
+        m_points.PlaceAll();
+}
+
+void CTimeLineButtonManager::SetZoomMode(int mode)
+{
+    m_zoomMode = mode >= 0 && mode <= 2 ? mode : 0;
+    RecomputePositions();
+}
+
+void CTimeLineButtonManager::SetSizeMode(int mode)
+{
+    m_sizeMode = mode;
+    if (mode == kSizeModeNormal || mode == kSizeModeWide)
+        m_geometrySizeMode = mode;
+    RecomputePositions();
+}
+
+void CTimeLineButtonManager::RefreshAt(double now)
+{
+    m_now = now;
+    if (!m_setUp)
+        return;
+    // The faces follow the position where they are drawn; the windows stay until the pointer
+    // moves (or presses), and only those of points no longer shown are let go.
+    m_points.Refresh();
+    UpdateDropButton();
+}
+
+void CTimeLineButtonManager::RepositionAt(double now)
+{
+    m_now = now;
+    if (!m_setUp)
+        return;
+    m_points.Refresh();
+    m_points.PlaceAll();
+    TrackPointer();
+}
+
+void CTimeLineButtonManager::TrackPointer()
+{
+    POINT cursor;
+    if (m_setUp && CursorInParent(cursor))
+        m_points.Sync(cursor);
+}
+
+bool CTimeLineButtonManager::CursorInParent(POINT& point) const
+{
+    if (m_parentStatic == nullptr || !GetCursorPos(&point))
+        return false;
+    return ScreenToClient(m_parentStatic, &point) != FALSE;
+}
+
+bool CTimeLineButtonManager::IsOverFreeSpot(POINT cursor) const
+{
+    int32_t key = 0;
+    return IsOverGraph(m_geometry, cursor) && !TopmostKeyAt(cursor, key);
+}
+
+void CTimeLineButtonManager::UpdateDropButton()
+{
+    const HWND drop = m_dropButton ? m_dropButton->GetWindow() : nullptr;
+    if (drop == nullptr)
+        return;
+    POINT cursor;
+    const bool free = CursorInParent(cursor) && IsOverFreeSpot(cursor);
+    // The window stays hidden (its image is drawn at the pointer): it is told only what
+    // changed, so that a resting pointer costs nothing.
+    if (!free) {
+        if (IsWindowEnabled(drop)) {
+            ShowWindow(drop, SW_HIDE);
+            EnableWindow(drop, FALSE);
+        }
+        return;
+    }
+    if (!IsWindowEnabled(drop))
+        EnableWindow(drop, TRUE);
+    if (cursor.x != m_dropAt.x || cursor.y != m_dropAt.y) {
+        SetWindowPos(drop, nullptr, cursor.x - static_cast<int>(kPointHalf), cursor.y - static_cast<int>(kPointHalf),
+                     0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+        m_dropAt = cursor;
+    }
+}
+
+void CTimeLineButtonManager::PaintGraph(HDC dc, double now)
+{
+    POINT cursor;
+    const bool over = CursorInParent(cursor);
+    m_painter.PaintGrid(dc, m_geometry, m_zoomMode, now, over ? &cursor : nullptr);
+}
+
+// --- what the points' windows and the drop image ask ---
+
+bool CTimeLineButtonManager::FaceOf(int32_t key, RECT& face) const
+{
+    const auto entry = m_entries.find(key);
+    if (entry == m_entries.end() || !IsKeyInRange(m_geometry, key, m_now, 0))
+        return false;
+    const POINT at = PointPosition(m_geometry, entry->second.data, m_now);
+    face = RECT{at.x, at.y, at.x + kPointSize, at.y + kPointSize};
+    return true;
+}
+
+bool CTimeLineButtonManager::TopmostKeyAt(POINT at, int32_t& key) const
+{
+    int32_t first = 0, last = 0, visibleFirst = 0, visibleLast = 0;
+    KeysAcrossColumns(m_geometry, m_now, at.x, at.x, first, last);
+    KeysInRange(m_geometry, m_now, 0, visibleFirst, visibleLast);
+    first = std::max(first, visibleFirst);
+    last = std::min(last, visibleLast);
+    bool found = false;
+    for (auto it = m_entries.lower_bound(first); it != m_entries.end() && it->first <= last; ++it) {
+        const POINT corner = PointPosition(m_geometry, it->second.data, m_now);
+        if (Contains(RECT{corner.x, corner.y, corner.x + kPointSize, corner.y + kPointSize}, at)) {
+            key = it->first;
+            found = true;
+        }
+    }
+    return found;
+}
+
+void CTimeLineButtonManager::KeysNear(POINT at, int reach, size_t most, std::vector<int32_t>& keys) const
+{
+    keys.clear();
+    int32_t first = 0, last = 0, visibleFirst = 0, visibleLast = 0;
+    KeysAcrossColumns(m_geometry, m_now, at.x - reach, at.x + reach, first, last);
+    KeysInRange(m_geometry, m_now, 0, visibleFirst, visibleLast);
+    first = std::max(first, visibleFirst);
+    last = std::min(last, visibleLast);
+    const RECT around = {at.x - reach - kPointSize, at.y - reach - kPointSize, at.x + reach, at.y + reach};
+    for (auto it = m_entries.lower_bound(first); it != m_entries.end() && it->first <= last; ++it) {
+        const POINT corner = PointPosition(m_geometry, it->second.data, m_now);
+        if (Contains(around, corner))
+            keys.push_back(it->first);
+    }
+    // The topmost points are drawn last: they keep their windows when there are too many.
+    if (keys.size() > most)
+        keys.erase(keys.begin(), keys.end() - static_cast<std::ptrdiff_t>(most));
+}
+
+bool CTimeLineButtonManager::IsKeyShown(int32_t key) const
+{
+    return m_entries.find(key) != m_entries.end() && IsKeyInRange(m_geometry, key, m_now, kWindowMarginKeys);
+}
+
+bool CTimeLineButtonManager::IsNearGraph(POINT at) const
+{
+    // A point's window reaches half a point beyond the graph's edges.
+    const CTimeLineGeometry& g = m_geometry;
+    return at.x >= g.graphLeft - kPointSize && at.x < g.graphRight + kPointSize && at.y >= g.graphTop - kPointSize &&
+           at.y < g.graphBottom + kPointSize;
+}
+
+std::wstring CTimeLineButtonManager::TooltipOf(int32_t key) const
+{
+    const auto entry = m_entries.find(key);
+    if (entry == m_entries.end())
+        return std::wstring();
+    const CTimeLineButtonData& data = entry->second.data;
+    const std::wstring clock =
+        FormatClock(data.time / 10.0, static_cast<int32_t>(static_cast<long long>(std::trunc(data.time)) % 10));
+    wchar_t text[160];
+    std::swprintf(text, 160, L"◆Time:: %ls\r\n■パターン:: %02d\r\n■レベル:: %02d", clock.c_str(),
+                  static_cast<int>(data.pattern), static_cast<int>(data.level));
+    return text;
+}
+
+void CTimeLineButtonManager::PaintPoints(HDC dc)
+{
+    if (dc == nullptr || !m_setUp)
+        return;
+    const CTimeSheetButton* pressed = m_points.Pressed();
+    const bool dragging = pressed != nullptr && pressed->IsDragging();
+    const int32_t pressedKey = pressed != nullptr ? pressed->Key() : INT32_MIN;
+    // A dragged point is drawn last, where the pointer has it.
+    m_layer.Paint(dc, m_entries, m_geometry, m_now, m_painter, dragging ? pressedKey : INT32_MIN);
+    if (dragging) {
+        const POINT at = pressed->DragPosition();
+        m_painter.PaintPoint(dc, at.x, at.y, PatternOf(pressedKey), TervaneControl::kStatePressed);
+        return;
+    }
+    // The layer has every face in its own state (pressed when selected); the one under a
+    // press or the pointer shows its state over it.
+    POINT cursor;
+    int32_t key = pressedKey;
+    if (pressed == nullptr && !(CursorInParent(cursor) && TopmostKeyAt(cursor, key)))
+        return;
+    if (!IsSelected(key))
+        PaintFaceOver(dc, key, pressed != nullptr ? TervaneControl::kStatePressed : TervaneControl::kStateHover);
+}
+
+void CTimeLineButtonManager::PaintFaceOver(HDC dc, int32_t key, int32_t state)
+{
+    RECT face;
+    if (!FaceOf(key, face))
+        return;
+    const auto over = m_entries.find(key);
+    m_painter.PaintPoint(dc, face.left, face.top, over->second.data.pattern, state);
+    // Faces of later keys lie above it, as in the layer.
+    int32_t first = 0, last = 0, visibleFirst = 0, visibleLast = 0;
+    KeysAcrossColumns(m_geometry, m_now, face.left, face.right, first, last);
+    KeysInRange(m_geometry, m_now, 0, visibleFirst, visibleLast);
+    last = std::min(last, visibleLast);
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, face.left, face.top, face.right, face.bottom);
+    for (auto it = std::next(over); it != m_entries.end() && it->first <= last; ++it) {
+        const POINT at = PointPosition(m_geometry, it->second.data, m_now);
+        if (at.x < face.right && at.x + kPointSize > face.left && at.y < face.bottom && at.y + kPointSize > face.top)
+            m_painter.PaintPoint(dc, at.x, at.y, it->second.data.pattern,
+                                 it->second.selected ? TervaneControl::kStatePressed : TervaneControl::kStateNormal);
+    }
+    RestoreDC(dc, saved);
+}
+
+void CTimeLineButtonManager::PaintDropImage(HDC dc, int x, int y, int32_t pattern)
+{
+    m_painter.PaintPoint(dc, x, y, pattern, TervaneControl::kStateNormal);
+}
+
+// --- the editor window ---
+
+void CTimeLineButtonManager::AttachWindow(HWND tooltip, HDC backBuffer, HWND parentStatic, CParentStaticObject*,
+                                          CTervaneManager* device, const std::string& skinFolder)
+{
+    m_backBuffer = backBuffer;
+    m_parentStatic = parentStatic;
+    m_device = device;
+    m_points.Attach(parentStatic, tooltip);
+    EditorContext().deletePoint = [this](HWND window) { DeletePointWindow(window); };
+    m_painter.LoadStrip(skinFolder, backBuffer);
+}
+
+CDropDrawButton* CTimeLineButtonManager::CreateDropButton(const TervaneControl::ButtonData& data, HWND editor)
+{
+    m_editor = editor;
+    m_dropButton.reset(new CDropDrawButton(*this));
+    m_dropButton->Create(data, m_parentStatic, editor);
+    m_dropButton->SetDrawContext(m_backBuffer, EditorContext().scratchDC);
+    m_dropAt = POINT{-1, -1};
+    return m_dropButton.get();
+}
+
+void CTimeLineButtonManager::FinishSetUp()
+{
+    m_painter.MakeDrawingObjects();
+    m_setUp = true;
+    m_layer.Invalidate();
+    ControlHookList().Add(&m_points);
+    RecomputePositions();
+    TrackPointer();
+}
+
+void CTimeLineButtonManager::DetachWindow()
+{
+    CEditorContext& context = EditorContext();
+    if (m_setUp || m_parentStatic != nullptr)
+        context.deletePoint = nullptr;
+    ControlHookList().Remove(&m_points);
+    m_points.Detach();
+    if (m_dropButton) {
+        ControlHookList().Remove(m_dropButton.get());
+        m_dropButton.reset();
+    }
+    m_setUp = false;
+    m_parentStatic = nullptr;
+    m_editor = nullptr;
+    m_backBuffer = nullptr;
+    m_device = nullptr;
+    m_painter.UnloadStrip();
+    m_layer.Release();
+}

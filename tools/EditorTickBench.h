@@ -1,0 +1,10 @@
+#pragma once
+#include <string>
+
+// One full tick of the real editor in the simulated player, while playing (the timer: the
+// player's state and position, the time line, the device; the ticker; the controls' tick;
+// every control painting into the back buffer; the back buffer to the screen), for sheets of
+// 100 and 36,000 entries on a one-minute and an hour-long movie, in zoom modes 0 and 2, with
+// the pointer resting on the graph and away from it. Prints each case with where the time
+// goes; returns false when a tick takes 20 ms or more.
+bool MeasureEditorTicks(const std::string& scratchFolder);
