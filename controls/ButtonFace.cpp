@@ -2,6 +2,7 @@
 
 #include "editor/EditorContext.h"
 #include "editor/PluginMessages.h"
+#include "editor/PointerSample.h"
 
 namespace TervaneControl {
 
@@ -44,7 +45,7 @@ void CButtonFace::PollHover()
         return;
     POINT cursor;
     RECT client;
-    if (!GetCursorPos(&cursor) || !ScreenToClient(m_window, &cursor) || !GetClientRect(m_window, &client))
+    if (!PointerPosition(cursor) || !ScreenToClient(m_window, &cursor) || !GetClientRect(m_window, &client))
         return;
     const bool inside = PtInRect(&client, cursor) != FALSE;
     if (inside == m_hovered)

@@ -3,6 +3,7 @@
 
 #include "editor/EditorContext.h"
 #include "editor/PluginMessages.h"
+#include "editor/PointerSample.h"
 
 CParentStaticObject::~CParentStaticObject()
 {
@@ -64,6 +65,7 @@ bool CParentStaticObject::Create(HINSTANCE instance, HWND parent)
 
 void CParentStaticObject::Render(HWND window)
 {
+    const CPointerSample pointer;
     PAINTSTRUCT paint;
     BeginPaint(window, &paint);
     if (m_backBuffer)

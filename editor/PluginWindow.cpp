@@ -8,6 +8,7 @@
 #include "editor/ModulePath.h"
 #include "editor/PlayStates.h"
 #include "editor/PluginHost.h"
+#include "editor/PointerSample.h"
 #include "editor/SettingsFile.h"
 #include "editor/SiteAddress.h"
 #include "timesheet/DropDrawButton.h"
@@ -308,6 +309,7 @@ bool CPluginWindow::LoadTimeSheet(const std::string& path)
 
 void CPluginWindow::OnTimer()
 {
+    const CPointerSample pointer;
     CTimeLineButtonManager& timeLine = m_owner.TimeLine();
     const LONG state = m_owner.PlayState();
     if (IsActivePlayState(state)) {

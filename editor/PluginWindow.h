@@ -86,12 +86,14 @@ public:
     const TervaneControl::CBitmapScroll& SeekBar() const { return m_bitmapScroll; }
     const TervaneControl::CAllTimeBar& OverviewBar() const { return m_allTimeBar; }
 
+    // Copies the back buffer to the screen, with the two edit boxes over it.
+    void ShowBackBuffer(HWND parentStatic);
+
 private:
     LRESULT OnCreate(HWND window);
     void OnDestroy(HWND window);
     void OnClose(HWND window);
     void OnTimer();
-    void ShowBackBuffer(HWND parentStatic);
     void OnSizeMode(HWND window, WPARAM wParam);
     LRESULT Forward(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void CreateEditBoxes(HWND window, const std::string& moduleDirectory);

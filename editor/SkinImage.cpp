@@ -70,6 +70,7 @@ CSkinImage::~CSkinImage()
 
 void CSkinImage::Release()
 {
+    m_opaque.Reset();
     m_maskCopy.Reset();
     m_inverse.Reset();
     m_mask.Reset();
@@ -163,7 +164,15 @@ void CSkinImage::DrawMask(HDC dest, int32_t dx, int32_t dy, int32_t sx, int32_t 
 void CSkinImage::DrawOpaque(HDC dest, HDC scratch, int32_t dx, int32_t dy, int32_t sx, int32_t sy, int32_t w,
                             int32_t h) const
 {
-    if (dest == nullptr || scratch == nullptr || !m_image)
+    if (dest == nullptr || !m_image)
+        return;
+    if (!m_opaque)
+        m_opaque.Create(dest, m_image->ToOpaqueBitmap());
+    if (m_opaque) {
+        BitBlt(dest, dx, dy, w, h, m_opaque.Dc(), sx, sy, SRCCOPY);
+        return;
+    }
+    if (scratch == nullptr)
         return;
     CBitmapHandle converted(m_image->ToOpaqueBitmap());
     if (!converted)

@@ -37,7 +37,8 @@ public:
     void BuildMasks(HDC reference);
     // Both copy the source rectangle (sx, sy, w, h) to (dx, dy). Keyed drawing leaves the
     // destination under key-coloured pixels as it was; opaque drawing converts the GDI+
-    // image on each call and selects it into the scratch DC for the copy.
+    // image once per load (it is drawn every tick, and the conversion cost more than the
+    // rest of the tick) and copies from that, the scratch DC serving only when it can't be kept.
     void DrawKeyed(HDC dest, int32_t dx, int32_t dy, int32_t sx, int32_t sy, int32_t w, int32_t h) const;
     // The mask of the source rectangle ANDed onto dest: black where the image covers, the
     // destination kept elsewhere. With DrawKeyed into a black image it builds a layer of
@@ -53,6 +54,7 @@ private:
     CMemoryBitmapDC m_mask;
     CMemoryBitmapDC m_inverse;
     CMemoryBitmapDC m_maskCopy;
+    mutable CMemoryBitmapDC m_opaque;
 };
 
 // A source rectangle that lies on the image; false for cells outside the grid.

@@ -10,6 +10,7 @@
 #include "controls/ButtonFace.h"
 #include "editor/EditorContext.h"
 #include "editor/PluginMessages.h"
+#include "editor/PointerSample.h"
 #include "timesheet/EntryTime.h"
 
 namespace {
@@ -78,7 +79,7 @@ void CTimeLineButtonManager::TrackPointer()
 
 bool CTimeLineButtonManager::CursorInParent(POINT& point) const
 {
-    if (m_parentStatic == nullptr || !GetCursorPos(&point))
+    if (m_parentStatic == nullptr || !PointerPosition(point))
         return false;
     return ScreenToClient(m_parentStatic, &point) != FALSE;
 }

@@ -1,0 +1,221 @@
+// The player's events as the plug-in follows them, and what the editor asks of the player:
+// the medium of a time sheet and loading a sheet on both sides.
+#include "plugin/TervanePlugin.h"
+
+#include "base/file/FilePath.h"
+#include "base/text/CodePage.h"
+#include "device/TervaneManager.h"
+#include "editor/PluginMessages.h"
+#include "editor/PluginWindow.h"
+
+using Quorvel::Base::File::ExtensionOfPath;
+using Quorvel::Base::File::FileNameOfPath;
+using Quorvel::Base::File::IsExistingFile;
+using Quorvel::Base::Text::ToNarrow;
+using Quorvel::Base::Text::ToWide;
+
+namespace {
+
+const wchar_t* const kPlayStateNames[] = {
+    L"Undefined", L"Stoped", L"Paused",      L"Playing", L"Forward",      L"Reverse", L"Buffering",
+    L"Waiting",   L"Ended",  L"Transitioning", L"Ready", L"Reconnecting", L"Last",
+};
+
+// Open states 13 to 19 record no name.
+const wchar_t* const kOpenStateNames[] = {
+    L"Undefined",       L"PlaylistChanging", L"PlaylistLocating", L"PlaylistConnecting",  L"PlaylistLoading",
+    L"PlaylistOpening", L"PlaylistOpenNoMedia", L"PlaylistChanged", L"MediaChanging",     L"MediaLocating",
+    L"MediaConnecting", L"MediaLoading",     L"MediaOpening",
+};
+
+} // namespace
+
+// --- IWMPEvents ---
+
+void CTervanePlugin::SendToWindow(UINT message)
+{
+    if (m_window && m_pluginWindow != nullptr && IsWindow(m_pluginWindow))
+        SendMessageW(m_pluginWindow, message, 0, 0);
+}
+
+bool CTervanePlugin::ReadMedium(IWMPMedia* media)
+{
+    if (media == nullptr)
+        return false;
+    CBstr name;
+    if (SUCCEEDED(media->get_name(name.Out())))
+        m_mediaName = name.Text();
+    CBstr url;
+    if (SUCCEEDED(media->get_sourceURL(url.Out()))) {
+        m_mediaUrl = url.Text();
+        std::string path;
+        if (ToNarrow(CP_THREAD_ACP, m_mediaUrl, path))
+            m_timeLine.SetMoviePath(path);
+    }
+    double duration = 0.0;
+    if (FAILED(media->get_duration(&duration)) || !(duration >= 0.0))
+        duration = 0.0;
+    m_duration = duration;
+    // Previous and next point look at the length of the movie: every way a medium is taken
+    // up gives it to the time line.
+    m_timeLine.SetDuration(duration);
+    return true;
+}
+
+void CTervanePlugin::SetUpMedium()
+{
+    ReadMedium(m_currentMedia.Get());
+    ConnectAndStart();
+    SendToWindow(WM_PLUGIN_MEDIAOPEN);
+    m_mediaSetUp = true;
+}
+
+void CTervanePlugin::ConnectAndStart()
+{
+    if (!m_deviceManager)
+        return;
+    m_deviceManager->Device().Connect();
+    if (m_deviceManager->Device().HasHandle())
+        m_deviceManager->Start();
+}
+
+void CTervanePlugin::OpenStateChange(LONG state)
+{
+    if (state >= 0 && state < static_cast<LONG>(sizeof kOpenStateNames / sizeof kOpenStateNames[0]))
+        m_openStateName = kOpenStateNames[state];
+    else if (state == 20)
+        m_openStateName = L"MediaWaiting";
+    if (state != kOpenMediaOpen)
+        return;
+    // The media set-up waits for the device manager; the timer runs it once that exists.
+    if (!m_deviceManager)
+        return;
+    if (m_core) {
+        m_currentMedia.Reset();
+        m_core->get_currentMedia(m_currentMedia.Out());
+    }
+    SetUpMedium();
+}
+
+void CTervanePlugin::PlayStateChange(LONG state)
+{
+    if (state < 0 || state > kPlayLast)
+        return;
+    m_playStateName = kPlayStateNames[state];
+    CTervaneManager* manager = m_deviceManager.get();
+    switch (state) {
+    case kPlayStopped:
+        SendToWindow(WM_PLUGIN_STOPPED);
+        if (manager != nullptr) {
+            if (manager->IsPreviewing())
+                manager->SetStopPending();
+            else
+                manager->Device().Stop();
+        }
+        break;
+    case kPlayPaused:
+        SendToWindow(WM_PLUGIN_PAUSED);
+        if (manager != nullptr && !manager->Device().IsPaused() && !manager->IsPreviewing())
+            manager->Device().Pause();
+        EnsureMediaSetUp();
+        break;
+    case kPlayPlaying:
+        SendToWindow(WM_PLUGIN_PLAYING);
+        if (manager != nullptr && manager->Device().IsPaused() && !manager->IsPreviewing())
+            manager->Device().Resume();
+        EnsureMediaSetUp();
+        break;
+    case kPlayReady:
+        SendToWindow(WM_PLUGIN_READY);
+        if (m_window && m_pluginWindow != nullptr)
+            SetWindowPos(m_pluginWindow, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        break;
+    default:
+        break;
+    }
+}
+
+void CTervanePlugin::CurrentItemChange(IDispatch* item)
+{
+    if (item == nullptr)
+        return;
+    CComRef<IWMPMedia> media;
+    if (FAILED(item->QueryInterface(__uuidof(IWMPMedia), media.OutVoid())) || !media)
+        return;
+    m_currentMedia = std::move(media);
+    ReadMedium(m_currentMedia.Get());
+    ConnectAndStart();
+    SendToWindow(WM_PLUGIN_MEDIAOPEN);
+}
+
+void CTervanePlugin::Error()
+{
+    if (!m_core)
+        return;
+    CComRef<IWMPError> errors;
+    if (FAILED(m_core->get_Error(errors.Out())) || !errors)
+        return;
+    CComRef<IWMPErrorItem> first;
+    if (FAILED(errors->get_Item(0, first.Out())) || !first)
+        return;
+    LONG code = 0;
+    first->get_errorCode(&code);
+}
+
+// --- operations for the editor ---
+
+void CTervanePlugin::EnsureMediaSetUp()
+{
+    if (m_mediaSetUp || !m_deviceManager)
+        return;
+    if (m_core) {
+        CComRef<IWMPMedia> media;
+        if (SUCCEEDED(m_core->get_currentMedia(media.Out())) && media)
+            m_currentMedia = std::move(media);
+    }
+    SetUpMedium();
+}
+
+bool CTervanePlugin::IsCurrentMovie(const std::wstring& url)
+{
+    CComRef<IWMPMedia> media;
+    if (!m_core || FAILED(m_core->get_currentMedia(media.Out())) || !media)
+        return false;
+    CBstr current;
+    return SUCCEEDED(media->get_sourceURL(current.Out())) && lstrcmpiW(current.Text().c_str(), url.c_str()) == 0;
+}
+
+void CTervanePlugin::OpenMovieOfTimeSheet(const std::string& path)
+{
+    if (ExtensionOfPath(path).empty() || !IsExistingFile(path))
+        return;
+    m_timeLine.SetMoviePath(path);
+    std::wstring url;
+    // The movie already open is left playing where it is: opening it again starts it over.
+    if (m_core && ToWide(CP_THREAD_ACP, path, url) && !IsCurrentMovie(url)) {
+        CBstr bstr(url);
+        m_core->put_URL(bstr.Get());
+    }
+}
+
+SheetRead CTervanePlugin::LoadTimeSheetByPath(const std::string& path)
+{
+    if (!m_deviceManager || path.empty())
+        return SheetRead::kUnreadable;
+    // Both sides read the file before either changes: a file that one of them cannot take
+    // leaves the device and the graph on the sheet they had.
+    CTimeSheetFileContent content;
+    const SheetRead read = m_timeLine.ReadTimeSheetFile(path.c_str(), content);
+    if (read != SheetRead::kRead)
+        return read;
+    if (!m_deviceManager->LoadSheet(path.c_str(), true))
+        return SheetRead::kUnreadable;
+    m_timeLine.AdoptTimeSheet(content);
+    OpenMovieOfTimeSheet(m_timeLine.HeaderLine(0));
+    m_timeSheetPath = path;
+    std::wstring name;
+    if (ToWide(CP_THREAD_ACP, FileNameOfPath(path), name))
+        m_timeSheetName = name;
+    m_deviceManager->Start();
+    return SheetRead::kRead;
+}

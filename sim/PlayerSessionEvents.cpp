@@ -1,0 +1,263 @@
+// The events of a session script, each applied to the player, the device, the editor or the
+// scripted user.
+#include "sim/PlayerSession.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "base/file/FilePath.h"
+#include "base/text/CodePage.h"
+#include "device/HidSystem.h"
+#include "device/TervaneManager.h"
+#include "editor/DibCanvas.h"
+#include "editor/EditorClock.h"
+#include "editor/ModulePath.h"
+#include "editor/PluginMessages.h"
+#include "editor/PluginWindow.h"
+#include "editor/SettingsFile.h"
+#include "editor/ShellSeam.h"
+#include "editor/UserPrompts.h"
+#include "plugin/Guids.h"
+#include "plugin/TervanePlugin.h"
+#include "sim/PngFile.h"
+#include "sim/RealInput.h"
+#include "sim/ScriptedUser.h"
+#include "sim/SimHidImports.h"
+#include "sim/SimHtmlDocument.h"
+#include "sim/SimHtmlReader.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+using Quorvel::Base::Text::ToWide;
+
+namespace {
+
+// "fault open" until "fault none"; write faults for the next N writes or all later ones.
+void ApplyDeviceFault(CSimHidBus& bus, size_t device, const SimEvent& e)
+{
+    const int count = e.ticks > 0 ? static_cast<int>(e.ticks) : CSimHidBus::kAlways;
+    if (e.path == "none") {
+        bus.SetOpenFails(device, false);
+        bus.SetWriteFault(device, SimWriteFault::None);
+    } else if (e.path == "open") {
+        bus.SetOpenFails(device, true);
+    } else {
+        bus.SetWriteFault(device, e.path == "write" ? SimWriteFault::Fails : SimWriteFault::PendingNeverCompletes,
+                          count);
+    }
+}
+
+
+} // namespace
+
+bool CPlayerSession::Linked(const SimEvent& e)
+{
+    if (m_linked != nullptr && m_linked->DeviceManager() != nullptr)
+        return true;
+    Say("event " + e.text + " ignored: the device manager of a loaded DLL can't be reached");
+    return false;
+}
+
+void CPlayerSession::Apply(const SimEvent& e)
+{
+    if (!m_started)
+        return;
+    const LONG state = m_player.State();
+    switch (e.kind) {
+    case SimEvent::kPlay:
+        if (state == 3) {
+            Say("event play ignored: already playing");
+            break;
+        }
+        m_player.Play();
+        Say("event play");
+        break;
+    case SimEvent::kPause:
+        if (state != 3) {
+            Say(state == 2 ? "event pause ignored: already paused" : "event pause ignored: stopped");
+            break;
+        }
+        m_player.Pause();
+        Say("event pause");
+        break;
+    case SimEvent::kStop:
+        if (state == 1 || state == 10 || !m_player.HasMedium()) {
+            Say("event stop ignored: already stopped");
+            break;
+        }
+        m_player.Stop();
+        Say("event stop");
+        break;
+    case SimEvent::kSeek:
+        m_player.Seek(e.value);
+        Say("event " + e.text);
+        break;
+    case SimEvent::kRate:
+        m_player.SetRate(e.value);
+        Say("event " + e.text);
+        break;
+    case SimEvent::kWait:
+        Say("event " + e.text);
+        for (long long i = 0; i < e.ticks; ++i)
+            Tick();
+        break;
+    case SimEvent::kPreview:
+        if (Linked(e)) {
+            Say("event " + e.text);
+            m_linked->DeviceManager()->StartPreview(e.pattern, e.level);
+        }
+        break;
+    case SimEvent::kPreviewOff:
+        if (Linked(e)) {
+            Say("event " + e.text);
+            m_linked->DeviceManager()->StopPreview();
+        }
+        break;
+    case SimEvent::kAdd:
+        // A command of the playing sheet, shown on the graph too; the device's time is the
+        // script's, truncated to ten-thousandths.
+        if (Linked(e)) {
+            Say("event " + e.text);
+            CTimeLineButtonManager& timeLine = m_linked->TimeLine();
+            CTimeLineButtonData data;
+            const CTimeLineGeometry& g = timeLine.Geometry();
+            data.pattern = e.pattern;
+            data.level = e.level;
+            data.x = static_cast<int32_t>(g.origin + e.value * 10.0 * g.pixelsPerTenth);
+            data.y = g.EntryY(e.level);
+            data.time = e.value * 10.0;
+            timeLine.InsertEntry(e.value, data);
+            m_linked->DeviceManager()->Sheet().AddCommand(e.time, e.pattern, e.level);
+        }
+        break;
+    case SimEvent::kRemove:
+        if (Linked(e)) {
+            Say("event " + e.text);
+            m_linked->DeviceManager()->Sheet().RemoveCommandAt(e.time);
+            m_linked->TimeLine().DeleteEntry(e.value);
+        }
+        break;
+    case SimEvent::kDeleteAll:
+        if (Linked(e)) {
+            Say("event " + e.text);
+            CTervaneManager* manager = m_linked->DeviceManager();
+            m_linked->TimeLine().ClearEntries();
+            manager->Reset();
+            manager->Device().Stop();
+            manager->Start();
+        }
+        break;
+    case SimEvent::kLoad:
+        LoadSheet(e.path);
+        break;
+    case SimEvent::kUnplug:
+        Say("event " + e.text);
+        m_bus.Unplug(m_tervane);
+        break;
+    case SimEvent::kReplug:
+        Say("event " + e.text);
+        m_bus.Replug(m_tervane);
+        break;
+    case SimEvent::kFault:
+        Say("event " + e.text);
+        ApplyDeviceFault(m_bus, m_tervane, e);
+        break;
+    case SimEvent::kOpen: {
+        std::wstring url;
+        ToWide(CP_THREAD_ACP, e.path, url);
+        Say("event " + e.text);
+        m_player.Open(url, e.value);
+        break;
+    }
+    case SimEvent::kClose:
+        Say("event close");
+        if (m_editor == nullptr || FAILED(m_plugin->Destroy()))
+            Say("event close ignored: no window");
+        m_editor = nullptr;
+        RealInput::DropTimerMessagesOf(nullptr);
+        break;
+    case SimEvent::kCreate:
+        Say("event create");
+        if (m_editor != nullptr && IsWindow(m_editor))
+            m_plugin->Destroy();
+        if (!CreateWindowOfPlugin())
+            Say("event create failed: no window");
+        break;
+    case SimEvent::kPress: {
+        const HWND control = FindControl(e.numbers[0]);
+        RECT rect;
+        if (control == nullptr || !GetWindowRect(control, &rect)) {
+            Say("event " + e.text + " ignored: no control " + std::to_string(e.numbers[0]) + " is shown");
+            break;
+        }
+        Say("event " + e.text);
+        // Two presses of one control are two clicks, as a user's who lets the double-click
+        // time pass between them: a button takes a double click for no click at all.
+        if (control == m_lastPressed) {
+            const DWORD apart = GetDoubleClickTime() + 50;
+            const DWORD since = GetTickCount() - m_lastPressTick;
+            if (since < apart)
+                Sleep(apart - since);
+        }
+        RealInput::Click((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        m_lastPressed = control;
+        m_lastPressTick = GetTickCount();
+        break;
+    }
+    case SimEvent::kClick:
+    case SimEvent::kRightClick: {
+        const POINT at = ToScreen(e.numbers[0], e.numbers[1]);
+        Say("event " + e.text);
+        RealInput::Click(at.x, at.y,
+                         e.kind == SimEvent::kClick ? RealInput::Button::Left : RealInput::Button::Right);
+        break;
+    }
+    case SimEvent::kMove: {
+        const POINT at = ToScreen(e.numbers[0], e.numbers[1]);
+        Say("event " + e.text);
+        RealInput::MoveTo(at.x, at.y);
+        break;
+    }
+    case SimEvent::kDrag:
+        Say("event " + e.text);
+        Drag(e.numbers);
+        break;
+    case SimEvent::kWheel: {
+        const POINT at = ToScreen(e.numbers[0], e.numbers[1]);
+        Say("event " + e.text);
+        RealInput::MoveTo(at.x, at.y);
+        RealInput::Wheel(e.numbers[2]);
+        break;
+    }
+    case SimEvent::kType:
+        Say("event " + e.text);
+        TypeText(e.path);
+        break;
+    case SimEvent::kKey:
+        Say("event " + e.text);
+        if (!PressKey(e.path))
+            Say("event " + e.text + " ignored: no key of that name");
+        break;
+    case SimEvent::kDrop:
+        Say("event " + e.text);
+        Drop(e.paths);
+        break;
+    case SimEvent::kAnswer:
+        Say("event " + e.text);
+        m_prompts->Queue(e.path);
+        break;
+    case SimEvent::kShot:
+        Shot(e.path);
+        break;
+    case SimEvent::kDump:
+        Settle();
+        Dump();
+        break;
+    }
+    Settle();
+}
+
