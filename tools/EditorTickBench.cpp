@@ -19,16 +19,7 @@
 #include "sim/RealInput.h"
 #include "sim/ToolSupport.h"
 
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double Microseconds(Clock::duration d)
-{
-    return std::chrono::duration<double, std::micro>(d).count();
-}
-
-std::string SheetText(int count)
+std::string BenchSupport::SheetText(int count)
 {
     std::string text = "bench.wmv\n222222\n333333\n444444\n555555\n666666\n777777\n888888\n999999\n101010101010\n";
     char line[64];
@@ -38,6 +29,12 @@ std::string SheetText(int count)
     }
     return text;
 }
+
+namespace {
+
+using BenchSupport::Clock;
+using BenchSupport::Microseconds;
+using BenchSupport::SheetText;
 
 std::string TypeName(const void* object, const std::type_info& type)
 {

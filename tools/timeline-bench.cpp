@@ -29,24 +29,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Microseconds(Clock::duration d)
-{
-    return std::chrono::duration<double, std::micro>(d).count();
-}
-
-// A sheet of count entries, one per tenth of a second from 0.
-std::string SheetText(int count)
-{
-    std::string text = "bench.wmv\n222222\n333333\n444444\n555555\n666666\n777777\n888888\n999999\n101010101010\n";
-    char line[64];
-    for (int i = 0; i < count; ++i) {
-        std::snprintf(line, sizeof line, "%d\t%d\t%d\t0\t0\r\r\n", i * 1000, i % 10, i % 11);
-        text += line;
-    }
-    return text;
-}
+using BenchSupport::Clock;
+using BenchSupport::Microseconds;
+using BenchSupport::SheetText;
 
 struct TickTimes {
     double median, mean, slowest;
