@@ -164,7 +164,9 @@ void CSkinImage::DrawMask(HDC dest, int32_t dx, int32_t dy, int32_t sx, int32_t 
 void CSkinImage::DrawOpaque(HDC dest, HDC scratch, int32_t dx, int32_t dy, int32_t sx, int32_t sy, int32_t w,
                             int32_t h) const
 {
-    if (dest == nullptr || !m_image)
+    // The scratch DC stays the condition for drawing even though the converted image is
+    // kept: callers that hand none over rely on nothing being copied.
+    if (dest == nullptr || scratch == nullptr || !m_image)
         return;
     if (!m_opaque)
         m_opaque.Create(dest, m_image->ToOpaqueBitmap());
@@ -172,8 +174,6 @@ void CSkinImage::DrawOpaque(HDC dest, HDC scratch, int32_t dx, int32_t dy, int32
         BitBlt(dest, dx, dy, w, h, m_opaque.Dc(), sx, sy, SRCCOPY);
         return;
     }
-    if (scratch == nullptr)
-        return;
     CBitmapHandle converted(m_image->ToOpaqueBitmap());
     if (!converted)
         return;

@@ -26,9 +26,21 @@ if [ ${#missing[@]} -gt 0 ]; then
     sudo_ dpkg --add-architecture i386
   fi
   echo "setup: installing ${missing[*]}"
-  sudo_ apt-get update -qq
-  sudo_ env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}" >/dev/null
+  # A mirror caught mid-sync fails one index now and then; the next try usually finds it whole.
+  # An index that stays broken is not fatal by itself: the install below says whether it was needed.
+  for try in 1 2 3; do
+    sudo_ apt-get update -qq && break
+    echo "setup: the package lists did not all arrive (try $try), trying again"
+    sleep $((try * 10))
+  done
+  for try in 1 2 3; do
+    sudo_ env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+      "${missing[@]}" >/dev/null && break
+    [ "$try" -lt 3 ] || exit 1
+    echo "setup: the install failed (try $try), refreshing the lists and trying again"
+    sleep $((try * 15))
+    sudo_ apt-get update -qq || true
+  done
 fi
 
 if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
