@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "controls/ButtonFace.h"
 #include "device/CommandData.h"
@@ -30,7 +31,65 @@ int32_t FaceState(const CTimeLineEntry& entry)
     return entry.selected ? TervaneControl::kStatePressed : TervaneControl::kStateNormal;
 }
 
+constexpr int32_t kPatternColumns = 10;
+
 } // namespace
+
+bool CDibSurface::Create(HDC reference, int width, int height)
+{
+    Reset();
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top-down: row y starts at y * width
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!m_dc.Create(reference, bitmap) || bits == nullptr) {
+        Reset();
+        return false;
+    }
+    m_bits = static_cast<uint32_t*>(bits);
+    m_width = width;
+    return true;
+}
+
+void CDibSurface::Reset()
+{
+    m_dc.Reset();
+    m_bits = nullptr;
+    m_width = 0;
+}
+
+void CFaceStack::Paint(HDC dest, int left, int top, const std::vector<Face>& faces, CGraphPainter& painter)
+{
+    if (dest == nullptr || faces.empty())
+        return;
+    if (!m_colour || !m_mask || faces != m_faces) {
+        if ((!m_colour && !m_colour.Create(dest, kPointSize, kPointSize)) ||
+            (!m_mask && !m_mask.Create(dest, kPointSize, kPointSize))) {
+            Release();
+            return;
+        }
+        PatBlt(m_colour.Dc(), 0, 0, kPointSize, kPointSize, BLACKNESS);
+        PatBlt(m_mask.Dc(), 0, 0, kPointSize, kPointSize, WHITENESS);
+        for (const Face& face : faces)
+            painter.PaintPointInto(m_colour.Dc(), m_mask.Dc(), face.dx, face.dy, face.pattern, face.state);
+        m_faces = faces;
+    }
+    // Keyed blits of a stack drawn keyed leave what drawing each face keyed in turn would.
+    BitBlt(dest, left, top, kPointSize, kPointSize, m_mask.Dc(), 0, 0, SRCAND);
+    BitBlt(dest, left, top, kPointSize, kPointSize, m_colour.Dc(), 0, 0, SRCPAINT);
+}
+
+void CFaceStack::Release()
+{
+    m_colour.Reset();
+    m_mask.Reset();
+    m_faces.clear();
+}
 
 void CPointLayer::Release()
 {
@@ -39,12 +98,37 @@ void CPointLayer::Release()
     m_width = m_height = 0;
     m_valid = false;
     m_dirty.clear();
+    for (auto& row : m_faces)
+        for (Face& face : row)
+            face = Face{};
+}
+
+const CPointLayer::Face& CPointLayer::FaceOf(int32_t pattern, int32_t state, CGraphPainter& painter)
+{
+    const int32_t column = std::max<int32_t>(0, std::min<int32_t>(kPatternColumns - 1, pattern));
+    Face& face = m_faces[column][state == TervaneControl::kStatePressed ? 1 : 0];
+    if (face.captured)
+        return face;
+    face.captured = true;
+    CDibSurface colour, mask;
+    if (!colour.Create(m_colour.Dc(), kPointSize, kPointSize) || !mask.Create(m_colour.Dc(), kPointSize, kPointSize))
+        return face;
+    PatBlt(colour.Dc(), 0, 0, kPointSize, kPointSize, BLACKNESS);
+    PatBlt(mask.Dc(), 0, 0, kPointSize, kPointSize, WHITENESS);
+    painter.PaintPointInto(colour.Dc(), mask.Dc(), 0, 0, column, state);
+    GdiFlush();
+    const size_t count = static_cast<size_t>(kPointSize) * kPointSize;
+    face.colour.assign(colour.Row(0), colour.Row(0) + count);
+    face.mask.assign(mask.Row(0), mask.Row(0) + count);
+    face.empty = std::all_of(face.mask.begin(), face.mask.end(), [this](uint32_t m) { return m == m_white; }) &&
+                 std::all_of(face.colour.begin(), face.colour.end(), [](uint32_t c) { return c == 0; });
+    return face;
 }
 
 void CPointLayer::Touch(const CTimeLineButtonData& data)
 {
     if (m_valid)
-        m_dirty.push_back(Span{data.x - kReach / 2 - 1, data.x + kReach / 2 + 1});
+        m_dirty.push_back(Span{data.x - kPointSize / 2, data.x + kPointSize / 2});
 }
 
 bool CPointLayer::MakeBitmaps(HDC reference, int width, int height)
@@ -52,27 +136,53 @@ bool CPointLayer::MakeBitmaps(HDC reference, int width, int height)
     if (m_colour && m_mask && width == m_width && height == m_height)
         return true;
     Release();
-    if (!m_colour.Create(reference, CreateCompatibleBitmap(reference, width, height)) ||
-        !m_mask.Create(reference, CreateCompatibleBitmap(reference, width, height))) {
+    if (!m_colour.Create(reference, width, height) || !m_mask.Create(reference, width, height)) {
         Release();
         return false;
     }
+    PatBlt(m_mask.Dc(), 0, 0, 1, 1, WHITENESS);
+    GdiFlush();
+    m_white = m_mask.Row(0)[0];
     m_width = width;
     m_height = height;
+    m_clip = Span{0, width};
     return true;
 }
 
 void CPointLayer::Clear(int left, int right)
 {
-    PatBlt(m_colour.Dc(), left, 0, right - left, m_height, BLACKNESS);
-    PatBlt(m_mask.Dc(), left, 0, right - left, m_height, WHITENESS);
+    left = std::max(0, left);
+    right = std::min(m_width, right);
+    for (int y = 0; y < m_height && left < right; ++y) {
+        std::fill(m_colour.Row(y) + left, m_colour.Row(y) + right, 0u);
+        std::fill(m_mask.Row(y) + left, m_mask.Row(y) + right, m_white);
+    }
 }
 
 void CPointLayer::DrawFace(const CTimeLineEntry& entry, CGraphPainter& painter)
 {
     const CTimeLineButtonData& data = entry.data;
-    painter.PaintPointInto(m_colour.Dc(), m_mask.Dc(), data.x - kPointSize / 2 - m_base,
-                           data.y - kPointSize / 2 - m_top, data.pattern, FaceState(entry));
+    const Face& face = FaceOf(data.pattern, FaceState(entry), painter);
+    if (face.empty)
+        return;
+    // What the keyed blits do, pixel by pixel: the colour cut out by the mask and the face's
+    // colour put in; the mask cut out too.
+    const int x0 = data.x - kPointSize / 2 - m_base;
+    const int y0 = data.y - kPointSize / 2 - m_top;
+    const int left = std::max({x0, m_clip.left, 0});
+    const int right = std::min({x0 + kPointSize, m_clip.right, m_width});
+    const int top = std::max(y0, 0);
+    const int bottom = std::min(y0 + kPointSize, m_height);
+    for (int y = top; y < bottom; ++y) {
+        const uint32_t* faceColour = face.colour.data() + (y - y0) * kPointSize - x0;
+        const uint32_t* faceMask = face.mask.data() + (y - y0) * kPointSize - x0;
+        uint32_t* colour = m_colour.Row(y);
+        uint32_t* mask = m_mask.Row(y);
+        for (int x = left; x < right; ++x) {
+            colour[x] = (colour[x] & faceMask[x]) | faceColour[x];
+            mask[x] &= faceMask[x];
+        }
+    }
 }
 
 void CPointLayer::Rebuild(const TimeLineEntries& entries, const CTimeLineGeometry& g, CGraphPainter& painter,
@@ -80,6 +190,10 @@ void CPointLayer::Rebuild(const TimeLineEntries& entries, const CTimeLineGeometr
 {
     m_base = left - kBehind;
     m_top = g.graphTop - kPointSize;
+    // The skin may have changed with whatever made the layer draw everything again.
+    for (auto& row : m_faces)
+        for (Face& face : row)
+            face = Face{};
     Clear(0, m_width);
     for (auto it = entries.lower_bound(m_first); it != entries.end() && it->first <= m_last; ++it)
         if (it->first != m_excluded)
@@ -101,18 +215,13 @@ void CPointLayer::Redraw(const TimeLineEntries& entries, const CTimeLineGeometry
     const double ppt = g.pixelsPerTenth > 0.0f ? g.pixelsPerTenth : 1.0;
     const int32_t first = std::max(m_first, SaturatedInt32(std::floor((left - kReach - g.origin) / ppt)) - 1);
     const int32_t last = std::min(m_last, SaturatedInt32(std::ceil((right + kReach - g.origin) / ppt)) + 1);
-    const HDC dcs[2] = {m_colour.Dc(), m_mask.Dc()};
-    for (HDC dc : dcs) {
-        SaveDC(dc);
-        IntersectClipRect(dc, left - m_base, 0, right - m_base, m_height);
-    }
+    m_clip = Span{left - m_base, right - m_base};
     for (auto it = entries.lower_bound(first); it != entries.end() && it->first <= last; ++it) {
         const int x = it->second.data.x - kPointSize / 2;
         if (it->first != m_excluded && x < right && x + kPointSize > left)
             DrawFace(it->second, painter);
     }
-    for (HDC dc : dcs)
-        RestoreDC(dc, -1);
+    m_clip = Span{0, m_width};
 }
 
 void CPointLayer::MoveTo(int base)
@@ -127,8 +236,10 @@ void CPointLayer::MoveTo(int base)
     }
     // The columns still covered move left within the bitmaps; the uncovered ones are drawn anew.
     const int kept = m_width - step;
-    BitBlt(m_colour.Dc(), 0, 0, kept, m_height, m_colour.Dc(), step, 0, SRCCOPY);
-    BitBlt(m_mask.Dc(), 0, 0, kept, m_height, m_mask.Dc(), step, 0, SRCCOPY);
+    for (int y = 0; y < m_height; ++y) {
+        std::memmove(m_colour.Row(y), m_colour.Row(y) + step, static_cast<size_t>(kept) * sizeof(uint32_t));
+        std::memmove(m_mask.Row(y), m_mask.Row(y) + step, static_cast<size_t>(kept) * sizeof(uint32_t));
+    }
     m_base = base;
     m_dirty.push_back(Span{base + kept, base + m_width});
 }
@@ -221,6 +332,7 @@ void CPointLayer::Paint(HDC dest, const TimeLineEntries& entries, const CTimeLin
     }
 
     const int width = screenRight - screenLeft;
+    GdiFlush();
     BitBlt(dest, screenLeft, m_top, width, m_height, m_mask.Dc(), left - m_base, 0, SRCAND);
     BitBlt(dest, screenLeft, m_top, width, m_height, m_colour.Dc(), left - m_base, 0, SRCPAINT);
 }

@@ -8,6 +8,45 @@
 #include "timesheet/TimeLineEntry.h"
 #include "timesheet/TimeLineGeometry.h"
 
+// A 32-bit top-down bitmap in a memory DC whose pixels can be read and written directly
+// (GdiFlush first when GDI drew into it).
+class CDibSurface {
+public:
+    bool Create(HDC reference, int width, int height);
+    void Reset();
+    HDC Dc() const { return m_dc.Dc(); }
+    uint32_t* Row(int y) const { return m_bits + static_cast<ptrdiff_t>(y) * m_width; }
+    explicit operator bool() const { return static_cast<bool>(m_dc); }
+
+private:
+    CMemoryBitmapDC m_dc;
+    uint32_t* m_bits = nullptr;
+    int m_width = 0;
+};
+
+// A face under the pointer or a press, with the faces of later keys that lie over it, kept
+// as one keyed image while they stay the same: in zoom 2 some forty faces lie over each one,
+// and drawing them all again on every tick cost more than the rest of the time line.
+class CFaceStack {
+public:
+    struct Face {
+        int dx, dy; // from the bottom face's corner
+        int32_t pattern, state;
+        bool operator==(const Face& o) const
+        {
+            return dx == o.dx && dy == o.dy && pattern == o.pattern && state == o.state;
+        }
+    };
+    // faces[0] is the bottom one, its corner at (left, top); the stack is cut to its square.
+    void Paint(HDC dest, int left, int top, const std::vector<Face>& faces, CGraphPainter& painter);
+    void Release();
+
+private:
+    CDibSurface m_colour;
+    CDibSurface m_mask;
+    std::vector<Face> m_faces;
+};
+
 // The faces of the shown points, drawn once into a layer and copied keyed into the back buffer
 // on every tick. Every shown point moves by the same whole number of pixels as the graph
 // scrolls (its x is its place at time 0 less the same truncated offset), so the layer is kept
@@ -15,6 +54,11 @@
 // into view or left it, and an edit only the rectangle of the points it touched. Hover and
 // press are drawn over the copy by the caller. The layer holds the faces exactly as drawing
 // every shown entry in key order would.
+//
+// The layer's pixels are written here, not through GDI: in zoom 2 a face overlaps some forty
+// others, so a point leaving the view redraws that many faces, and three blits for each cost
+// more than the rest of the tick. Each face is drawn once through GDI into a small capture and
+// then applied with the same bitwise operations the blits perform, so the result is the same.
 class CPointLayer {
 public:
     CPointLayer() = default;
@@ -38,8 +82,15 @@ private:
         int left;
         int right; // excluded
     };
+    // One face as the keyed blits leave it: colour on black, mask black where it is opaque.
+    struct Face {
+        bool captured = false;
+        bool empty = true;
+        std::vector<uint32_t> colour, mask;
+    };
 
     bool MakeBitmaps(HDC reference, int width, int height);
+    const Face& FaceOf(int32_t pattern, int32_t state, CGraphPainter& painter);
     // Layer columns [left, right) emptied.
     void Clear(int left, int right);
     void DrawFace(const CTimeLineEntry& entry, CGraphPainter& painter);
@@ -53,8 +104,14 @@ private:
     // The shown keys become [first, last]; false when too much changed to follow piece by piece.
     bool FollowShownKeys(const TimeLineEntries& entries, CGraphPainter& painter, int32_t first, int32_t last);
 
-    CMemoryBitmapDC m_colour;
-    CMemoryBitmapDC m_mask;
+    CDibSurface m_colour;
+    CDibSurface m_mask;
+    // What a whitened mask pixel holds.
+    uint32_t m_white = 0xFFFFFFFFu;
+    // Faces by pattern column and by normal or pressed.
+    Face m_faces[10][2];
+    // Layer columns that face drawing is cut to.
+    Span m_clip = {0, 0};
     int m_width = 0;
     int m_height = 0;
     // Time-0 x of layer column 0, and time-0 y of row 0.

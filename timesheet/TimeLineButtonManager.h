@@ -200,6 +200,7 @@ private:
     CGraphPainter m_painter;
     CPointWindows m_points;
     CPointLayer m_layer;
+    CFaceStack m_faceOver;
     bool m_setUp = false;
 
     std::string m_moviePath;

@@ -228,21 +228,20 @@ void CTimeLineButtonManager::PaintFaceOver(HDC dc, int32_t key, int32_t state)
     if (!FaceOf(key, face))
         return;
     const auto over = m_entries.find(key);
-    m_painter.PaintPoint(dc, face.left, face.top, over->second.data.pattern, state);
+    std::vector<CFaceStack::Face> stack = {{0, 0, over->second.data.pattern, state}};
     // Faces of later keys lie above it, as in the layer.
     int32_t first = 0, last = 0, visibleFirst = 0, visibleLast = 0;
     KeysAcrossColumns(m_geometry, m_now, face.left, face.right, first, last);
     KeysInRange(m_geometry, m_now, 0, visibleFirst, visibleLast);
     last = std::min(last, visibleLast);
-    const int saved = SaveDC(dc);
-    IntersectClipRect(dc, face.left, face.top, face.right, face.bottom);
     for (auto it = std::next(over); it != m_entries.end() && it->first <= last; ++it) {
         const POINT at = PointPosition(m_geometry, it->second.data, m_now);
         if (at.x < face.right && at.x + kPointSize > face.left && at.y < face.bottom && at.y + kPointSize > face.top)
-            m_painter.PaintPoint(dc, at.x, at.y, it->second.data.pattern,
-                                 it->second.selected ? TervaneControl::kStatePressed : TervaneControl::kStateNormal);
+            stack.push_back(CFaceStack::Face{
+                static_cast<int>(at.x - face.left), static_cast<int>(at.y - face.top), it->second.data.pattern,
+                it->second.selected ? TervaneControl::kStatePressed : TervaneControl::kStateNormal});
     }
-    RestoreDC(dc, saved);
+    m_faceOver.Paint(dc, face.left, face.top, stack, m_painter);
 }
 
 void CTimeLineButtonManager::PaintDropImage(HDC dc, int x, int y, int32_t pattern)
@@ -261,6 +260,7 @@ void CTimeLineButtonManager::AttachWindow(HWND tooltip, HDC backBuffer, HWND par
     m_points.Attach(parentStatic, tooltip);
     EditorContext().deletePoint = [this](HWND window) { DeletePointWindow(window); };
     m_painter.LoadStrip(skinFolder, backBuffer);
+    m_faceOver.Release();
 }
 
 CDropDrawButton* CTimeLineButtonManager::CreateDropButton(const TervaneControl::ButtonData& data, HWND editor)
@@ -301,4 +301,5 @@ void CTimeLineButtonManager::DetachWindow()
     m_device = nullptr;
     m_painter.UnloadStrip();
     m_layer.Release();
+    m_faceOver.Release();
 }
