@@ -23,7 +23,7 @@ void CAllDeleteButton::OnClicked(size_t)
     if (UserPrompts().MessageBoxA(nullptr, kQuestion, kCaption, MB_OKCANCEL) != IDOK)
         return;
     CTimeLineButtonManager& timeLine = m_host.TimeLine();
-    timeLine.ClearEntries();
+    timeLine.DeleteAll();
     if (CTervaneManager* manager = m_host.DeviceManager()) {
         manager->Reset();
         manager->Device().Stop();

@@ -6,6 +6,7 @@
 #include <richedit.h>
 
 #include "controls/ButtonLayout.h"
+#include "editor/EditorClock.h"
 #include "editor/PluginHost.h"
 
 namespace TervaneControl {
@@ -86,11 +87,20 @@ bool CTimeEditBox::Create(const EditBoxData& data, HWND parent, HWND editor)
     return true;
 }
 
+void CTimeEditBox::ShowNote(const std::wstring& text, uint32_t milliseconds)
+{
+    m_note = text;
+    m_noteUntil = EditorMilliseconds() + milliseconds;
+}
+
 void CTimeEditBox::OnDraw(HDC dc)
 {
+    // Wrap-around safe: the note holds while its end lies ahead of the clock.
+    if (!m_note.empty() && static_cast<int32_t>(m_noteUntil - EditorMilliseconds()) <= 0)
+        m_note.clear();
     double position = 0.0;
-    if (m_edit != nullptr && m_host.Position(position)) {
-        const std::wstring text = FormatMediaTime(position);
+    if (m_edit != nullptr && (!m_note.empty() || m_host.Position(position))) {
+        const std::wstring text = m_note.empty() ? FormatMediaTime(position) : m_note;
         // Set only when it changed (typing changes it too): a rich edit repaints on every set.
         wchar_t shown[48] = {};
         GetWindowTextW(m_edit, shown, sizeof shown / sizeof shown[0]);

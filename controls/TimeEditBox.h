@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "controls/EditBox.h"
@@ -25,9 +26,14 @@ public:
     bool Create(const EditBoxData& data, HWND parent, HWND editor);
     void OnDraw(HDC dc) override;
     bool IsRichEdit() const { return m_richEdit; }
+    // The box shows text instead of the position for this many milliseconds of the editor's
+    // clock (a setting just changed).
+    void ShowNote(const std::wstring& text, uint32_t milliseconds);
 
 private:
     IPluginHost& m_host;
+    std::wstring m_note;
+    uint32_t m_noteUntil = 0;
     HMODULE m_library = nullptr;
     bool m_richEdit = false;
 };

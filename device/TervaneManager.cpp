@@ -61,9 +61,12 @@ int32_t CTervaneManager::UpdatePosition(double seconds)
         return 0;
     }
     const int32_t t = CommandTimeFromSeconds(seconds);
+    // In whole ten-thousandths: a lead of 300 ms at 1.7 s is 2.0 s exactly.
+    const int64_t ahead = static_cast<int64_t>(t) + static_cast<int64_t>(m_leadMs) * 10;
+    const int32_t chosenAt = static_cast<int32_t>(ahead < INT32_MIN ? INT32_MIN : ahead > INT32_MAX ? INT32_MAX : ahead);
 
     CommandData due;
-    if (m_armed && m_sheet.LatestAt(t, due) && (due.time != m_current.time || m_resendDue)) {
+    if (m_armed && m_sheet.LatestAt(chosenAt, due) && (due.time != m_current.time || m_resendDue)) {
         m_current = due;
         m_resendDue = false;
         if (m_preview) {
@@ -79,6 +82,11 @@ int32_t CTervaneManager::UpdatePosition(double seconds)
     if (seconds == 0.0 && !m_armed && m_loop)
         m_armed = true;
     return t;
+}
+
+void CTervaneManager::SetLeadMs(int milliseconds)
+{
+    m_leadMs = milliseconds < -kMostLeadMs ? -kMostLeadMs : milliseconds > kMostLeadMs ? kMostLeadMs : milliseconds;
 }
 
 void CTervaneManager::StartPreview(int pattern, int level)

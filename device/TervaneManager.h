@@ -31,6 +31,12 @@ public:
     // The window timer's tick with the player's position; returns the position in
     // ten-thousandths of a second (0 when the manager just disarmed for lack of a device).
     int32_t UpdatePosition(double seconds);
+    // Commands are chosen as if the movie were this much further on (negative: behind), to
+    // make up for a device that reacts late or a player that shows its frames late. Kept
+    // within kMostLeadMs either way; the preview does not take it.
+    static constexpr int kMostLeadMs = 500;
+    void SetLeadMs(int milliseconds);
+    int LeadMs() const { return m_leadMs; }
     void StartPreview(int pattern, int level);
     void StopPreview();
     // The editor window went, and with it the tick that follows the movie: a running preview
@@ -66,6 +72,7 @@ private:
     bool m_armed = false;
     CommandData m_current;
     bool m_loop = false;
+    int m_leadMs = 0;
     bool m_preview = false;
     int32_t m_savedPattern = 0;
     int32_t m_savedLevel = 0;

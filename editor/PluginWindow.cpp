@@ -196,6 +196,7 @@ LRESULT CPluginWindow::OnCreate(HWND window)
     CDropDrawButton* drop = timeLine.CreateDropButton(CDropDrawButton::MakeData(moduleDirectory), window);
     ControlHookList().Add(drop);
     timeLine.FinishSetUp();
+    m_keys.Install(window, [this, window](const EditorKeyCommand& command) { return OnKey(window, command); });
 
     SetFocus(window);
     ReadSettings();
@@ -297,8 +298,11 @@ void CPluginWindow::AddControlTooltip(HWND control, const wchar_t* text)
 
 void CPluginWindow::ReadSettings()
 {
+    const SettingsFiles files = SettingsFilesOf(m_instance);
+    if (CTervaneManager* manager = m_owner.DeviceManager())
+        manager->SetLeadMs(ReadLeadTime(files));
     std::string path;
-    if (ReadLastSheetPath(SettingsFilesOf(m_instance), path) && !path.empty())
+    if (ReadLastSheetPath(files, path) && !path.empty())
         m_fileButton.LoadByPath(path);
 }
 
@@ -382,6 +386,7 @@ void CPluginWindow::OnClose(HWND window)
 
 void CPluginWindow::OnDestroy(HWND window)
 {
+    m_keys.Remove();
     KillTimer(window, kTimerId);
     DragAcceptFiles(window, FALSE);
     // Each control's destroy work (the close question, the settings file) runs here, once:

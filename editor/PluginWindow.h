@@ -19,6 +19,7 @@
 #include "controls/TimeEditBox.h"
 #include "controls/WindowButton.h"
 #include "editor/BitmapObject.h"
+#include "editor/EditorKeys.h"
 #include "editor/GdiplusSession.h"
 #include "editor/ParentStaticObject.h"
 #include "editor/PluginMessages.h"
@@ -102,6 +103,13 @@ private:
     void CreateTooltips(HWND window);
     void AddControlTooltips(HWND window);
     void ReadSettings();
+    // A key of the editor (EditorKeys): true when it was taken.
+    bool OnKey(HWND window, const EditorKeyCommand& command);
+    // What a click on the control with this identifier does, if it is there and enabled.
+    bool ClickControl(HWND window, uint32_t identifier);
+    // The device's lead time moved by a step, stored, and shown in the time box a while.
+    static constexpr int kLeadStepMs = 10;
+    void ChangeLeadTime(int stepMs);
 
     // Declared first so that it ends last: every image of the editor is read with it.
     std::unique_ptr<CGdiplusSession> m_gdiplus;
@@ -133,4 +141,5 @@ private:
     HWND m_balloonTooltip = nullptr;
     HWND m_controlTooltip = nullptr;
     CHtmlParser m_parser;
+    CEditorKeys m_keys;
 };

@@ -10,6 +10,8 @@
 namespace {
 
 constexpr char kKey[] = "lastfile_path";
+constexpr char kLeadKey[] = "lead_time";
+constexpr int kMostLeadMs = 500;
 constexpr char kUserFolder[] = "\\TervanePlugin";
 // A path is at most MAX_PATH bytes; the rest of a longer file is of no interest.
 constexpr size_t kMostBytes = 4096;
@@ -22,6 +24,38 @@ std::string UserSettingsFile()
     if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)) || folder[0] == '\0')
         return std::string();
     return std::string(folder) + kUserFolder + "\\info.txt";
+}
+
+bool ReadText(const std::string& file, std::string& text)
+{
+    bool whole = false;
+    return !file.empty() && Quorvel::Base::File::ReadFileHead(file.c_str(), kMostBytes, text, whole);
+}
+
+int ReadLeadTime(const std::string& file)
+{
+    std::string text;
+    int milliseconds = 0;
+    return ReadText(file, text) && ParseLeadTime(text, milliseconds) ? milliseconds : 0;
+}
+
+bool WriteSettings(const std::string& file, const std::string& path, int leadMs)
+{
+    std::string text = std::string(kKey) + "\t" + path;
+    if (leadMs != 0)
+        text += "\r\n" + std::string(kLeadKey) + "\t" + std::to_string(leadMs);
+    return !file.empty() && Quorvel::Base::File::ReplaceFileContents(file.c_str(), text.data(), text.size());
+}
+
+// The file the user's settings are written to, its folder made when needed.
+std::string WritableFile(const SettingsFiles& files)
+{
+    if (files.user.empty())
+        return files.module;
+    const std::string folder = DirectoryOfPath(files.user);
+    if (!folder.empty())
+        CreateDirectoryA(folder.c_str(), nullptr);
+    return files.user;
 }
 
 } // namespace
@@ -54,12 +88,21 @@ bool ReadLastSheetPath(const SettingsFiles& files, std::string& path)
 
 bool WriteLastSheetPath(const SettingsFiles& files, const std::string& path)
 {
-    if (files.user.empty())
-        return WriteLastSheetPath(files.module, path);
-    const std::string folder = DirectoryOfPath(files.user);
-    if (!folder.empty())
-        CreateDirectoryA(folder.c_str(), nullptr);
-    return WriteLastSheetPath(files.user, path);
+    return WriteLastSheetPath(WritableFile(files), path);
+}
+
+int ReadLeadTime(const SettingsFiles& files)
+{
+    return ReadLeadTime(Quorvel::Base::File::IsExistingFile(files.user) ? files.user : files.module);
+}
+
+bool WriteLeadTime(const SettingsFiles& files, int milliseconds)
+{
+    std::string path;
+    // The path as the user's file has it, or as the editor would read it now.
+    if (!ReadLastSheetPath(files, path))
+        path.clear();
+    return WriteSettings(WritableFile(files), path, milliseconds);
 }
 
 bool ReadLastSheetPath(const std::string& file, std::string& path)
@@ -80,6 +123,28 @@ bool ReadLastSheetPath(const std::string& file, std::string& path)
 
 bool WriteLastSheetPath(const std::string& file, const std::string& path)
 {
-    const std::string text = std::string(kKey) + "\t" + path;
-    return !file.empty() && Quorvel::Base::File::ReplaceFileContents(file.c_str(), text.data(), text.size());
+    return WriteSettings(file, path, ReadLeadTime(file));
+}
+
+bool ParseLeadTime(const std::string& text, int& milliseconds)
+{
+    const size_t end = text.find('\n');
+    if (end == std::string::npos)
+        return false;
+    const size_t start = end + 1;
+    if (text.compare(start, sizeof kLeadKey - 1, kLeadKey) != 0 || text.size() <= start + sizeof kLeadKey ||
+        text[start + sizeof kLeadKey - 1] != '\t')
+        return false;
+    size_t at = start + sizeof kLeadKey;
+    const bool negative = text[at] == '-';
+    at += negative || text[at] == '+' ? 1 : 0;
+    long value = 0;
+    size_t digits = 0;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < 6; ++at, ++digits)
+        value = value * 10 + (text[at] - '0');
+    if (digits == 0 || (at < text.size() && text[at] != '\r' && text[at] != '\n'))
+        return false;
+    value = negative ? -value : value;
+    milliseconds = static_cast<int>(value < -kMostLeadMs ? -kMostLeadMs : value > kMostLeadMs ? kMostLeadMs : value);
+    return true;
 }

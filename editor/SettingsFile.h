@@ -3,8 +3,10 @@
 
 #include "base/Win32.h"
 
-// The editor's only configuration: "lastfile_path", a TAB and the path of the last time
-// sheet, with no line end.
+// The editor's configuration: "lastfile_path", a TAB and the path of the last time sheet on
+// the first line; the device's lead time, when it is not 0, on a second line ("lead_time", a
+// TAB and whole milliseconds), which versions before it never read. Without a lead time the
+// file is the first line alone, with no line end, as it always was.
 constexpr char kSettingsFileName[] = "\\cfg\\info.txt";
 
 // Where the last time sheet is remembered. A normal user cannot write beside a module
@@ -27,9 +29,16 @@ bool ReadLastSheetPath(const SettingsFiles& files, std::string& path);
 // Makes the user's folder when needed; false when nothing could be written.
 bool WriteLastSheetPath(const SettingsFiles& files, const std::string& path);
 
+// The device's lead time in milliseconds: 0 when none is stored or it is not a number; kept
+// within what the device manager takes.
+int ReadLeadTime(const SettingsFiles& files);
+bool WriteLeadTime(const SettingsFiles& files, int milliseconds);
+
 // One file: the path after "lastfile_path" and a TAB, the whole rest of the first line,
 // spaces and commas included. False when the file can't be read or its first field is
 // anything else.
 bool ReadLastSheetPath(const std::string& file, std::string& path);
-// Rewrites one file whole; false when it can't be written.
+// Rewrites one file whole, its lead time kept; false when it can't be written.
 bool WriteLastSheetPath(const std::string& file, const std::string& path);
+// The second line of one file's text; false when it has none that reads as a lead time.
+bool ParseLeadTime(const std::string& text, int& milliseconds);

@@ -100,39 +100,72 @@ void CPlayerSession::Drag(const std::vector<int>& at)
     RealInput::Release(RealInput::Button::Left);
 }
 
-bool CPlayerSession::PressKey(const std::string& name)
+namespace {
+
+// A key's virtual-key code by its name: a letter or digit, F1-F12, or a named key.
+bool VirtualKeyOf(const std::string& lower, WORD& key)
 {
     struct Named {
         const char* name;
         WORD key;
     };
     static const Named kKeys[] = {
-        {"enter", VK_RETURN},  {"return", VK_RETURN}, {"tab", VK_TAB},       {"escape", VK_ESCAPE},
+        {"enter", VK_RETURN},  {"return", VK_RETURN}, {"tab", VK_TAB},        {"escape", VK_ESCAPE},
         {"esc", VK_ESCAPE},    {"space", VK_SPACE},   {"backspace", VK_BACK}, {"delete", VK_DELETE},
-        {"left", VK_LEFT},     {"right", VK_RIGHT},   {"up", VK_UP},         {"down", VK_DOWN},
-        {"home", VK_HOME},     {"end", VK_END},       {"pageup", VK_PRIOR},  {"pagedown", VK_NEXT},
+        {"left", VK_LEFT},     {"right", VK_RIGHT},   {"up", VK_UP},          {"down", VK_DOWN},
+        {"home", VK_HOME},     {"end", VK_END},       {"pageup", VK_PRIOR},   {"pagedown", VK_NEXT},
+        {"plus", VK_OEM_PLUS}, {"minus", VK_OEM_MINUS}, {"+", VK_OEM_PLUS},       {"-", VK_OEM_MINUS},
     };
-    std::string lower;
-    for (char c : name)
-        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    for (const Named& key : kKeys) {
-        if (lower == key.name) {
-            RealInput::Key(key.key);
+    for (const Named& named : kKeys) {
+        if (lower == named.name) {
+            key = named.key;
             return true;
         }
     }
     if (lower.size() == 1 && std::isalnum(static_cast<unsigned char>(lower[0]))) {
-        RealInput::Key(static_cast<WORD>(std::toupper(static_cast<unsigned char>(lower[0]))));
+        key = static_cast<WORD>(std::toupper(static_cast<unsigned char>(lower[0])));
         return true;
     }
-    if (lower.size() >= 2 && lower[0] == 'f' && std::isdigit(static_cast<unsigned char>(lower[1]))) {
+    if (lower.size() >= 2 && lower.size() <= 3 && lower[0] == 'f' && std::isdigit(static_cast<unsigned char>(lower[1]))) {
         const int number = std::atoi(lower.c_str() + 1);
         if (number >= 1 && number <= 12) {
-            RealInput::Key(static_cast<WORD>(VK_F1 + number - 1));
+            key = static_cast<WORD>(VK_F1 + number - 1);
             return true;
         }
     }
     return false;
+}
+
+} // namespace
+
+bool CPlayerSession::PressKey(const std::string& name)
+{
+    std::string lower;
+    for (char c : name)
+        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    // Modifiers come first, joined by '+': ctrl+z, ctrl+shift+z, shift+tab.
+    std::vector<WORD> modifiers;
+    size_t start = 0;
+    for (size_t plus = lower.find('+', start); plus != std::string::npos && plus + 1 < lower.size();
+         plus = lower.find('+', start)) {
+        const std::string word = lower.substr(start, plus - start);
+        const WORD modifier = word == "ctrl" || word == "control" ? VK_CONTROL
+                              : word == "shift"                   ? VK_SHIFT
+                              : word == "alt"                     ? VK_MENU
+                                                                  : 0;
+        if (modifier == 0)
+            return false;
+        modifiers.push_back(modifier);
+        start = plus + 1;
+    }
+    WORD key = 0;
+    if (!VirtualKeyOf(lower.substr(start), key))
+        return false;
+    if (modifiers.empty())
+        RealInput::Key(key);
+    else
+        RealInput::KeyWith(modifiers, key);
+    return true;
 }
 
 void CPlayerSession::TypeText(const std::string& text)

@@ -72,6 +72,17 @@ void Key(WORD virtualKey)
     Settle();
 }
 
+void KeyWith(const std::vector<WORD>& modifiers, WORD virtualKey)
+{
+    for (WORD modifier : modifiers)
+        SendKeyboard(modifier, 0, 0);
+    SendKeyboard(virtualKey, 0, 0);
+    SendKeyboard(virtualKey, 0, KEYEVENTF_KEYUP);
+    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it)
+        SendKeyboard(*it, 0, KEYEVENTF_KEYUP);
+    Settle();
+}
+
 void Type(const std::wstring& text)
 {
     for (wchar_t c : text) {

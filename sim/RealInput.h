@@ -1,4 +1,5 @@
 #pragma once
+#include <vector>
 #include <string>
 
 #include "base/Win32.h"
@@ -18,6 +19,8 @@ void Click(int x, int y, Button button = Button::Left);
 void Wheel(int notches);
 // One key pressed and released (a virtual-key code), and text typed as characters.
 void Key(WORD virtualKey);
+// The key pressed while the modifier keys (VK_CONTROL, VK_SHIFT, ...) are held, in order.
+void KeyWith(const std::vector<WORD>& modifiers, WORD virtualKey);
 void Type(const std::wstring& text);
 // Handles this thread's pending messages for a little while, so that queued input and what
 // it posts are done.

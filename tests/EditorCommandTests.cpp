@@ -552,3 +552,103 @@ TEST_F(EditorSession, WithoutAMovieLengthTheBarsStayStill)
     EXPECT_EQ(Player().Position(), before);
     EXPECT_EQ(Player().State(), 3);
 }
+
+// The keyboard, wherever the editor's focus is, does what the buttons and the mouse do; the
+// edit boxes keep their keys; undo and redo retrace edits on the device too; the device's
+// lead time is stored per user and shown a while in the time box.
+TEST_F(EditorSession, TheKeyboardDoesWhatItsButtonsDo)
+{
+    Start();
+    const auto& patterns = Window().PatternButton();
+    CTervaneManager& device = *Plugin().DeviceManager();
+    Run("wait 0.1; key 3");
+    EXPECT_TRUE(patterns.IsSelected(3));
+    Run("key minus");
+    EXPECT_EQ(TimeLine().GetZoomMode(), 1) << "minus zooms out";
+    Run("key plus");
+    EXPECT_EQ(TimeLine().GetZoomMode(), 0);
+
+    Run("key space; wait 3");
+    EXPECT_EQ(Player().State(), 3) << "space plays";
+    Run("key space");
+    EXPECT_EQ(Player().State(), 2) << "and pauses";
+    Run("key right");
+    EXPECT_EQ(Player().Position(), 5.1) << "the next point";
+    Run("wait 0.1; key left");
+    EXPECT_EQ(Player().Position(), 5.0) << "the previous point";
+
+    // An insert, undone and redone by either key, on the device too.
+    Run("seek 2.5; press 27");
+    EXPECT_EQ(Keys(), (std::vector<int32_t>{25, 50, 100}));
+    Run("key ctrl+z");
+    EXPECT_EQ(Keys(), (std::vector<int32_t>{50, 100}));
+    EXPECT_FALSE(device.Sheet().HasCommandAt(25000));
+    EXPECT_FALSE(TimeLine().IsModified()) << "back where the sheet was loaded";
+    Run("key ctrl+y");
+    EXPECT_EQ(Keys(), (std::vector<int32_t>{25, 50, 100}));
+    EXPECT_TRUE(device.Sheet().HasCommandAt(25000));
+    Run("key ctrl+z; key ctrl+shift+z");
+    EXPECT_EQ(Keys(), (std::vector<int32_t>{25, 50, 100}));
+    EXPECT_TRUE(TimeLine().IsModified());
+
+    // Delete takes the selected points in one step.
+    TimeLine().SetSelected(25, true);
+    TimeLine().SetSelected(100, true);
+    Run("key delete");
+    EXPECT_EQ(Keys(), (std::vector<int32_t>{50}));
+    EXPECT_FALSE(device.Sheet().HasCommandAt(100000));
+    Run("key ctrl+z");
+    EXPECT_EQ(Keys(), (std::vector<int32_t>{25, 50, 100}));
+    EXPECT_TRUE(device.Sheet().HasCommandAt(100000));
+
+    // Ctrl+S and Ctrl+O are the save and load buttons, dialogs and all.
+    Run("answer " + Path("\\keys.tms") + "; key ctrl+s");
+    EXPECT_FALSE(TimeLine().IsModified());
+    EXPECT_NE(ReadWholeFile(Path("\\keys.tms")).find("25000\t"), std::string::npos);
+    Run("answer " + Path("\\B.TMS") + "; key ctrl+o");
+    EXPECT_EQ(Keys(), (std::vector<int32_t>{30}));
+    EXPECT_FALSE(TimeLine().CanUndo()) << "a load is no step and clears the history";
+
+    // In the file name box, keys are the box's.
+    const HWND box = Window().FileEditBox().GetWindow();
+    SetWindowTextA(box, "");
+    Run("click 400 52; key space; key 5; key delete");
+    EXPECT_EQ(Text(box), " 5");
+    EXPECT_EQ(Player().State(), 2) << "space typed into the box plays nothing";
+    EXPECT_FALSE(patterns.IsSelected(5));
+    SetFocus(m_session->Editor());
+
+    // Ctrl+Up and Ctrl+Down: 10 ms a step, kept per user on a second line, shown two seconds.
+    const HWND timeBox = Window().TimeEditBox().GetWindow();
+    Run("key ctrl+up; key ctrl+up; key ctrl+up; wait 0.1");
+    EXPECT_EQ(device.LeadMs(), 30);
+    EXPECT_EQ(Text(timeBox), "\x90\xe6\x8d\x73 +30 ms");
+    const std::string settings = ReadWholeFile(Path("\\info.txt"));
+    EXPECT_EQ(settings.substr(settings.find("\r\n")), "\r\nlead_time\t30");
+    Run("wait 2.1");
+    EXPECT_EQ(Text(timeBox).find("ms"), std::string::npos) << "the position again";
+    Run("key ctrl+down; key ctrl+down; key ctrl+down");
+    EXPECT_EQ(device.LeadMs(), 0);
+    EXPECT_EQ(ReadWholeFile(Path("\\info.txt")).find('\n'), std::string::npos) << "one line, as before";
+}
+
+// With a lead time the device gets each command that much earlier; the preview is not moved.
+TEST_F(EditorSession, TheLeadTimeMovesTheCommandsNotThePreview)
+{
+    ASSERT_TRUE(WriteAt(m_dir, "\\info.txt", "lastfile_path\t" + Path("\\a.tms") + "\r\nlead_time\t300"));
+    Start();
+    EXPECT_EQ(Plugin().DeviceManager()->LeadMs(), 300) << "read with the last sheet";
+    // A tick reads the position it began with: the 47th tick after play reads 4.6 s.
+    Run("play; wait 4.7");
+    EXPECT_NE(LastReport(), "13");
+    Run("wait 0.1");
+    EXPECT_EQ(LastReport(), "13") << "the command at 5 s, at the tick of 4.7 s";
+    Plugin().DeviceManager()->SetLeadMs(-300);
+    Run("wait 5.5");
+    EXPECT_EQ(LastReport(), "13");
+    Run("wait 0.1");
+    EXPECT_EQ(LastReport(), "25") << "the command at 10 s, at the tick of 10.3 s";
+    // The preview plays the choice at once, lead or not.
+    Run("press 53; press 74; press 35; wait 0.1");
+    EXPECT_EQ(LastReport(), "34");
+}

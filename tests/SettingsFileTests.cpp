@@ -55,3 +55,48 @@ TEST(SettingsFile, TheProductKeepsItPerUserAndAScriptedHostInItsFolder)
     EXPECT_EQ(scripted.user, "C:\\scripted\\info.txt");
     EXPECT_TRUE(scripted.module.empty());
 }
+
+// The lead time's line: read strictly, kept within the device's range, and each writer keeps
+// the other's line.
+TEST(SettingsFile, TheLeadTimeRidesOnASecondLineThatTheFirstNeverSees)
+{
+    struct Case {
+        const char* text;
+        bool read;
+        int milliseconds;
+    };
+    const Case cases[] = {
+        {"lastfile_path\tC:\\a.tms\r\nlead_time\t300", true, 300},
+        {"lastfile_path\tC:\\a.tms\nlead_time\t-20\r\n", true, -20},
+        {"x\r\nlead_time\t+40", true, 40},
+        {"x\r\nlead_time\t9999", true, 500},
+        {"x\r\nlead_time\t-600", true, -500},
+        {"lastfile_path\tC:\\a.tms", false, 0},
+        {"x\r\nlead_time\t", false, 0},
+        {"x\r\nlead_time\tabc", false, 0},
+        {"x\r\nlead_time\t30x", false, 0},
+        {"x\r\nlead_time 30", false, 0},
+        {"x\r\nlead_time\t1234567", false, 0},
+        {"x\r\n\r\nlead_time\t30", false, 0},
+    };
+    for (const Case& c : cases) {
+        int milliseconds = 0;
+        EXPECT_EQ(c.read, ParseLeadTime(c.text, milliseconds)) << c.text;
+        if (c.read)
+            EXPECT_EQ(c.milliseconds, milliseconds) << c.text;
+    }
+
+    CTempDir dir;
+    SettingsFiles files;
+    files.user = dir / "\\TervanePlugin\\info.txt";
+    EXPECT_EQ(0, ReadLeadTime(files)) << "no file: no lead";
+    ASSERT_TRUE(WriteLeadTime(files, 120));
+    ASSERT_TRUE(WriteLastSheetPath(files, "D:\\b.tms"));
+    EXPECT_EQ(ReadWholeFile(files.user), "lastfile_path\tD:\\b.tms\r\nlead_time\t120");
+    std::string path;
+    ASSERT_TRUE(ReadLastSheetPath(files, path));
+    EXPECT_EQ(path, "D:\\b.tms") << "the first line reads as it always did";
+    EXPECT_EQ(120, ReadLeadTime(files));
+    ASSERT_TRUE(WriteLeadTime(files, 0));
+    EXPECT_EQ(ReadWholeFile(files.user), "lastfile_path\tD:\\b.tms") << "no lead: the file of before";
+}

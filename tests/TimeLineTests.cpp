@@ -27,6 +27,7 @@
 #include "support/FileFixtures.h"
 #include "support/SkinFiles.h"
 #include "timesheet/DropDrawButton.h"
+#include "timesheet/EditHistory.h"
 #include "timesheet/EntryTime.h"
 #include "timesheet/TimeLineButtonManager.h"
 #include "timesheet/TimeLineObject.h"
@@ -659,6 +660,148 @@ TEST_F(TimeLine, TheDeviceSheetFollowsEveryEdit)
             Tick(10.0);
     }
     EXPECT_GT(m_manager.EntryCount(), 20);
+}
+
+// Undo and redo retrace random edits of every kind exactly: the entries come back as they
+// were after each step, the device plays them as after the edit itself, and the sheet is
+// unmodified exactly when the history stands where it was last saved.
+TEST_F(TimeLine, UndoAndRedoRetraceEveryEdit)
+{
+    using Snapshot = std::vector<std::vector<double>>;
+    const auto snapshot = [this] {
+        Snapshot entries;
+        for (const auto& entry : m_manager.Entries())
+            entries.push_back({double(entry.key), entry.data.time, double(entry.data.pattern), double(entry.data.level)});
+        return entries;
+    };
+    m_manager.SetZoomMode(2);
+    Tick(10.0);
+    std::mt19937 random(23);
+    const auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const auto someKey = [&]() {
+        const auto entries = m_manager.Entries();
+        return entries.empty() ? -1 : entries[pick(static_cast<int>(entries.size()))].key;
+    };
+    std::vector<Snapshot> states = {snapshot()};
+    size_t at = 0;
+    long saved = 0;
+    for (int step = 0; step < 400; ++step) {
+        SCOPED_TRACE(step);
+        const double seconds = pick(900) / 10.0 + pick(10) / 100.0;
+        const POINT spot = GraphPoint(seconds, pick(11));
+        const int what = pick(12);
+        bool edit = true;
+        if (what == 0) {
+            m_manager.InsertAt(seconds, pick(10), pick(11));
+        } else if (what == 1 || what == 2) {
+            m_manager.AddPointAt(spot, pick(10));
+        } else if (what == 3 && someKey() >= 0) {
+            m_manager.MovePoint(someKey(), spot);
+        } else if (what == 4 && someKey() >= 0) {
+            m_manager.DeletePoint(someKey());
+        } else if (what == 5) {
+            for (int i = 0; i < 3 && someKey() >= 0; ++i)
+                m_manager.SetSelected(someKey(), true);
+            if (pick(2) == 0)
+                m_manager.RepatternSelected(pick(10));
+            else
+                m_manager.DeleteSelected();
+        } else if (what == 6 && pick(8) == 0) {
+            // As the delete-all button does: the device's sheet is emptied beside the entries.
+            m_manager.DeleteAll();
+            m_device.Reset();
+        } else if (what == 7 || what == 8) {
+            edit = false;
+            const bool done = m_manager.Undo();
+            EXPECT_EQ(at > 0, done);
+            at -= done ? 1 : 0;
+        } else if (what == 9) {
+            edit = false;
+            const bool done = m_manager.Redo();
+            EXPECT_EQ(at + 1 < states.size(), done);
+            at += done ? 1 : 0;
+        } else if (what == 10 && pick(4) == 0) {
+            edit = false;
+            m_manager.SetModified(false); // as a save does
+            saved = static_cast<long>(at);
+        } else {
+            edit = false;
+        }
+        const Snapshot now = snapshot();
+        if (edit && now != states[at]) {
+            states.resize(at + 1);
+            states.push_back(now);
+            if (saved > static_cast<long>(at))
+                saved = -1;
+            ++at;
+        }
+        ASSERT_EQ(states[at], now) << "what " << what;
+        ASSERT_NO_FATAL_FAILURE(ExpectDeviceInStep());
+        EXPECT_EQ(saved != static_cast<long>(at), m_manager.IsModified()) << "what " << what;
+        EXPECT_EQ(at > 0, m_manager.CanUndo());
+        EXPECT_EQ(at + 1 < states.size(), m_manager.CanRedo());
+    }
+    EXPECT_GT(states.size(), 100u);
+
+    // A step made in one zoom and undone in another lands where that zoom draws it.
+    m_manager.SetZoomMode(0);
+    m_manager.AddPointAt(GraphPoint(12.0, 5), 3);
+    m_manager.SetZoomMode(1);
+    ASSERT_TRUE(m_manager.Undo());
+    ASSERT_TRUE(m_manager.Redo());
+    CTimeLineButtonManager::EntryView entry;
+    ASSERT_TRUE(m_manager.FindEntry(120, entry));
+    EXPECT_EQ(m_manager.Geometry().EntryX(120.0), entry.data.x);
+    EXPECT_EQ(m_manager.Geometry().EntryY(5), entry.data.y);
+
+    // Loading a sheet is no step, and nothing behind it can be undone.
+    const std::string path = m_dir / "\\loaded.tms";
+    ASSERT_TRUE(m_manager.SaveTimeSheet(path.c_str()));
+    ASSERT_TRUE(m_manager.LoadTimeSheet(path.c_str()));
+    EXPECT_FALSE(m_manager.CanUndo());
+    EXPECT_FALSE(m_manager.CanRedo());
+    EXPECT_FALSE(m_manager.IsModified());
+}
+
+// The history keeps its newest steps within its bounds, and knows when the saved state has
+// fallen out of reach.
+TEST(EditHistory, KeepsTheNewestStepsWithinItsBounds)
+{
+    const auto stepOf = [](size_t tenths) {
+        EditStep step(tenths);
+        for (size_t i = 0; i < tenths; ++i)
+            step[i].key = static_cast<int32_t>(i);
+        return step;
+    };
+    CEditHistory history;
+    EXPECT_TRUE(history.AtSaved());
+    history.Push(EditStep());
+    EXPECT_FALSE(history.CanUndo()) << "an empty step is none";
+    history.Push(stepOf(1));
+    history.MarkSaved();
+    for (size_t i = 0; i < CEditHistory::kMostSteps + 5; ++i)
+        history.Push(stepOf(1));
+    EXPECT_EQ(CEditHistory::kMostSteps, history.StepCount());
+    size_t undone = 0;
+    while (history.Undo() != nullptr)
+        ++undone;
+    EXPECT_EQ(CEditHistory::kMostSteps, undone);
+    EXPECT_FALSE(history.AtSaved()) << "the saved state went with the oldest steps";
+
+    history.Clear();
+    EXPECT_TRUE(history.AtSaved());
+    history.Push(stepOf(CEditHistory::kMostChanges / 2));
+    history.Push(stepOf(CEditHistory::kMostChanges / 2));
+    history.Push(stepOf(10));
+    EXPECT_EQ(2u, history.StepCount()) << "the tenths held stay within their bound";
+    history.Push(stepOf(CEditHistory::kMostChanges + 1));
+    EXPECT_EQ(1u, history.StepCount()) << "the newest step stays, however large";
+    ASSERT_NE(nullptr, history.Undo());
+    EXPECT_EQ(nullptr, history.Undo());
+    ASSERT_NE(nullptr, history.Redo());
+    history.Undo();
+    history.Push(stepOf(1));
+    EXPECT_FALSE(history.CanRedo()) << "a new step after an undo drops what could be redone";
 }
 
 // The commands of one tenth, however many a hand-made file put there, are what the entry

@@ -7,31 +7,8 @@
 
 #include "base/file/ReplaceFile.h"
 #include "controls/ButtonFace.h"
-#include "device/TervaneManager.h"
 #include "editor/EditorContext.h"
-#include "timesheet/EntryTime.h"
-
-namespace {
-
-// The device commands of an entry, removed when the entry goes or is replaced: all of those
-// within its tenth of a second, which a hand-made file may hold several of, so that the device
-// never plays a command the graph does not show.
-void RemoveDeviceCommands(CTervaneManager* device, int32_t key)
-{
-    if (device == nullptr)
-        return;
-    int32_t first = 0, last = 0;
-    CommandTimesOfKey(key, first, last);
-    device->Sheet().RemoveCommandsBetween(first, last);
-}
-
-void AddDeviceCommand(CTervaneManager* device, double seconds, int32_t pattern, int32_t level)
-{
-    if (device != nullptr)
-        device->Sheet().AddCommand(EditorCommandTime(seconds), pattern, level);
-}
-
-} // namespace
+#include "timesheet/DeviceSync.h"
 
 CTimeLineButtonManager::CTimeLineButtonManager() : m_points(*this, *this)
 {
@@ -47,6 +24,7 @@ CTimeLineButtonManager::~CTimeLineButtonManager()
 
 void CTimeLineButtonManager::StoreEntry(int32_t key, const CTimeLineButtonData& data, bool giveWindow)
 {
+    NoteBefore(key);
     EraseEntry(key);
     m_entries[key].data = data;
     TouchFace(key);
@@ -101,6 +79,7 @@ void CTimeLineButtonManager::DeleteEntry(double seconds)
 
 void CTimeLineButtonManager::EraseEntry(int32_t key)
 {
+    NoteBefore(key);
     TouchFace(key);
     m_points.Forget(key);
     m_entries.erase(key);
@@ -121,6 +100,7 @@ void CTimeLineButtonManager::SetEntryPattern(HWND window, int32_t pattern, int32
     const auto entry = m_entries.find(key);
     if (entry == m_entries.end())
         return;
+    NoteBefore(key);
     entry->second.data.pattern = pattern;
     TouchFace(key);
     if (window == nullptr || KeyOfWindow(window) == key)
@@ -190,7 +170,7 @@ bool CTimeLineButtonManager::SaveTimeSheet(const char* path)
     const std::string text = FormatTimeSheet(m_moviePath, records);
     if (!Quorvel::Base::File::ReplaceFileContents(path, text.data(), text.size()))
         return false;
-    m_modified = false;
+    SetModified(false);
     return true;
 }
 
@@ -211,7 +191,8 @@ void CTimeLineButtonManager::AdoptTimeSheet(const CTimeSheetFileContent& content
         m_entries[EntryKey(seconds)].data = CTimeLineButtonData(
             record.pattern, record.level, m_geometry.EntryX(tenths), m_geometry.EntryY(record.level), tenths);
     }
-    // The entries are now what the file holds.
+    // The entries are now what the file holds, and no undo goes behind them.
+    m_history.Clear();
     m_modified = false;
     TrackPointer();
 }
@@ -235,6 +216,7 @@ const std::string& CTimeLineButtonManager::HeaderLine(int index) const
 
 void CTimeLineButtonManager::InsertAt(double seconds, int32_t pattern, int32_t level)
 {
+    const CStepScope step(*this);
     RemoveDeviceCommands(m_device, EntryKey(seconds));
     InsertEntry(seconds, DataAt(seconds, pattern, level, false));
     AddDeviceCommand(m_device, seconds, pattern, level);
@@ -252,6 +234,7 @@ void CTimeLineButtonManager::AddAndPlayAt(POINT point, int32_t pattern)
 
 bool CTimeLineButtonManager::AddPointAt(POINT point, int32_t pattern)
 {
+    const CStepScope step(*this);
     RemoveDeviceCommands(m_device, EntryKey(TimeAtX(point.x)));
     AddAndPlayAt(point, pattern);
     return true;
@@ -278,6 +261,7 @@ bool CTimeLineButtonManager::MovePoint(int32_t from, POINT point)
         return false;
     }
     const int32_t pattern = moved->second.data.pattern;
+    const CStepScope step(*this);
     RemoveDeviceCommands(m_device, from);
     RemoveDeviceCommands(m_device, to);
     EraseEntry(from);
@@ -300,6 +284,7 @@ bool CTimeLineButtonManager::DeletePoint(int32_t key)
 {
     if (m_entries.find(key) == m_entries.end())
         return false;
+    const CStepScope step(*this);
     RemoveDeviceCommands(m_device, key);
     EraseEntry(key);
     m_modified = true;
@@ -308,6 +293,7 @@ bool CTimeLineButtonManager::DeletePoint(int32_t key)
 
 void CTimeLineButtonManager::RepatternSelected(int32_t pattern)
 {
+    const CStepScope step(*this);
     for (auto& item : m_entries) {
         CTimeLineEntry& entry = item.second;
         if (!entry.selected || entry.data.pattern == pattern)

@@ -9,6 +9,7 @@
 
 #include "device/TimeSheetFile.h"
 #include "timesheet/DropDrawButton.h"
+#include "timesheet/EditHistory.h"
 #include "timesheet/GraphPainter.h"
 #include "timesheet/PointLayer.h"
 #include "timesheet/PointWindows.h"
@@ -90,10 +91,24 @@ public:
     void ToggleSelected(HWND window);
     void ToggleSelected(int32_t key) override;
     void SetSelected(int32_t key, bool selected);
+    // The selected points go, in one step (the Delete key); false when none was selected.
+    bool DeleteSelected();
+    // Every entry goes, in one step that can be undone; the device's own sheet is the caller's.
+    void DeleteAll();
+
+    // --- undo and redo: every edit above is one step; loading a sheet clears them ---
+    // The entries, and the device's commands of every tenth the step touched, as they were
+    // before it (after it); the sheet is unmodified again where that is the state last saved
+    // or loaded. False when there is nothing to undo (redo).
+    bool Undo();
+    bool Redo();
+    bool CanUndo() const { return m_history.CanUndo(); }
+    bool CanRedo() const { return m_history.CanRedo(); }
 
     int EntryCount() const { return static_cast<int>(m_entries.size()); }
     bool IsModified() const { return m_modified; }
-    void SetModified(bool modified) { m_modified = modified; }
+    // Unmodified makes the entries as they are the saved state that undo comes back to.
+    void SetModified(bool modified);
     const std::string& GetMoviePath() const { return m_moviePath; }
     void SetMoviePath(const std::string& path) { m_moviePath = path; }
     double GetDuration() const { return m_duration; }
@@ -182,6 +197,24 @@ private:
     void RecomputePositions();
     void UpdateDropButton();
 
+    // An edit's step: the tenths it touches are noted before they change, and what they hold
+    // at the end of the outermost scope becomes one step of the history.
+    class CStepScope {
+    public:
+        explicit CStepScope(CTimeLineButtonManager& manager);
+        ~CStepScope();
+        CStepScope(const CStepScope&) = delete;
+        CStepScope& operator=(const CStepScope&) = delete;
+
+    private:
+        CTimeLineButtonManager& m_manager;
+    };
+    void NoteBefore(int32_t key);
+    EntryState StateOf(int32_t key) const;
+    // The tenth made to hold state, on the device too.
+    void Restore(int32_t key, const EntryState& state);
+    void ApplyStep(const EditStep& step, bool forward);
+
     TimeLineEntries m_entries;
     CTimeLineGeometry m_geometry;
     int m_zoomMode = 0;
@@ -206,4 +239,8 @@ private:
     std::string m_moviePath;
     std::string m_header[kHeaderLines];
     bool m_modified = false;
+
+    CEditHistory m_history;
+    int m_stepDepth = 0;
+    std::map<int32_t, EntryState> m_stepBefore;
 };

@@ -1,0 +1,145 @@
+#include "editor/EditorKeys.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <vector>
+
+namespace {
+
+// Every editor of the thread, and the one hook they share.
+std::vector<CEditorKeys*>& Installed()
+{
+    static std::vector<CEditorKeys*> installed;
+    return installed;
+}
+
+HHOOK g_hook = nullptr;
+
+LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HC_ACTION && wParam == PM_REMOVE && lParam != 0) {
+        MSG* message = reinterpret_cast<MSG*>(lParam);
+        // A copy: a handler may close the editor and take its entry out of the list.
+        const std::vector<CEditorKeys*> installed = Installed();
+        for (CEditorKeys* keys : installed) {
+            if (keys->Offer(*message)) {
+                message->message = WM_NULL;
+                break;
+            }
+        }
+    }
+    return CallNextHookEx(g_hook, code, wParam, lParam);
+}
+
+bool IsEditBox(HWND window)
+{
+    wchar_t name[64] = {};
+    if (GetClassNameW(window, name, 64) == 0)
+        return false;
+    return _wcsicmp(name, L"Edit") == 0 || _wcsnicmp(name, L"RichEdit", 8) == 0;
+}
+
+} // namespace
+
+EditorKeyCommand CommandOfKey(WPARAM key, bool control, bool shift, bool alt)
+{
+    using K = EditorKeyCommand;
+    EditorKeyCommand command;
+    if (alt)
+        return command;
+    if (control) {
+        switch (key) {
+        case 'Z':
+            command.kind = shift ? K::kRedo : K::kUndo;
+            break;
+        case 'Y':
+            command.kind = shift ? K::kNone : K::kRedo;
+            break;
+        case 'S':
+            command.kind = shift ? K::kNone : K::kSave;
+            break;
+        case 'O':
+            command.kind = shift ? K::kNone : K::kLoad;
+            break;
+        // Arrows sit in the same place on Japanese keyboards and on every other.
+        case VK_UP:
+            command.kind = shift ? K::kNone : K::kLeadLater;
+            break;
+        case VK_DOWN:
+            command.kind = shift ? K::kNone : K::kLeadEarlier;
+            break;
+        default:
+            break;
+        }
+        return command;
+    }
+    if (key >= '0' && key <= '9' && !shift) {
+        command.kind = K::kPattern;
+        command.pattern = static_cast<int32_t>(key - '0');
+    } else if (key >= VK_NUMPAD0 && key <= VK_NUMPAD9) {
+        command.kind = K::kPattern;
+        command.pattern = static_cast<int32_t>(key - VK_NUMPAD0);
+    } else if (key == VK_SPACE) {
+        command.kind = K::kPlayPause;
+    } else if (key == VK_DELETE) {
+        command.kind = K::kDeleteSelected;
+    } else if (key == VK_LEFT) {
+        command.kind = K::kPreviousPoint;
+    } else if (key == VK_RIGHT) {
+        command.kind = K::kNextPoint;
+    } else if (key == VK_OEM_PLUS || key == VK_ADD) {
+        // The key that carries + on Japanese and other keyboards alike, shifted or not.
+        command.kind = K::kZoomIn;
+    } else if (key == VK_OEM_MINUS || key == VK_SUBTRACT) {
+        command.kind = K::kZoomOut;
+    }
+    return command;
+}
+
+bool CEditorKeys::Install(HWND editor, Handler handler)
+{
+    Remove();
+    if (editor == nullptr || !handler)
+        return false;
+    if (g_hook == nullptr)
+        g_hook = SetWindowsHookExW(WH_GETMESSAGE, GetMessageHook, nullptr, GetCurrentThreadId());
+    if (g_hook == nullptr)
+        return false;
+    m_editor = editor;
+    m_handler = std::move(handler);
+    Installed().push_back(this);
+    return true;
+}
+
+void CEditorKeys::Remove()
+{
+    std::vector<CEditorKeys*>& installed = Installed();
+    const auto own = std::find(installed.begin(), installed.end(), this);
+    if (own == installed.end())
+        return;
+    installed.erase(own);
+    m_editor = nullptr;
+    m_handler = nullptr;
+    if (installed.empty() && g_hook != nullptr) {
+        UnhookWindowsHookEx(g_hook);
+        g_hook = nullptr;
+    }
+}
+
+bool CEditorKeys::Offer(const MSG& message)
+{
+    if (message.message != WM_KEYDOWN || m_editor == nullptr || !m_handler)
+        return false;
+    const HWND target = message.hwnd;
+    if (target == nullptr || (target != m_editor && !IsChild(m_editor, target)) || IsEditBox(target))
+        return false;
+    if (!IsWindowEnabled(m_editor))
+        return false;
+    const EditorKeyCommand command =
+        CommandOfKey(message.wParam, GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_MENU) < 0);
+    if (command.kind == EditorKeyCommand::kNone)
+        return false;
+    // The handler may end the editor: nothing of this object is used after it.
+    const Handler handler = m_handler;
+    return handler(command);
+}

@@ -1,0 +1,54 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+
+#include "base/Win32.h"
+
+// What a key pressed in the editor asks for.
+struct EditorKeyCommand {
+    enum Kind {
+        kNone,
+        kUndo,
+        kRedo,
+        kPlayPause,
+        kDeleteSelected,
+        kSave,
+        kLoad,
+        kPreviousPoint,
+        kNextPoint,
+        kZoomIn,
+        kZoomOut,
+        kPattern, // pattern holds 0-9
+        kLeadLater,   // the device's lead time 10 ms more
+        kLeadEarlier, // 10 ms less
+    };
+    Kind kind = kNone;
+    int32_t pattern = 0;
+};
+
+// The command of a virtual key with the modifiers held (Alt combinations are the player's).
+EditorKeyCommand CommandOfKey(WPARAM key, bool control, bool shift, bool alt);
+
+// The editor's keys, taken as the messages leave the thread's queue: whichever of the
+// editor's windows has the focus (a button, a point, the graph), but never the keys meant for
+// an edit box, nor any while the editor is disabled by a question of its own. A key the
+// handler takes goes no further. User-interface thread only.
+class CEditorKeys {
+public:
+    using Handler = std::function<bool(const EditorKeyCommand&)>;
+
+    CEditorKeys() = default;
+    ~CEditorKeys() { Remove(); }
+    CEditorKeys(const CEditorKeys&) = delete;
+    CEditorKeys& operator=(const CEditorKeys&) = delete;
+
+    bool Install(HWND editor, Handler handler);
+    void Remove();
+
+    // One message as it leaves the queue; true when it was the editor's and was taken.
+    bool Offer(const MSG& message);
+
+private:
+    HWND m_editor = nullptr;
+    Handler m_handler;
+};
