@@ -5,6 +5,7 @@
 #include "editor/EditorContext.h"
 #include "editor/PluginHost.h"
 #include "editor/PluginMessages.h"
+#include "timesheet/TimeLineButtonManager.h"
 
 namespace TervaneControl {
 
@@ -19,6 +20,8 @@ constexpr BarPlace kWideBar = {287, 534};
 // The box reaches this far above the bar's top and below it.
 constexpr int32_t kBoxAbove = 5;
 constexpr int32_t kBoxBelow = 15;
+// The strip of the sheet lies inside the 10-pixel bar, a pixel below its top.
+constexpr int32_t kStripTop = 1;
 
 } // namespace
 
@@ -66,12 +69,22 @@ void CAllTimeBar::Paint(HDC dest)
 {
     if (!m_ready || dest == nullptr)
         return;
+    const CTimeLineButtonManager& timeLine = m_host.TimeLine();
+    const RECT strip = GetStripRect();
+    m_strip.Paint(dest, strip.left, strip.top, strip.right - strip.left, timeLine.EntriesByKey(), timeLine.Revision(),
+                  m_duration);
     double position = 0.0;
     if (!m_dragging && m_host.Position(position))
         MoveBox(m_geometry.LeftAt(position, m_duration));
     const CScopedSelect pen(dest, m_pen.Get());
     const CScopedSelect brush(dest, GetStockObject(NULL_BRUSH));
     Rectangle(dest, m_boxRect.left, m_boxRect.top, m_boxRect.right, m_boxRect.bottom);
+}
+
+RECT CAllTimeBar::GetStripRect() const
+{
+    const int32_t top = m_barY + kStripTop;
+    return RECT{m_geometry.origin, top, m_geometry.origin + m_geometry.barWidth, top + CSheetStrip::kHeight};
 }
 
 void CAllTimeBar::OnSizeMode(WPARAM request)

@@ -2,6 +2,7 @@
 #include "controls/ButtonData.h"
 #include "controls/Scroll.h"
 #include "controls/SeekGeometry.h"
+#include "controls/SheetStrip.h"
 #include "editor/GdiObjects.h"
 #include "editor/GdiTexture2.h"
 #include "editor/PluginMessages.h"
@@ -28,6 +29,9 @@ public:
 
     const OverviewGeometry& Geometry() const { return m_geometry; }
     RECT GetBoxRect() const { return m_boxRect; }
+    const CSheetStrip& Strip() const { return m_strip; }
+    // Where the strip lies on the back buffer now.
+    RECT GetStripRect() const;
 
 private:
     void SetMode(SizeMode mode);
@@ -42,6 +46,7 @@ private:
     double m_duration = 0.0;
     SizeMode m_sizeMode = kSizeModeNormal;
     CGdiObject<HPEN> m_pen;
+    CSheetStrip m_strip;
 };
 
 } // namespace TervaneControl

@@ -304,6 +304,9 @@ void CPluginWindow::ReadSettings()
     std::string path;
     if (ReadLastSheetPath(files, path) && !path.empty())
         m_fileButton.LoadByPath(path);
+    m_recovery.reset(new CRecoveryCopy(files));
+    m_recoveryWritten = false;
+    OfferRecovery(EditorContext().host);
 }
 
 bool CPluginWindow::LoadTimeSheet(const std::string& path)
@@ -341,6 +344,7 @@ void CPluginWindow::OnTimer()
             timeLine.RefreshAt(position);
     }
     m_background.TickTicker();
+    KeepRecovery(false);
     const HWND parentStatic = m_parentStatic.GetWindow();
     ControlHookList().Dispatch(parentStatic, WM_PLUGIN_TICK, 0, 0, nullptr, true);
     if (parentStatic != nullptr) {
@@ -392,6 +396,8 @@ void CPluginWindow::OnDestroy(HWND window)
     // Each control's destroy work (the close question, the settings file) runs here, once:
     // the control list is empty before the parent static window, a child, goes in its turn.
     m_windowHooks.Dispatch(window, WM_DESTROY, 0, 0, nullptr, false);
+    // After the close question: what is still unsaved stays in the copy, the rest goes.
+    KeepRecovery(true);
     m_owner.TimeLine().DetachWindow();
     ControlHookList().Clear();
     m_windowHooks.Clear();

@@ -20,6 +20,7 @@
 #include "controls/WindowButton.h"
 #include "editor/BitmapObject.h"
 #include "editor/EditorKeys.h"
+#include "editor/Recovery.h"
 #include "editor/GdiplusSession.h"
 #include "editor/ParentStaticObject.h"
 #include "editor/PluginMessages.h"
@@ -110,6 +111,12 @@ private:
     // The device's lead time moved by a step, stored, and shown in the time box a while.
     static constexpr int kLeadStepMs = 10;
     void ChangeLeadTime(int stepMs);
+    // The recovery copy follows the unsaved changes: written at most every 30 s after a change
+    // (at once when now), removed once there are none.
+    void KeepRecovery(bool now);
+    // A copy an earlier run left is put to the user once; yes brings its entries back as
+    // unsaved changes of its sheet, no removes it.
+    void OfferRecovery(HWND window);
 
     // Declared first so that it ends last: every image of the editor is read with it.
     std::unique_ptr<CGdiplusSession> m_gdiplus;
@@ -142,4 +149,8 @@ private:
     HWND m_controlTooltip = nullptr;
     CHtmlParser m_parser;
     CEditorKeys m_keys;
+    std::unique_ptr<CRecoveryCopy> m_recovery;
+    bool m_recoveryWritten = false;
+    uint32_t m_recoveryAt = 0;
+    uint64_t m_recoveryRevision = 0;
 };

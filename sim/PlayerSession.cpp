@@ -137,6 +137,8 @@ bool CPlayerSession::Start(std::string& error)
     }
     auto say = [this](const std::string& line) { m_out(line); };
     m_prompts.reset(new CScriptedPrompts(say, [this] { return m_editor != nullptr && IsWindowEnabled(m_editor); }));
+    for (const std::string& answer : m_options.answers)
+        m_prompts->Queue(answer);
     m_shell.reset(new CScriptedShell(say));
     if (linked) {
         if (!m_options.moduleFolder.empty())

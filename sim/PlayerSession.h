@@ -46,6 +46,9 @@ struct PlayerOptions {
     std::string news;
     // The folder that stands for the DLL's, holding obj and cfg (linked plug-in only).
     std::string moduleFolder;
+    // Replies to the first prompts, queued before the editor opens: an editor may ask while
+    // it is being created (a recovery copy left by a crash).
+    std::vector<std::string> answers;
 };
 
 class CPlayerSession {

@@ -17,11 +17,14 @@
 #include "editor/PluginWindow.h"
 #include "editor/SiteAddress.h"
 #include "plugin/TervanePlugin.h"
+#include "base/file/FilePath.h"
+#include "editor/Recovery.h"
 #include "sim/PlayerSession.h"
 #include "sim/RealInput.h"
 #include "support/FileFixtures.h"
 #include "support/SkinFiles.h"
 #include "timesheet/DropDrawButton.h"
+#include "controls/SheetStrip.h"
 #include "timesheet/TimeLineButtonManager.h"
 
 using TestSupport::CTempDir;
@@ -53,12 +56,17 @@ protected:
             m_session->Finish();
     }
 
-    void Start(double duration = 60.0, bool noDuration = false)
+    // answers reply to prompts while the editor is made; without a sheet of its own the
+    // session starts as the player would, from the settings file alone.
+    void Start(double duration = 60.0, bool noDuration = false, std::vector<std::string> answers = {},
+               bool sheet = true)
     {
         PlayerOptions options;
+        options.answers = std::move(answers);
         options.settings = m_dir.Path();
         options.duration = duration;
-        options.sheet = m_dir / "\\a.tms";
+        if (sheet)
+            options.sheet = m_dir / "\\a.tms";
         char folder[MAX_PATH] = {};
         GetCurrentDirectoryA(MAX_PATH, folder);
         m_moduleFolder = folder;
@@ -651,4 +659,113 @@ TEST_F(EditorSession, TheLeadTimeMovesTheCommandsNotThePreview)
     // The preview plays the choice at once, lead or not.
     Run("press 53; press 74; press 35; wait 0.1");
     EXPECT_EQ(LastReport(), "34");
+}
+
+// The overview bar shows the whole sheet: each column the highest level in effect in its
+// stretch, in its pattern's colour, dim before the first point; drawn again only when the
+// sheet changes.
+TEST_F(EditorSession, TheOverviewBarShowsTheWholeSheet)
+{
+    using TervaneControl::CSheetStrip;
+    using TervaneControl::StripColumns;
+    // Pure: three entries in one stretch of 1 s, the highest wins; the last one carries on.
+    TimeLineEntries entries;
+    const int levels[][3] = {{5, 2, 1}, {6, 7, 3}, {7, 1, 4}, {25, 4, 5}};
+    for (const auto& l : levels)
+        entries[l[0]].data = CTimeLineButtonData(l[2], l[1], 0, 0, l[0]);
+    const auto columns = StripColumns(entries, 4.0, 4);
+    ASSERT_EQ(columns.size(), 4u);
+    EXPECT_EQ(columns[0].level, 7);
+    EXPECT_EQ(columns[0].pattern, 3);
+    EXPECT_EQ(columns[1].level, 1) << "carried from the last entry before it";
+    EXPECT_EQ(columns[2].level, 4);
+    EXPECT_EQ(columns[3].level, 4);
+    EXPECT_TRUE(StripColumns(entries, 0.0, 4)[0].level < 0) << "no movie length, nothing in effect";
+
+    Start();
+    Run("wait 0.2");
+    const auto& bar = Window().OverviewBar();
+    const HDC back = Window().ParentStatic().GetBackBufferDC();
+    const RECT strip = bar.GetStripRect();
+    const auto column = [&](double seconds) {
+        return strip.left + static_cast<int>(seconds / 60.0 * (strip.right - strip.left));
+    };
+    const auto pixel = [&](double seconds, int fromBottom) {
+        return GetPixel(back, column(seconds), strip.bottom - 1 - fromBottom);
+    };
+    // The sheet: 5 s pattern 1 level 3, 10 s pattern 2 level 5, a 60 s movie.
+    EXPECT_EQ(pixel(2.0, 0), CSheetStrip::kSilent) << "silent before the first point";
+    EXPECT_EQ(pixel(2.0, 1), CSheetStrip::kBackground);
+    EXPECT_EQ(pixel(7.0, 2), CSheetStrip::PatternColour(1));
+    EXPECT_EQ(pixel(7.0, 3), CSheetStrip::kBackground) << "level 3 of 10: 3 rows of 8";
+    EXPECT_EQ(pixel(30.0, 3), CSheetStrip::PatternColour(2));
+    EXPECT_EQ(pixel(30.0, 4), CSheetStrip::kBackground);
+
+    const int builds = bar.Strip().Builds();
+    Run("play; wait 2");
+    EXPECT_EQ(bar.Strip().Builds(), builds) << "never drawn again by the ticks alone";
+    TimeLine().InsertAt(20.0, 4, 10);
+    Run("wait 0.1");
+    EXPECT_EQ(bar.Strip().Builds(), builds + 1);
+    EXPECT_EQ(pixel(20.2, CSheetStrip::kHeight - 1), CSheetStrip::PatternColour(4)) << "level 10 fills it";
+    Run("key ctrl+z; wait 0.1");
+    EXPECT_EQ(pixel(20.2, CSheetStrip::kHeight - 1), CSheetStrip::kBackground) << "and undo takes it back";
+    Run("shot " + Path("\\overview.png"));
+}
+
+// Unsaved changes survive a crash: the copy follows them and names its sheet; the next run
+// offers it once; yes brings the entries and the device's commands back as unsaved changes
+// of that sheet, no removes it; a save removes it too.
+TEST_F(EditorSession, UnsavedChangesSurviveACrashOfThePlayer)
+{
+    const std::string copy = Path("\\recovery.tms");
+    Start();
+    Run("play; wait 2.5; pause; press 53; press 77; press 27; wait 0.1");
+    ASSERT_TRUE(Quorvel::Base::File::IsExistingFile(copy)) << "written on the first tick after a change";
+    const std::string written = ReadWholeFile(copy);
+    EXPECT_NE(written.find("sheet=" + Path("\\a.tms") + "\r\r\n"), std::string::npos);
+    EXPECT_NE(written.find("25000\t3\t7\t"), std::string::npos);
+    const auto entries = Keys();
+    // The player dies with the editor open: the copy is all that is left of the changes.
+    // (A test cannot let the process die; the copy is put back as the crash would leave it.)
+    Run("answer no");
+    m_session->Finish();
+    EXPECT_FALSE(Quorvel::Base::File::IsExistingFile(copy)) << "closed without saving, as answered";
+    ASSERT_TRUE(WriteAt(m_dir, "\\recovery.tms", written));
+
+    m_session.reset();
+    m_lines.clear();
+    Start(60.0, false, {"yes"}, false);
+    EXPECT_EQ(Keys(), entries);
+    EXPECT_TRUE(TimeLine().IsModified());
+    EXPECT_EQ(Plugin().TimeSheetPath(), Path("\\a.tms")) << "the changes are that sheet's";
+    EXPECT_TRUE(Plugin().DeviceManager()->Sheet().HasCommandAt(25000));
+    EXPECT_EQ(Plugin().DeviceManager()->Sheet().Count(), 3);
+    const auto offers = [this] {
+        size_t count = 0;
+        for (const std::string& line : m_lines)
+            count += line.find(CRecoveryCopy::kQuestion) != std::string::npos ? 1 : 0;
+        return count;
+    };
+    EXPECT_EQ(offers(), 1u);
+
+    // Saved: the copy goes.
+    Run("answer " + Path("\\a.tms") + "; answer yes; press 31; wait 0.1");
+    EXPECT_FALSE(TimeLine().IsModified());
+    EXPECT_FALSE(Quorvel::Base::File::IsExistingFile(copy));
+
+    // Answered no: the copy goes and the sheet is as it was saved.
+    Run("press 27; wait 0.1");
+    ASSERT_TRUE(Quorvel::Base::File::IsExistingFile(copy));
+    const std::string again = ReadWholeFile(copy);
+    Run("answer no");
+    m_session->Finish();
+    ASSERT_TRUE(WriteAt(m_dir, "\\recovery.tms", again));
+    m_session.reset();
+    m_lines.clear();
+    Start(60.0, false, {"no"}, false);
+    EXPECT_EQ(offers(), 1u);
+    EXPECT_FALSE(Quorvel::Base::File::IsExistingFile(copy));
+    EXPECT_EQ(Keys(), entries);
+    EXPECT_FALSE(TimeLine().IsModified());
 }

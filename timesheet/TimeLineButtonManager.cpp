@@ -26,6 +26,7 @@ void CTimeLineButtonManager::StoreEntry(int32_t key, const CTimeLineButtonData& 
 {
     NoteBefore(key);
     EraseEntry(key);
+    ++m_revision;
     m_entries[key].data = data;
     TouchFace(key);
     if (giveWindow && m_setUp)
@@ -82,7 +83,7 @@ void CTimeLineButtonManager::EraseEntry(int32_t key)
     NoteBefore(key);
     TouchFace(key);
     m_points.Forget(key);
-    m_entries.erase(key);
+    m_revision += m_entries.erase(key);
 }
 
 double CTimeLineButtonManager::TimeOfPointWindow(HWND window) const
@@ -101,6 +102,7 @@ void CTimeLineButtonManager::SetEntryPattern(HWND window, int32_t pattern, int32
     if (entry == m_entries.end())
         return;
     NoteBefore(key);
+    ++m_revision;
     entry->second.data.pattern = pattern;
     TouchFace(key);
     if (window == nullptr || KeyOfWindow(window) == key)
@@ -111,6 +113,7 @@ void CTimeLineButtonManager::ClearEntries()
 {
     m_points.ForgetAll();
     m_entries.clear();
+    ++m_revision;
     m_layer.Invalidate();
 }
 
@@ -156,7 +159,7 @@ bool CTimeLineButtonManager::NextEntryTime(double& seconds) const
     return true;
 }
 
-bool CTimeLineButtonManager::SaveTimeSheet(const char* path)
+std::string CTimeLineButtonManager::SheetText() const
 {
     std::vector<CommandData> records;
     records.reserve(m_entries.size());
@@ -167,7 +170,12 @@ bool CTimeLineButtonManager::SaveTimeSheet(const char* path)
     }
     std::stable_sort(records.begin(), records.end(),
                      [](const CommandData& a, const CommandData& b) { return a.time < b.time; });
-    const std::string text = FormatTimeSheet(m_moviePath, records);
+    return FormatTimeSheet(m_moviePath, records);
+}
+
+bool CTimeLineButtonManager::SaveTimeSheet(const char* path)
+{
+    const std::string text = SheetText();
     if (!Quorvel::Base::File::ReplaceFileContents(path, text.data(), text.size()))
         return false;
     SetModified(false);
@@ -188,6 +196,7 @@ void CTimeLineButtonManager::AdoptTimeSheet(const CTimeSheetFileContent& content
         const double seconds = record.time / 10000.0;
         const double tenths = seconds * 10.0;
         // A record whose tenth is taken already replaces the earlier one.
+        ++m_revision;
         m_entries[EntryKey(seconds)].data = CTimeLineButtonData(
             record.pattern, record.level, m_geometry.EntryX(tenths), m_geometry.EntryY(record.level), tenths);
     }

@@ -65,6 +65,8 @@ public:
     // Replaces the file only once the whole sheet is written and then clears the modified
     // flag; false (the old file and the flag as they were) when anything fails.
     bool SaveTimeSheet(const char* path);
+    // The file a save writes.
+    std::string SheetText() const;
     bool LoadTimeSheet(const char* path);
     // Loading in two steps, so that a caller can let the device read the same file between
     // them: the read changes nothing here, the adoption replaces the entries and header.
@@ -123,6 +125,10 @@ public:
     };
     // The entries in key order, for tools and tests.
     std::vector<EntryView> Entries() const;
+    const TimeLineEntries& EntriesByKey() const { return m_entries; }
+    // Counts every change of what the entries hold (not of selection or layout), so that a
+    // picture of the sheet is drawn again only when it changed.
+    uint64_t Revision() const { return m_revision; }
     bool FindEntry(int32_t key, EntryView& out) const;
     // Where an entry's point is drawn now, on the graph's window; false when not shown.
     bool PointRect(int32_t key, RECT& rect) const { return FaceOf(key, rect); }
@@ -240,6 +246,7 @@ private:
     std::string m_header[kHeaderLines];
     bool m_modified = false;
 
+    uint64_t m_revision = 0;
     CEditHistory m_history;
     int m_stepDepth = 0;
     std::map<int32_t, EntryState> m_stepBefore;
