@@ -87,10 +87,15 @@ def normal(img):
 
 GUIDE = [
     ("グラフをクリック", "ポイントを追加"),
-    ("ポイントをドラッグ", "時間とレベルを移動"),
-    ("ポイントを右クリック", "削除"),
+    ("ドラッグ / 右クリック", "移動 / 削除"),
     ("ポイントをクリック", "選択してパターン変更"),
     ("グラフ上でホイール", "パターンを切り替え"),
+    ("Ctrl+Z / Ctrl+Y", "元に戻す / やり直し"),
+    ("Space", "再生 / 一時停止"),
+    ("Delete", "選択したポイントを削除"),
+    ("← → / + −", "前後のポイント / 拡大・縮小"),
+    ("0〜9 / Ctrl+S / Ctrl+O", "パターン / 保存 / 読み込み"),
+    ("Ctrl+↑ / Ctrl+↓", "先行時間 ±10 ms"),
 ]
 
 
@@ -111,9 +116,9 @@ def wide(img):
     _console_text(rgb, 250, 149)
     text(rgb, (30, 498), "操作ガイド", 12, LAVENDER, anchor="lm")
     for i, (what, does) in enumerate(GUIDE):
-        y = 528 + i * 32
-        text(rgb, (30, y), what, 10, WHITE, anchor="lm")
-        text(rgb, (40, y + 14), "→ " + does, 10, LAVENDER_DIM, anchor="lm")
+        y = 518 + i * 17
+        text(rgb, (26, y), what, 9, WHITE, anchor="lm")
+        text(rgb, (126, y), does, 9, LAVENDER_DIM, anchor="lm")
     text(rgb, (764, 498), "パターンの色", 12, LAVENDER, anchor="lm")
     for i in range(len(PATTERN_COLOURS)):
         x, y = 784 + (i % 2) * 106, 528 + (i // 2) * 30
