@@ -725,6 +725,13 @@ TEST_F(EditorSession, UnsavedChangesSurviveACrashOfThePlayer)
     const std::string written = ReadWholeFile(copy);
     EXPECT_NE(written.find("sheet=" + Path("\\a.tms") + "\r\r\n"), std::string::npos);
     EXPECT_NE(written.find("25000\t3\t7\t"), std::string::npos);
+    // Another change soon after waits for its turn: a copy at most every 30 s.
+    Run("press 26; press 27; wait 0.1");
+    EXPECT_EQ(ReadWholeFile(copy), written);
+    Run("wait 30");
+    EXPECT_NE(ReadWholeFile(copy), written);
+    Run("key ctrl+z; wait 30.1");
+    EXPECT_EQ(ReadWholeFile(copy), written) << "undone, the copy is the first one's again";
     const auto entries = Keys();
     // The player dies with the editor open: the copy is all that is left of the changes.
     // (A test cannot let the process die; the copy is put back as the crash would leave it.)
