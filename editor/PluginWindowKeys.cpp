@@ -25,38 +25,47 @@ bool CPluginWindow::OnKey(HWND window, const EditorKeyCommand& command)
     switch (command.kind) {
     case K::kUndo:
         timeLine.Undo();
-        return true;
+        break;
     case K::kRedo:
         timeLine.Redo();
-        return true;
+        break;
     case K::kDeleteSelected:
-        return timeLine.DeleteSelected();
+        timeLine.DeleteSelected();
+        break;
     case K::kPlayPause:
-        return ClickControl(window, TervaneControl::kIdPlayPause);
+        ClickControl(window, TervaneControl::kIdPlayPause);
+        break;
     case K::kSave:
         ClickControl(window, TervaneControl::kIdSave);
-        return true;
+        break;
     case K::kLoad:
         ClickControl(window, TervaneControl::kIdLoad);
-        return true;
+        break;
     case K::kPreviousPoint:
-        return ClickControl(window, TervaneControl::kIdPreviousPoint);
+        ClickControl(window, TervaneControl::kIdPreviousPoint);
+        break;
     case K::kNextPoint:
-        return ClickControl(window, TervaneControl::kIdNextPoint);
+        ClickControl(window, TervaneControl::kIdNextPoint);
+        break;
     case K::kZoomIn:
-        return ClickControl(window, TervaneControl::kIdZoomIn);
+        ClickControl(window, TervaneControl::kIdZoomIn);
+        break;
     case K::kZoomOut:
-        return ClickControl(window, TervaneControl::kIdZoomOut);
+        ClickControl(window, TervaneControl::kIdZoomOut);
+        break;
     case K::kPattern:
-        return ClickControl(window, TervaneControl::kIdFirstPattern + static_cast<uint32_t>(command.pattern));
+        ClickControl(window, TervaneControl::kIdFirstPattern + static_cast<uint32_t>(command.pattern));
+        break;
     case K::kLeadLater:
     case K::kLeadEarlier:
         ChangeLeadTime(command.kind == K::kLeadLater ? kLeadStepMs : -kLeadStepMs);
-        return true;
-    case K::kNone:
         break;
+    case K::kNone:
+        return false;
     }
-    return false;
+    // Taken even when its button is disabled: passed on, Space would click whichever button
+    // has the focus.
+    return true;
 }
 
 void CPluginWindow::ChangeLeadTime(int stepMs)

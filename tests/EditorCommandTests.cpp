@@ -569,7 +569,12 @@ TEST_F(EditorSession, TheKeyboardDoesWhatItsButtonsDo)
     Start();
     const auto& patterns = Window().PatternButton();
     CTervaneManager& device = *Plugin().DeviceManager();
-    Run("wait 0.1; key 3");
+    // Before the first tick the movie cannot be started: Space still belongs to the editor,
+    // and does not click the zoom button that has the focus.
+    ASSERT_FALSE(IsWindowEnabled(GetDlgItem(m_session->Editor(), TervaneControl::kIdPlayPause)));
+    Run("press 30; key space");
+    EXPECT_EQ(TimeLine().GetZoomMode(), 1);
+    Run("key plus; wait 0.1; key 3");
     EXPECT_TRUE(patterns.IsSelected(3));
     Run("key minus");
     EXPECT_EQ(TimeLine().GetZoomMode(), 1) << "minus zooms out";
