@@ -17,8 +17,9 @@ HHOOK g_hook = nullptr;
 
 LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code == HC_ACTION && wParam == PM_REMOVE && lParam != 0) {
-        MSG* message = reinterpret_cast<MSG*>(lParam);
+    MSG* message = reinterpret_cast<MSG*>(lParam);
+    // Every message of the player's thread passes here: only a key press costs anything.
+    if (code == HC_ACTION && wParam == PM_REMOVE && message != nullptr && message->message == WM_KEYDOWN) {
         // A copy: a handler may close the editor and take its entry out of the list.
         const std::vector<CEditorKeys*> installed = Installed();
         for (CEditorKeys* keys : installed) {
