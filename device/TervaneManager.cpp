@@ -1,5 +1,7 @@
 #include "device/TervaneManager.h"
 
+#include <algorithm>
+
 CTervaneManager::CTervaneManager(IHidSystem& system) : m_device(system)
 {
     Reset();
@@ -86,7 +88,7 @@ int32_t CTervaneManager::UpdatePosition(double seconds)
 
 void CTervaneManager::SetLeadMs(int milliseconds)
 {
-    m_leadMs = milliseconds < -kMostLeadMs ? -kMostLeadMs : milliseconds > kMostLeadMs ? kMostLeadMs : milliseconds;
+    m_leadMs = std::clamp(milliseconds, -kMostLeadMs, kMostLeadMs);
 }
 
 void CTervaneManager::StartPreview(int pattern, int level)

@@ -60,7 +60,8 @@ std::string HeaderField(const std::string& line)
     return field;
 }
 
-std::string FormatTimeSheet(const std::string& moviePath, const std::vector<CommandData>& records)
+std::string FormatTimeSheet(const std::string& moviePath, const std::vector<CommandData>& records,
+                            const std::string& secondLine)
 {
     std::string text;
     text.reserve(32 * (records.size() + CTimeSheetFileContent::kHeaderLines));
@@ -68,6 +69,10 @@ std::string FormatTimeSheet(const std::string& moviePath, const std::vector<Comm
     text += "\r\r\n";
     char line[96];
     for (int i = 2; i <= CTimeSheetFileContent::kHeaderLines; ++i) {
+        if (i == 2 && !secondLine.empty()) {
+            text += secondLine + "\r\r\n";
+            continue;
+        }
         std::snprintf(line, sizeof line, "%d%d%d%d%d%d\r\r\n", i, i, i, i, i, i);
         text += line;
     }

@@ -37,4 +37,6 @@ SheetRead ReadTimeSheetFile(const char* path, CTimeSheetFileContent& content);
 std::string HeaderField(const std::string& line);
 // The whole file for a movie path (empty: no movie known) and records already in time order,
 // each line ended by CR CR LF as a text-mode stream writing CR LF has always ended them.
-std::string FormatTimeSheet(const std::string& moviePath, const std::vector<CommandData>& records);
+// secondLine, when not empty, takes the place of the second line's placeholder.
+std::string FormatTimeSheet(const std::string& moviePath, const std::vector<CommandData>& records,
+                            const std::string& secondLine = std::string());

@@ -49,29 +49,19 @@ EditorKeyCommand CommandOfKey(WPARAM key, bool control, bool shift, bool alt)
     if (alt)
         return command;
     if (control) {
-        switch (key) {
-        case 'Z':
-            command.kind = shift ? K::kRedo : K::kUndo;
-            break;
-        case 'Y':
-            command.kind = shift ? K::kNone : K::kRedo;
-            break;
-        case 'S':
-            command.kind = shift ? K::kNone : K::kSave;
-            break;
-        case 'O':
-            command.kind = shift ? K::kNone : K::kLoad;
-            break;
         // Arrows sit in the same place on Japanese keyboards and on every other.
-        case VK_UP:
-            command.kind = shift ? K::kNone : K::kLeadLater;
-            break;
-        case VK_DOWN:
-            command.kind = shift ? K::kNone : K::kLeadEarlier;
-            break;
-        default:
-            break;
-        }
+        struct Combination {
+            WPARAM key;
+            EditorKeyCommand::Kind plain, shifted;
+        };
+        static const Combination kCombinations[] = {
+            {'Z', K::kUndo, K::kRedo},           {'Y', K::kRedo, K::kNone},
+            {'S', K::kSave, K::kNone},           {'O', K::kLoad, K::kNone},
+            {VK_UP, K::kLeadLater, K::kNone},    {VK_DOWN, K::kLeadEarlier, K::kNone},
+        };
+        for (const Combination& c : kCombinations)
+            if (c.key == key)
+                command.kind = shift ? c.shifted : c.plain;
         return command;
     }
     if (key >= '0' && key <= '9' && !shift) {

@@ -22,6 +22,13 @@ std::string ModuleDirectory(HINSTANCE module)
     return DirectoryOfPath(std::string(path, length));
 }
 
+void MakeFolderOf(const std::string& path)
+{
+    const std::string folder = DirectoryOfPath(path);
+    if (!folder.empty())
+        CreateDirectoryA(folder.c_str(), nullptr);
+}
+
 std::string DirectoryOfPath(const std::string& path)
 {
     // Walk from the front: the second byte of a two-byte character may be 0x5C, which a

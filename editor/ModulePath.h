@@ -14,3 +14,5 @@ void SetModuleDirectoryOverride(const std::string& folder);
 
 // A Shift-JIS path cut before its last separator; empty when it has none.
 std::string DirectoryOfPath(const std::string& path);
+// Makes the folder a file is to be written in, when it has one and it is missing (one level).
+void MakeFolderOf(const std::string& path);

@@ -18,11 +18,32 @@ bool CPluginWindow::ClickControl(HWND window, uint32_t identifier)
     return true;
 }
 
+namespace {
+
+// The keys that stand for a button of the editor.
+struct KeyButton {
+    EditorKeyCommand::Kind kind;
+    uint32_t identifier;
+};
+const KeyButton kKeyButtons[] = {
+    {EditorKeyCommand::kPlayPause, TervaneControl::kIdPlayPause},
+    {EditorKeyCommand::kSave, TervaneControl::kIdSave},
+    {EditorKeyCommand::kLoad, TervaneControl::kIdLoad},
+    {EditorKeyCommand::kPreviousPoint, TervaneControl::kIdPreviousPoint},
+    {EditorKeyCommand::kNextPoint, TervaneControl::kIdNextPoint},
+    {EditorKeyCommand::kZoomIn, TervaneControl::kIdZoomIn},
+    {EditorKeyCommand::kZoomOut, TervaneControl::kIdZoomOut},
+};
+
+} // namespace
+
 bool CPluginWindow::OnKey(HWND window, const EditorKeyCommand& command)
 {
     using K = EditorKeyCommand;
     CTimeLineButtonManager& timeLine = m_owner.TimeLine();
     switch (command.kind) {
+    case K::kNone:
+        return false;
     case K::kUndo:
         timeLine.Undo();
         break;
@@ -32,27 +53,6 @@ bool CPluginWindow::OnKey(HWND window, const EditorKeyCommand& command)
     case K::kDeleteSelected:
         timeLine.DeleteSelected();
         break;
-    case K::kPlayPause:
-        ClickControl(window, TervaneControl::kIdPlayPause);
-        break;
-    case K::kSave:
-        ClickControl(window, TervaneControl::kIdSave);
-        break;
-    case K::kLoad:
-        ClickControl(window, TervaneControl::kIdLoad);
-        break;
-    case K::kPreviousPoint:
-        ClickControl(window, TervaneControl::kIdPreviousPoint);
-        break;
-    case K::kNextPoint:
-        ClickControl(window, TervaneControl::kIdNextPoint);
-        break;
-    case K::kZoomIn:
-        ClickControl(window, TervaneControl::kIdZoomIn);
-        break;
-    case K::kZoomOut:
-        ClickControl(window, TervaneControl::kIdZoomOut);
-        break;
     case K::kPattern:
         ClickControl(window, TervaneControl::kIdFirstPattern + static_cast<uint32_t>(command.pattern));
         break;
@@ -60,8 +60,11 @@ bool CPluginWindow::OnKey(HWND window, const EditorKeyCommand& command)
     case K::kLeadEarlier:
         ChangeLeadTime(command.kind == K::kLeadLater ? kLeadStepMs : -kLeadStepMs);
         break;
-    case K::kNone:
-        return false;
+    default:
+        for (const KeyButton& button : kKeyButtons)
+            if (button.kind == command.kind)
+                ClickControl(window, button.identifier);
+        break;
     }
     // Taken even when its button is disabled: passed on, Space would click whichever button
     // has the focus.

@@ -32,7 +32,7 @@ void CPluginWindow::KeepRecovery(bool now)
         return;
     if (!now && m_recoveryWritten && clock - m_recoveryAt < CRecoveryCopy::kIntervalMs)
         return;
-    if (m_recovery->Write(timeLine.SheetText(), m_owner.TimeSheetPath())) {
+    if (m_recovery->Write(timeLine.SheetText(CRecoveryCopy::SecondLineFor(m_owner.TimeSheetPath())))) {
         m_recoveryWritten = true;
         m_recoveryAt = clock;
         m_recoveryRevision = timeLine.Revision();

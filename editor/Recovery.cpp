@@ -11,9 +11,8 @@
 
 namespace {
 
+// The second header line of a copy, a placeholder in every other sheet.
 constexpr char kSheetPrefix[] = "sheet=";
-// The second line of every sheet a save writes: a placeholder, where a copy names its sheet.
-constexpr char kSecondLine[] = "222222\r\r\n";
 
 bool LastWrite(const std::string& path, unsigned long long& time)
 {
@@ -50,14 +49,9 @@ CRecoveryCopy::CRecoveryCopy(const SettingsFiles& files)
         m_path = folder + kFileName;
 }
 
-std::string CRecoveryCopy::TextFor(const std::string& sheetText, const std::string& sheetPath)
+std::string CRecoveryCopy::SecondLineFor(const std::string& sheetPath)
 {
-    std::string text = sheetText;
-    const size_t second = text.find('\n');
-    if (second == std::string::npos || text.compare(second + 1, sizeof kSecondLine - 1, kSecondLine) != 0)
-        return text;
-    text.replace(second + 1, sizeof kSecondLine - 1, std::string(kSheetPrefix) + sheetPath + "\r\r\n");
-    return text;
+    return kSheetPrefix + sheetPath;
 }
 
 bool CRecoveryCopy::SheetOf(const std::string& headerLine, std::string& sheetPath)
@@ -68,14 +62,11 @@ bool CRecoveryCopy::SheetOf(const std::string& headerLine, std::string& sheetPat
     return true;
 }
 
-bool CRecoveryCopy::Write(const std::string& sheetText, const std::string& sheetPath)
+bool CRecoveryCopy::Write(const std::string& text)
 {
     if (m_path.empty())
         return false;
-    const std::string folder = DirectoryOfPath(m_path);
-    if (!folder.empty())
-        CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string text = TextFor(sheetText, sheetPath);
+    MakeFolderOf(m_path);
     if (!Quorvel::Base::File::ReplaceFileContents(m_path.c_str(), text.data(), text.size()))
         return false;
     Remember(m_path);

@@ -16,9 +16,8 @@ public:
     explicit CRecoveryCopy(const SettingsFiles& files);
 
     const std::string& Path() const { return m_path; }
-    // sheetText is the file a save would write; sheetPath the sheet it belongs to (may be
-    // empty for a sheet never saved).
-    bool Write(const std::string& sheetText, const std::string& sheetPath);
+    // text is the file a save would write with SecondLineFor(the sheet) as its second line.
+    bool Write(const std::string& text);
     void Remove();
     // A copy left by an earlier run that is newer than its sheet (or whose sheet is gone),
     // and that this process neither wrote nor offered already; sheetPath names its sheet.
@@ -26,8 +25,8 @@ public:
     // The copy was put to the user: it is not offered again.
     void MarkOffered() const;
 
-    // The copy's text for a sheet's own text: its second line names the sheet.
-    static std::string TextFor(const std::string& sheetText, const std::string& sheetPath);
+    // The second header line of a copy that names sheetPath (empty for a sheet never saved).
+    static std::string SecondLineFor(const std::string& sheetPath);
     // The sheet a copy's second header line names; false when it names none.
     static bool SheetOf(const std::string& headerLine, std::string& sheetPath);
 

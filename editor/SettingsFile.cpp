@@ -2,16 +2,18 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+
 #include "base/file/FileHead.h"
 #include "base/file/FilePath.h"
 #include "base/file/ReplaceFile.h"
+#include "device/TervaneManager.h"
 #include "editor/ModulePath.h"
 
 namespace {
 
 constexpr char kKey[] = "lastfile_path";
 constexpr char kLeadKey[] = "lead_time";
-constexpr int kMostLeadMs = 500;
 constexpr char kUserFolder[] = "\\TervanePlugin";
 // A path is at most MAX_PATH bytes; the rest of a longer file is of no interest.
 constexpr size_t kMostBytes = 4096;
@@ -52,9 +54,7 @@ std::string WritableFile(const SettingsFiles& files)
 {
     if (files.user.empty())
         return files.module;
-    const std::string folder = DirectoryOfPath(files.user);
-    if (!folder.empty())
-        CreateDirectoryA(folder.c_str(), nullptr);
+    MakeFolderOf(files.user);
     return files.user;
 }
 
@@ -108,8 +108,7 @@ bool WriteLeadTime(const SettingsFiles& files, int milliseconds)
 bool ReadLastSheetPath(const std::string& file, std::string& path)
 {
     std::string text;
-    bool whole = false;
-    if (file.empty() || !Quorvel::Base::File::ReadFileHead(file.c_str(), kMostBytes, text, whole))
+    if (!ReadText(file, text))
         return false;
     // A TAB, a carriage return and a line feed are never the second byte of a Shift-JIS
     // character, so a byte search is safe here.
@@ -144,7 +143,7 @@ bool ParseLeadTime(const std::string& text, int& milliseconds)
         value = value * 10 + (text[at] - '0');
     if (digits == 0 || (at < text.size() && text[at] != '\r' && text[at] != '\n'))
         return false;
-    value = negative ? -value : value;
-    milliseconds = static_cast<int>(value < -kMostLeadMs ? -kMostLeadMs : value > kMostLeadMs ? kMostLeadMs : value);
+    const long most = CTervaneManager::kMostLeadMs;
+    milliseconds = static_cast<int>(std::clamp(negative ? -value : value, -most, most));
     return true;
 }

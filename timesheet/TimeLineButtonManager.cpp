@@ -49,11 +49,7 @@ CTimeLineButtonData CTimeLineButtonManager::DataAt(double seconds, int32_t patte
                                                    bool snapToKey) const
 {
     const CTimeLineGeometry& g = m_geometry;
-    // A point added on the graph sits on its tenth; one inserted at the playback position sits
-    // at the position itself until the next zoom or size change lays the graph out again.
-    const int32_t x = snapToKey ? g.EntryX(seconds * 10.0)
-                                : SaturatedInt32(std::trunc(g.origin + seconds * 10.0 * g.pixelsPerTenth));
-    return CTimeLineButtonData(pattern, level, x, g.EntryY(level), seconds * 10.0);
+    return CTimeLineButtonData(pattern, level, g.PointX(seconds * 10.0, snapToKey), g.EntryY(level), seconds * 10.0);
 }
 
 void CTimeLineButtonManager::AddEntryAtPoint(POINT point, int32_t pattern, double& seconds, int32_t& level)
@@ -159,7 +155,7 @@ bool CTimeLineButtonManager::NextEntryTime(double& seconds) const
     return true;
 }
 
-std::string CTimeLineButtonManager::SheetText() const
+std::string CTimeLineButtonManager::SheetText(const std::string& secondLine) const
 {
     std::vector<CommandData> records;
     records.reserve(m_entries.size());
@@ -170,7 +166,7 @@ std::string CTimeLineButtonManager::SheetText() const
     }
     std::stable_sort(records.begin(), records.end(),
                      [](const CommandData& a, const CommandData& b) { return a.time < b.time; });
-    return FormatTimeSheet(m_moviePath, records);
+    return FormatTimeSheet(m_moviePath, records, secondLine);
 }
 
 bool CTimeLineButtonManager::SaveTimeSheet(const char* path)

@@ -65,8 +65,9 @@ public:
     // Replaces the file only once the whole sheet is written and then clears the modified
     // flag; false (the old file and the flag as they were) when anything fails.
     bool SaveTimeSheet(const char* path);
-    // The file a save writes.
-    std::string SheetText() const;
+    // The file a save writes; secondLine, when not empty, in place of the second header line's
+    // placeholder.
+    std::string SheetText(const std::string& secondLine = std::string()) const;
     bool LoadTimeSheet(const char* path);
     // Loading in two steps, so that a caller can let the device read the same file between
     // them: the read changes nothing here, the adoption replaces the entries and header.
@@ -219,7 +220,8 @@ private:
     EntryState StateOf(int32_t key) const;
     // The tenth made to hold state, on the device too.
     void Restore(int32_t key, const EntryState& state);
-    void ApplyStep(const EditStep& step, bool forward);
+    // False when there is no step (nothing to undo or redo).
+    bool ApplyStep(const EditStep* step, bool forward);
 
     TimeLineEntries m_entries;
     CTimeLineGeometry m_geometry;

@@ -68,6 +68,11 @@ int32_t CTimeLineGeometry::EntryX(double tenths) const
     return SaturatedInt32(std::trunc(origin + pixelsPerTenth * std::trunc(tenths)));
 }
 
+int32_t CTimeLineGeometry::PointX(double tenths, bool onItsTenth) const
+{
+    return onItsTenth ? EntryX(tenths) : SaturatedInt32(std::trunc(origin + tenths * pixelsPerTenth));
+}
+
 int32_t CTimeLineGeometry::EntryY(int32_t level) const
 {
     const int32_t shown = level < 0 ? 0 : level > 10 ? 10 : level;

@@ -41,6 +41,9 @@ struct CTimeLineGeometry {
     // is drawn at the nearer end of the graph; the entry keeps the value it was given.
     int32_t EntryX(double tenths) const;
     int32_t EntryY(int32_t level) const;
+    // A point added on the graph sits on its tenth (EntryX); one inserted at the playback
+    // position sits at the position itself until the next zoom or size change lays it out.
+    int32_t PointX(double tenths, bool onItsTenth) const;
 };
 
 // Point buttons are 20 x 20 and placed by their centre.

@@ -62,8 +62,7 @@ void CTimeLineButtonManager::Restore(int32_t key, const EntryState& state)
         return;
     CTimeLineButtonData data = state.data;
     // Laid out for the zoom and size of now, which may not be those of the edit.
-    data.x = state.snapped ? m_geometry.EntryX(data.time)
-                           : SaturatedInt32(std::trunc(m_geometry.origin + data.time * m_geometry.pixelsPerTenth));
+    data.x = m_geometry.PointX(data.time, state.snapped);
     data.y = m_geometry.EntryY(data.level);
     StoreEntry(key, data, false);
     // A point that stayed keeps the selection it has now; one that comes back, the one it had.
@@ -71,30 +70,25 @@ void CTimeLineButtonManager::Restore(int32_t key, const EntryState& state)
     AddDeviceCommand(m_device, data.time / 10.0, data.pattern, data.level);
 }
 
-void CTimeLineButtonManager::ApplyStep(const EditStep& step, bool forward)
+bool CTimeLineButtonManager::ApplyStep(const EditStep* step, bool forward)
 {
-    for (const EntryChange& change : step)
+    if (step == nullptr)
+        return false;
+    for (const EntryChange& change : *step)
         Restore(change.key, forward ? change.after : change.before);
     m_modified = !m_history.AtSaved();
     TrackPointer();
+    return true;
 }
 
 bool CTimeLineButtonManager::Undo()
 {
-    const EditStep* step = m_history.Undo();
-    if (step == nullptr)
-        return false;
-    ApplyStep(*step, false);
-    return true;
+    return ApplyStep(m_history.Undo(), false);
 }
 
 bool CTimeLineButtonManager::Redo()
 {
-    const EditStep* step = m_history.Redo();
-    if (step == nullptr)
-        return false;
-    ApplyStep(*step, true);
-    return true;
+    return ApplyStep(m_history.Redo(), true);
 }
 
 void CTimeLineButtonManager::SetModified(bool modified)
