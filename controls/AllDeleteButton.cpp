@@ -1,7 +1,6 @@
 #include "controls/AllDeleteButton.h"
 
 #include "controls/ButtonLayout.h"
-#include "device/TervaneManager.h"
 #include "editor/PluginHost.h"
 #include "editor/UserPrompts.h"
 #include "timesheet/TimeLineButtonManager.h"
@@ -22,14 +21,10 @@ void CAllDeleteButton::OnClicked(size_t)
     const CEditorDisabled disabled(m_editor);
     if (UserPrompts().MessageBoxA(nullptr, kQuestion, kCaption, MB_OKCANCEL) != IDOK)
         return;
-    CTimeLineButtonManager& timeLine = m_host.TimeLine();
-    timeLine.DeleteAll();
-    if (CTervaneManager* manager = m_host.DeviceManager()) {
-        manager->Reset();
-        manager->Device().Stop();
-        manager->Start();
-    }
-    timeLine.SetModified(false);
+    // One step that undo takes back; the device follows the empty sheet at the next tick, and
+    // the sheet stays modified until it is saved.
+    m_host.TimeLine().DeleteAll();
+    m_host.ChooseTimeSheetPath();
 }
 
 } // namespace TervaneControl

@@ -71,8 +71,7 @@ void CAllTimeBar::Paint(HDC dest)
         return;
     const CTimeLineButtonManager& timeLine = m_host.TimeLine();
     const RECT strip = GetStripRect();
-    m_strip.Paint(dest, strip.left, strip.top, strip.right - strip.left, timeLine.EntriesByKey(), timeLine.Revision(),
-                  m_duration);
+    m_strip.Paint(dest, strip.left, strip.top, strip.right - strip.left, timeLine.Document(), m_duration);
     double position = 0.0;
     if (!m_dragging && m_host.Position(position))
         MoveBox(m_geometry.LeftAt(position, m_duration));

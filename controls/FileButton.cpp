@@ -34,9 +34,12 @@ const char kOverwriteQuestion[] = " は既に存在します。上書きしま�
 const char kSaveFailedCaption[] = "保存エラー";
 const char kSaveFailedBefore[] = "タイムシート「";
 const char kSaveFailedAfter[] = "」を保存できませんでした。別の名前で保存してください。";
-const char kTooLargeCaption[] = "読み込みエラー";
-const char kTooLargeBefore[] = "タイムシート「";
+const char kLoadFailedCaption[] = "読み込みエラー";
+const char kLoadFailedBefore[] = "タイムシート「";
 const char kTooLargeAfter[] = "」は大きすぎるため読み込めません（記録は 1000000 件、ファイルは 64 MB までです）。";
+const char kMissingAfter[] = "」が見つかりません。";
+const char kNotSheetAfter[] = "」はタイムシートの形式ではないため読み込めません。";
+const char kUnreadableAfter[] = "」を開けませんでした。ほかのプログラムが使用していないか確かめてください。";
 
 bool MayOverwrite(const std::string& name)
 {
@@ -116,25 +119,37 @@ bool CFileButton::AllowLoadOverChanges()
     return answer == IDNO;
 }
 
-CFileButton::LoadResult CFileButton::LoadByPath(const std::string& typed)
+CFileButton::LoadResult CFileButton::LoadByPath(const std::string& typed, bool tell)
 {
     // The sheet is remembered by its full name: a relative one would mean another file once
     // the player's current folder changes.
     std::string path;
-    if (!GetFullPath(typed, path) || !IsExistingFile(path))
+    if (!GetFullPath(typed, path) || !IsExistingFile(path)) {
+        if (tell)
+            TellNotLoaded(path.empty() ? typed : path, SheetRead::kUnreadable);
         return LoadResult::kNotLoaded;
+    }
     if (!AllowLoadOverChanges())
         return LoadResult::kKept;
     const SheetRead read = m_host.LoadTimeSheetByPath(path);
-    if (read == SheetRead::kTooLarge) {
-        const CEditorDisabled disabled(m_editor);
-        const std::string message = kTooLargeBefore + path + kTooLargeAfter;
-        UserPrompts().MessageBoxA(nullptr, message.c_str(), kTooLargeCaption, MB_OK | MB_ICONERROR);
-    }
-    if (read != SheetRead::kRead)
+    if (read != SheetRead::kRead) {
+        if (tell)
+            TellNotLoaded(path, read);
         return LoadResult::kNotLoaded;
+    }
     AnnouncePath();
     return LoadResult::kLoaded;
+}
+
+void CFileButton::TellNotLoaded(const std::string& path, SheetRead why)
+{
+    const char* after = why == SheetRead::kTooLarge   ? kTooLargeAfter
+                        : why == SheetRead::kNotSheet ? kNotSheetAfter
+                        : IsExistingFile(path)        ? kUnreadableAfter
+                                                      : kMissingAfter;
+    const CEditorDisabled disabled(m_editor);
+    const std::string message = kLoadFailedBefore + path + after;
+    UserPrompts().MessageBoxA(nullptr, message.c_str(), kLoadFailedCaption, MB_OK | MB_ICONERROR);
 }
 
 std::string CFileButton::SaveNameOf(const std::string& chosen)
@@ -160,7 +175,7 @@ bool CFileButton::SaveWithDialog()
         name = SaveNameOf(typed);
         if (name != typed && IsExistingFile(name) && !MayOverwrite(name))
             continue;
-        if (!m_host.TimeLine().SaveTimeSheet(name.c_str())) {
+        if (!m_host.TimeLine().Document().Save(name.c_str())) {
             const std::string message = kSaveFailedBefore + name + kSaveFailedAfter;
             UserPrompts().MessageBoxA(nullptr, message.c_str(), kSaveFailedCaption, MB_OK | MB_ICONERROR);
             continue;
@@ -202,8 +217,13 @@ void CFileButton::OnDropFiles(HWND, HDROP drop, LPARAM)
 void CFileButton::OnOpenPath(HWND, WPARAM, LPARAM lParam)
 {
     const char* path = reinterpret_cast<const char*>(lParam);
-    if (path != nullptr && HasExtensionOf(path, kSheetExtension))
+    if (path == nullptr || path[0] == '\0')
+        return;
+    // A typed name is what the user asked for: whatever keeps it from loading is said.
+    if (HasExtensionOf(path, kSheetExtension))
         LoadByPath(path);
+    else
+        TellNotLoaded(path, IsExistingFile(path) ? SheetRead::kNotSheet : SheetRead::kUnreadable);
 }
 
 void CFileButton::OnDestroy()
@@ -216,13 +236,15 @@ void CFileButton::OnDestroy()
             answer = UserPrompts().MessageBoxA(nullptr, kUnsavedQuestion, kUnsavedCaption, MB_YESNO);
         }
         // Changes the user wanted but could not save stay marked: the time line outlives the
-        // window, and the next editor asks again.
+        // window, and the next editor shows them as they are.
         if (answer == IDNO)
-            timeLine.SetModified(false);
+            timeLine.Document().MarkSaved();
         else if (answer == IDYES)
             SaveWithDialog();
     }
-    WriteLastSheetPath(SettingsFilesOf(EditorContext().instance), m_host.TimeSheetPath());
+    // A sheet that could not be loaded at start (its drive absent) stays remembered.
+    if (m_host.IsTimeSheetPathChosen())
+        WriteLastSheetPath(SettingsFilesOf(EditorContext().instance), m_host.TimeSheetPath());
 }
 
 } // namespace TervaneControl

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "controls/CommandButton.h"
+#include "sheet/TimeSheetFile.h"
 
 namespace TervaneControl {
 
@@ -20,7 +21,9 @@ public:
 
     explicit CFileButton(IPluginHost& host);
 
-    LoadResult LoadByPath(const std::string& path);
+    // tell: a sheet that cannot be loaded is told to the user, with why (not at start, when
+    // the remembered sheet may be on a drive that is not there).
+    LoadResult LoadByPath(const std::string& path, bool tell = true);
     // The save dialog until a file is written (true) or the user gives up (false, and the
     // modified flag as it was).
     bool SaveWithDialog();
@@ -39,6 +42,7 @@ private:
     void Load();
     bool AskFileName(bool save, std::string& name);
     bool AllowLoadOverChanges();
+    void TellNotLoaded(const std::string& path, SheetRead why);
     void AnnouncePath();
 };
 

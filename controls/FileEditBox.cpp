@@ -91,7 +91,8 @@ void CFileEditBox::OnEnter()
     char text[kMostTextBytes] = {};
     GetWindowTextA(m_edit, text, sizeof text);
     const std::string path = CleanTypedPath(text);
-    if (Quorvel::Base::File::HasExtensionOf(path, "tms"))
+    // Every name typed goes to the load, which says why one that is no sheet does not load.
+    if (!path.empty())
         SendMessageW(m_parent, WM_PLUGIN_OPENPATH, 0, reinterpret_cast<LPARAM>(path.c_str()));
 }
 

@@ -4,7 +4,7 @@
 
 namespace TervaneControl {
 
-std::vector<StripColumn> StripColumns(const TimeLineEntries& entries, double duration, int32_t width)
+std::vector<StripColumn> StripColumns(const CSheetDocument::Tenths& entries, double duration, int32_t width)
 {
     std::vector<StripColumn> columns(static_cast<size_t>(std::max<int32_t>(0, width)), StripColumn{-1, 0});
     if (width <= 0 || !(duration > 0.0))
@@ -15,9 +15,9 @@ std::vector<StripColumn> StripColumns(const TimeLineEntries& entries, double dur
     for (int32_t c = 0; c < width; ++c) {
         const double end = duration * 10.0 * (c + 1) / width; // in tenths
         StripColumn column = carried;
-        for (; next != entries.end() && next->second.data.time < end; ++next) {
-            const CTimeLineButtonData& data = next->second.data;
-            carried = StripColumn{std::max<int32_t>(0, std::min<int32_t>(10, data.level)), data.pattern};
+        for (; next != entries.end() && next->second.back().time / 1000.0 < end; ++next) {
+            const CommandData& point = next->second.back();
+            carried = StripColumn{std::max<int32_t>(0, std::min<int32_t>(10, point.level)), point.pattern};
             if (carried.level > column.level)
                 column = carried;
         }
@@ -36,7 +36,7 @@ COLORREF CSheetStrip::PatternColour(int32_t pattern)
     return kColours[std::max<int32_t>(0, std::min<int32_t>(9, pattern))];
 }
 
-void CSheetStrip::Build(HDC reference, int32_t width, const TimeLineEntries& entries)
+void CSheetStrip::Build(HDC reference, int32_t width, const CSheetDocument::Tenths& entries)
 {
     if (!m_picture || width != m_width) {
         m_picture.Create(reference, CreateCompatibleBitmap(reference, width, kHeight));
@@ -75,15 +75,14 @@ void CSheetStrip::Build(HDC reference, int32_t width, const TimeLineEntries& ent
     }
 }
 
-void CSheetStrip::Paint(HDC dest, int32_t x, int32_t y, int32_t width, const TimeLineEntries& entries,
-                        uint64_t revision, double duration)
+void CSheetStrip::Paint(HDC dest, int32_t x, int32_t y, int32_t width, const CSheetDocument& sheet, double duration)
 {
     if (dest == nullptr || width <= 0)
         return;
-    if (!m_picture || width != m_width || revision != m_revision || duration != m_duration) {
-        m_revision = revision;
+    if (!m_picture || width != m_width || sheet.Revision() != m_revision || duration != m_duration) {
+        m_revision = sheet.Revision();
         m_duration = duration;
-        Build(dest, width, entries);
+        Build(dest, width, sheet.ByTenth());
     }
     if (m_picture)
         BitBlt(dest, x, y, width, kHeight, m_picture.Dc(), 0, 0, SRCCOPY);

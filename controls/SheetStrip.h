@@ -4,19 +4,19 @@
 
 #include "base/Win32.h"
 #include "editor/GdiObjects.h"
-#include "timesheet/TimeLineEntry.h"
+#include "sheet/SheetDocument.h"
 
 namespace TervaneControl {
 
 // The level a stretch of the movie reaches: the highest level in effect anywhere in it (the
-// one carried in from before the stretch included), with that entry's pattern; level -1 where
-// no entry is in effect yet.
+// one carried in from before the stretch included), with that point's pattern; level -1 where
+// no point is in effect yet. A tenth's point is its last record, as the graph shows it.
 struct StripColumn {
     int32_t level;
     int32_t pattern;
 };
 // One column per pixel of a bar width pixels wide spanning duration seconds.
-std::vector<StripColumn> StripColumns(const TimeLineEntries& entries, double duration, int32_t width);
+std::vector<StripColumn> StripColumns(const CSheetDocument::Tenths& entries, double duration, int32_t width);
 
 // The whole sheet at a glance, as a picture along the overview bar: each column as tall as
 // its level and in its pattern's colour, dim where the sheet is silent. Drawn again only when
@@ -29,13 +29,12 @@ public:
     static COLORREF PatternColour(int32_t pattern);
 
     // Copies the strip to (x, y) of dest, drawn again first if revision or duration changed.
-    void Paint(HDC dest, int32_t x, int32_t y, int32_t width, const TimeLineEntries& entries, uint64_t revision,
-               double duration);
+    void Paint(HDC dest, int32_t x, int32_t y, int32_t width, const CSheetDocument& sheet, double duration);
     // How often the picture was drawn, for tests.
     int Builds() const { return m_builds; }
 
 private:
-    void Build(HDC reference, int32_t width, const TimeLineEntries& entries);
+    void Build(HDC reference, int32_t width, const CSheetDocument::Tenths& entries);
 
     CMemoryBitmapDC m_picture;
     int32_t m_width = 0;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "device/CommandData.h"
+#include "sheet/CommandData.h"
 
 // Commands kept in ascending time, equal times in the order they were inserted, as a row of
 // short sorted blocks. A lookup is a binary search over the blocks' first times and then one

@@ -2,6 +2,21 @@
 
 #include <algorithm>
 
+#include "sheet/SheetTime.h"
+
+namespace {
+
+// The media player's play states the device follows.
+constexpr long kStopped = 1;
+constexpr long kPaused = 2;
+constexpr long kPlaying = 3;
+
+// Beyond this many tenths at once (deleting or restoring a whole sheet) the playing sheet is
+// taken over whole rather than tenth by tenth.
+constexpr size_t kMostTenthsOneByOne = 2000;
+
+} // namespace
+
 CTervaneManager::CTervaneManager(IHidSystem& system) : m_device(system)
 {
     Reset();
@@ -12,10 +27,56 @@ CTervaneManager::CTervaneManager(IHidSystem& system) : m_device(system)
 // a second one after the window's going stopped it).
 CTervaneManager::~CTervaneManager()
 {
+    Follow(nullptr);
     Reset();
     if (!m_halted)
         m_device.Stop();
     m_device.Close();
+}
+
+void CTervaneManager::Follow(CSheetDocument* document)
+{
+    if (m_document != nullptr)
+        m_document->RemoveObserver(this);
+    m_document = document;
+    if (m_document == nullptr)
+        return;
+    m_document->AddObserver(this);
+    OnSheetReplaced();
+}
+
+void CTervaneManager::OnTenthsChanged(const std::vector<int32_t>& tenths)
+{
+    if (m_document == nullptr)
+        return;
+    const CSheetDocument::Tenths& all = m_document->ByTenth();
+    if (tenths.size() > kMostTenthsOneByOne) {
+        std::string header[CSheetDocument::kHeaderLines];
+        for (int i = 0; i < CSheetDocument::kHeaderLines; ++i)
+            header[i] = m_document->HeaderLine(i);
+        m_sheet.Assign(header, m_document->AllRecords());
+        return;
+    }
+    static const CSheetDocument::Records none;
+    for (int32_t tenth : tenths) {
+        const auto found = all.find(tenth);
+        m_sheet.ReplaceSpan(FirstTimeOfTenth(tenth), LastTimeOfTenth(tenth),
+                            found != all.end() ? found->second : none);
+    }
+}
+
+// Another sheet: it plays from the next tick, as if just started, and loops back at 0.
+void CTervaneManager::OnSheetReplaced()
+{
+    if (m_document == nullptr)
+        return;
+    std::string header[CSheetDocument::kHeaderLines];
+    for (int i = 0; i < CSheetDocument::kHeaderLines; ++i)
+        header[i] = m_document->HeaderLine(i);
+    m_sheet.Assign(header, m_document->AllRecords());
+    ResetPlayback();
+    m_loop = true;
+    Start();
 }
 
 void CTervaneManager::ResetPlayback()
@@ -23,37 +84,49 @@ void CTervaneManager::ResetPlayback()
     m_armed = false;
     m_loop = false;
     m_preview = false;
-    m_savedPause = false;
     m_stopPending = false;
     m_current = CommandData();
+    m_inEffect = false;
     m_savedPattern = 0;
     m_savedLevel = 0;
 }
 
 void CTervaneManager::Reset()
 {
-    m_sheet.Clear();
     ResetPlayback();
-}
-
-bool CTervaneManager::LoadSheet(const char* path, bool loop)
-{
-    // The sheet is replaced only once the whole file has been read: a file that cannot be
-    // read must not leave the device playing an empty sheet while the editor, which keeps
-    // its entries on a failed load, still shows the old one.
-    if (!m_sheet.ReadTimeSheet(path))
-        return false;
-    ResetPlayback();
-    m_loop = loop;
-    return true;
 }
 
 void CTervaneManager::Start()
 {
     m_armed = true;
-    CommandData first;
-    if (m_sheet.CommandAt(0, first))
-        m_current = first;
+    m_inEffect = false;
+}
+
+void CTervaneManager::FollowPosition(double seconds)
+{
+    if (m_device.HasHandle()) {
+        UpdatePosition(seconds);
+        return;
+    }
+    m_device.Connect();
+    if (m_device.HasHandle())
+        Start();
+}
+
+void CTervaneManager::FollowMediumOpened()
+{
+    m_device.Connect();
+    if (m_device.HasHandle())
+        Start();
+}
+
+CommandData CTervaneManager::DueAt(int32_t t)
+{
+    // Before the first command, or before 0 s with the lead taken in, the device rests.
+    CommandData due;
+    if (t > 0)
+        m_sheet.LatestAt(t, due);
+    return CommandData(due.time, ShownPattern(due.pattern), ShownLevel(due.level));
 }
 
 int32_t CTervaneManager::UpdatePosition(double seconds)
@@ -62,28 +135,57 @@ int32_t CTervaneManager::UpdatePosition(double seconds)
         m_armed = false;
         return 0;
     }
-    const int32_t t = CommandTimeFromSeconds(seconds);
+    const int32_t t = seconds > 0.0 ? CommandTimeOf(seconds) : 0;
     // In whole ten-thousandths: a lead of 300 ms at 1.7 s is 2.0 s exactly.
     const int64_t ahead = static_cast<int64_t>(t) + static_cast<int64_t>(m_leadMs) * 10;
-    const int32_t chosenAt = static_cast<int32_t>(ahead < INT32_MIN ? INT32_MIN : ahead > INT32_MAX ? INT32_MAX : ahead);
+    const int32_t chosenAt = static_cast<int32_t>(std::min<int64_t>(INT32_MAX, ahead));
 
-    CommandData due;
-    if (m_armed && m_sheet.LatestAt(chosenAt, due) && (due.time != m_current.time || m_resendDue)) {
-        m_current = due;
-        m_resendDue = false;
-        if (m_preview) {
-            // Held back: the device shows it when the preview ends.
-            m_savedPattern = due.pattern;
-            m_savedLevel = due.level;
-            return 0;
+    // The position 0.0 chooses nothing: the player stands at the start, stopped or looping.
+    if (m_armed && t > 0) {
+        const CommandData due = DueAt(chosenAt);
+        if (!m_inEffect || due.time != m_current.time || due.pattern != m_current.pattern ||
+            due.level != m_current.level) {
+            m_current = due;
+            m_inEffect = true;
+            if (m_preview) {
+                // Held back: the device shows it when the preview ends.
+                m_savedPattern = due.pattern;
+                m_savedLevel = due.level;
+                return 0;
+            }
+            m_device.SetPatternLevel(due.pattern, due.level);
+            m_halted = false;
         }
-        m_device.SetPatternLevel(due.pattern, due.level);
-        m_halted = false;
     }
 
     if (seconds == 0.0 && !m_armed && m_loop)
         m_armed = true;
     return t;
+}
+
+void CTervaneManager::FollowPlayState(long state)
+{
+    m_playState = state;
+    switch (state) {
+    case kStopped:
+        if (m_preview)
+            m_stopPending = true;
+        else
+            m_device.Stop();
+        break;
+    case kPaused:
+        m_stopPending = false;
+        if (!m_device.IsPaused() && !m_preview)
+            m_device.Pause();
+        break;
+    case kPlaying:
+        m_stopPending = false;
+        if (m_device.IsPaused() && !m_preview)
+            m_device.Resume();
+        break;
+    default:
+        break;
+    }
 }
 
 void CTervaneManager::SetLeadMs(int milliseconds)
@@ -97,7 +199,6 @@ void CTervaneManager::StartPreview(int pattern, int level)
         return;
     m_savedPattern = m_device.GetPattern();
     m_savedLevel = m_device.GetLevel();
-    m_savedPause = m_device.IsPaused();
     m_device.Connect();
     m_device.SetPatternLevel(pattern, level);
     m_device.Resume();
@@ -109,28 +210,24 @@ void CTervaneManager::StopPreview()
 {
     if (!m_preview)
         return;
+    m_preview = false;
     m_device.Stop();
     m_device.SetPatternLevel(m_savedPattern, m_savedLevel);
-    if (m_savedPause) {
-        if (m_stopPending) {
-            m_device.Stop();
-            m_stopPending = false;
-        } else {
-            m_device.Pause();
-        }
-    } else if (m_stopPending) {
+    // The player's state now, not the one the preview began in: it may have been paused,
+    // played or stopped meanwhile.
+    if (m_stopPending) {
         m_device.Stop();
         m_stopPending = false;
+    } else if (m_playState == kPaused) {
+        m_device.Pause();
     }
-    m_preview = false;
 }
 
 void CTervaneManager::Halt()
 {
     m_preview = false;
     m_stopPending = false;
-    m_savedPause = false;
     m_device.Stop();
     m_halted = true;
-    m_resendDue = true;
+    m_inEffect = false;
 }

@@ -5,13 +5,23 @@
 #include "device/Task.h"
 #include "device/Tervane.h"
 #include "device/TimeSheet.h"
+#include "sheet/SheetDocument.h"
 
 // Plays a time sheet on the Tervane device in step with the media player, and carries the
 // preview mode in which the user tries a pattern and level directly while the sheet's
-// commands are held back. One per plug-in object; it outlives the editor window. Every
-// operation runs on the media player's user-interface thread: the manager is a CThread only
-// by descent and its thread is never started.
-class CTervaneManager : public ITask, public Quorvel::Base::Thread::CThread, public INotifyUpdateConfig {
+// commands are held back. One per plug-in object; it outlives the editor window.
+//
+// It is the one place that decides what the device does: the window's tick hands it the
+// player's position, the plug-in hands it the player's states, and its playing sheet follows
+// the sheet document through the document's notices, which nothing else edits. After any
+// change, the command in effect is compared whole (time, pattern and level), so an edit of
+// the point being played reaches the device at the next tick. Every operation runs on the
+// media player's user-interface thread: the manager is a CThread only by descent and its
+// thread is never started.
+class CTervaneManager : public ITask,
+                        public Quorvel::Base::Thread::CThread,
+                        public INotifyUpdateConfig,
+                        private ISheetObserver {
 public:
     // The device is reached through system (a simulated bus in tests and tools). Nothing is
     // searched for or sent.
@@ -20,17 +30,28 @@ public:
     CTervaneManager(const CTervaneManager&) = delete;
     CTervaneManager& operator=(const CTervaneManager&) = delete;
 
-    // Empties the sheet and drops every playback and preview state. Sends nothing.
+    // The sheet the device plays from now on (null: none); its records become the playing
+    // sheet's, and every later change of it follows.
+    void Follow(CSheetDocument* document);
+
+    // Drops every playback and preview state. Sends nothing.
     void Reset();
-    // Reads a *.tms file into the sheet. A file that cannot be read changes nothing, so the
-    // device keeps following the sheet the editor still shows. Not armed afterwards: the
-    // caller calls Start.
-    bool LoadSheet(const char* path, bool loop);
-    // Arms playback and takes the sheet's first command as the one in effect, unsent.
+    // Arms playback with nothing in effect: the command due at the next tick is sent,
+    // whatever was sent before.
     void Start();
-    // The window timer's tick with the player's position; returns the position in
-    // ten-thousandths of a second (0 when the manager just disarmed for lack of a device).
+    // The window's tick: the device is looked for while none is open (and armed once found),
+    // otherwise the command due at the player's position is sent.
+    void FollowPosition(double seconds);
+    // The player's position; returns it in ten-thousandths of a second (0 when the manager
+    // just disarmed for lack of a device).
     int32_t UpdatePosition(double seconds);
+    // The player reported a play state: pause, resume or stop the device as it should (a
+    // preview holds them back until it ends).
+    void FollowPlayState(long state);
+    // The player opened a medium or changed its current item: the device is looked for and
+    // playback armed.
+    void FollowMediumOpened();
+
     // Commands are chosen as if the movie were this much further on (negative: behind), to
     // make up for a device that reacts late or a player that shows its frames late. Kept
     // within kMostLeadMs either way; the preview does not take it.
@@ -38,6 +59,7 @@ public:
     void SetLeadMs(int milliseconds);
     int LeadMs() const { return m_leadMs; }
     void StartPreview(int pattern, int level);
+    // Ends a preview: the device takes the command in effect now and the player's state of now.
     void StopPreview();
     // The editor window went, and with it the tick that follows the movie: a running preview
     // ends where it is, the device stops, and the first tick of the next window sends the
@@ -48,10 +70,10 @@ public:
     TimeSheet& Sheet() { return m_sheet; }
     bool IsPreviewing() const { return m_preview; }
     bool IsArmed() const { return m_armed; }
+    // The media player stopped while previewing and has not started again: the stop reaches
+    // the device when the preview ends.
     bool IsStopPending() const { return m_stopPending; }
-    // The media player stopped while previewing: the stop reaches the device when the
-    // preview ends.
-    void SetStopPending() { m_stopPending = true; }
+    // The command in effect (pattern and level as the device got them); all zero when none.
     const CommandData& Current() const { return m_current; }
 
     // Nothing drives the manager as a task.
@@ -65,21 +87,29 @@ public:
     void OnUpdateConfig(int) override {}
 
 private:
+    // ISheetObserver
+    void OnTenthsChanged(const std::vector<int32_t>& tenths) override;
+    void OnSheetReplaced() override;
+
     void ResetPlayback();
+    // The command due at t (ten-thousandths), as the device is to show it.
+    CommandData DueAt(int32_t t);
 
     CTervane m_device;
     TimeSheet m_sheet;
+    CSheetDocument* m_document = nullptr;
     bool m_armed = false;
     CommandData m_current;
+    // False while nothing counts as in effect: the next due command is sent whatever it is.
+    bool m_inEffect = false;
     bool m_loop = false;
     int m_leadMs = 0;
     bool m_preview = false;
     int32_t m_savedPattern = 0;
     int32_t m_savedLevel = 0;
-    bool m_savedPause = false;
     bool m_stopPending = false;
+    // The player's last reported play state.
+    long m_playState = 0;
     // Halted, and nothing sent since: the device already shows the stop.
     bool m_halted = false;
-    // The next due command is sent even when it is the one in effect before the halt.
-    bool m_resendDue = false;
 };

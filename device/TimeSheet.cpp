@@ -4,7 +4,7 @@
 #include <iterator>
 #include <utility>
 
-#include "device/TimeSheetFile.h"
+#include "sheet/TimeSheetFile.h"
 
 using Quorvel::Base::File::ISerializer;
 using Quorvel::Base::Thread::CCriticalLock;
@@ -19,25 +19,27 @@ bool IsInTimeOrder(const std::vector<CommandData>& commands)
 
 } // namespace
 
-bool TimeSheet::ReadTimeSheet(const char* path)
+void TimeSheet::Assign(const std::string (&header)[kHeaderLines], const std::vector<CommandData>& commands)
 {
-    CTimeSheetFileContent content;
-    if (ReadTimeSheetFile(path, content) != SheetRead::kRead || content.records.empty())
-        return false;
-    std::string header[kHeaderLines];
+    std::string fields[kHeaderLines];
     for (int i = 0; i < kHeaderLines; ++i)
-        header[i] = HeaderField(content.header[i]);
-    std::vector<CommandData> commands = std::move(content.records);
-    // A hand-made sheet may hold its records in any order; it plays in time order, as the
-    // editor shows it, with the records of one time in file order.
-    std::stable_sort(commands.begin(), commands.end(),
-                     [](const CommandData& a, const CommandData& b) { return a.time < b.time; });
-
+        fields[i] = HeaderField(header[i]);
+    std::vector<CommandData> copy = commands;
     CCriticalLock lock(&m_lock);
     for (int i = 0; i < kHeaderLines; ++i)
-        m_header[i].swap(header[i]);
-    AdoptLocked(std::move(commands));
-    return true;
+        m_header[i].swap(fields[i]);
+    AdoptLocked(std::move(copy));
+}
+
+void TimeSheet::ReplaceSpan(int32_t first, int32_t last, const std::vector<CommandData>& commands)
+{
+    CCriticalLock lock(&m_lock);
+    SortLocked();
+    for (const CommandData* c = m_sorted.LastAtOrBefore(last); c != nullptr && c->time >= first;
+         c = m_sorted.LastAtOrBefore(last))
+        m_sorted.RemoveFirst(c->time);
+    for (const CommandData& c : commands)
+        m_sorted.Insert(CommandData(c.time, c.pattern, c.level));
 }
 
 void TimeSheet::AdoptLocked(std::vector<CommandData>&& commands)
@@ -114,15 +116,6 @@ void TimeSheet::RemoveCommandAt(int32_t time)
         return;
     }
     m_sorted.RemoveFirst(time);
-}
-
-void TimeSheet::RemoveCommandsBetween(int32_t first, int32_t last)
-{
-    CCriticalLock lock(&m_lock);
-    SortLocked();
-    for (const CommandData* c = m_sorted.LastAtOrBefore(last); c != nullptr && c->time >= first;
-         c = m_sorted.LastAtOrBefore(last))
-        m_sorted.RemoveFirst(c->time);
 }
 
 bool TimeSheet::CommandAt(int index, CommandData& out)

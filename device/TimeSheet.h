@@ -6,10 +6,11 @@
 #include "base/file/Serialize.h"
 #include "base/thread/CriticalSection.h"
 #include "device/SortedCommandList.h"
-#include "device/CommandData.h"
+#include "sheet/CommandData.h"
 
 // The device manager's playing copy of a time sheet: the file's ten header lines and its
-// commands in list order.
+// commands in list order. The manager keeps it in step with the sheet document; nothing else
+// should change a playing sheet that a document is behind.
 //
 // List order is time order with equal times in the order they were added (or read from a
 // file). Only commands loaded through ISerialize keep an order of their own, until the first
@@ -30,11 +31,12 @@ public:
     TimeSheet(const TimeSheet&) = delete;
     TimeSheet& operator=(const TimeSheet&) = delete;
 
-    // Reads a *.tms file. On success (the file opened and held at least one record line, and
-    // no more than kMostSheetRecords) its header lines and commands, sorted by time with the
-    // records of one time in file order, replace the sheet's. On failure the sheet is left
-    // exactly as it was.
-    bool ReadTimeSheet(const char* path);
+    // The header lines (each up to its first space, tab or comma, as a file's header reads)
+    // and the commands, which must be in time order, replace the sheet's.
+    void Assign(const std::string (&header)[kHeaderLines], const std::vector<CommandData>& commands);
+    // The commands with times in [first, last] become commands, which lie in that span in time
+    // order.
+    void ReplaceSpan(int32_t first, int32_t last, const std::vector<CommandData>& commands);
 
     // Inserts after every command whose time is at most time: the list ends up sorted with
     // equal times in the order they were added.
@@ -42,8 +44,6 @@ public:
     bool HasCommandAt(int32_t time);
     // Erases the first command in list order whose time is exactly time.
     void RemoveCommandAt(int32_t time);
-    // Erases every command whose time lies in [first, last].
-    void RemoveCommandsBetween(int32_t first, int32_t last);
     bool CommandAt(int index, CommandData& out);
     // The last command in list order whose time is at or before t, or the all-zero command
     // when none is. Finds nothing (false) when t is 0 or less or the sheet is empty.

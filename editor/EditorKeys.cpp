@@ -4,6 +4,8 @@
 #include <cwchar>
 #include <vector>
 
+#include <imm.h>
+
 namespace {
 
 // Every editor of the thread, and the one hook they share.
@@ -40,7 +42,22 @@ bool IsEditBox(HWND window)
     return _wcsicmp(name, L"Edit") == 0 || _wcsnicmp(name, L"RichEdit", 8) == 0;
 }
 
+BOOL CALLBACK KeepFromInputMethod(HWND window, LPARAM)
+{
+    if (!IsEditBox(window))
+        ImmAssociateContext(window, nullptr);
+    return TRUE;
+}
+
 } // namespace
+
+void KeepInputMethodToEditBoxes(HWND window)
+{
+    if (window == nullptr)
+        return;
+    KeepFromInputMethod(window, 0);
+    EnumChildWindows(window, &KeepFromInputMethod, 0);
+}
 
 EditorKeyCommand CommandOfKey(WPARAM key, bool control, bool shift, bool alt)
 {
@@ -126,8 +143,10 @@ bool CEditorKeys::Offer(const MSG& message)
         return false;
     if (!IsWindowEnabled(m_editor))
         return false;
+    // A key the input method took first still names itself.
+    const WPARAM key = message.wParam == VK_PROCESSKEY ? ImmGetVirtualKey(target) : message.wParam;
     const EditorKeyCommand command =
-        CommandOfKey(message.wParam, GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_MENU) < 0);
+        CommandOfKey(key, GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_MENU) < 0);
     if (command.kind == EditorKeyCommand::kNone)
         return false;
     // The handler may end the editor: nothing of this object is used after it.

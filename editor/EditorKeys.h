@@ -29,6 +29,12 @@ struct EditorKeyCommand {
 // The command of a virtual key with the modifiers held (Alt combinations are the player's).
 EditorKeyCommand CommandOfKey(WPARAM key, bool control, bool shift, bool alt);
 
+// The input method is for the edit boxes. With it on (as our users often have it), a digit or
+// Space pressed over a button or a point reaches the editor as VK_PROCESSKEY and starts a
+// composition nobody sees: window and every child of it but the edit boxes take keys without
+// it. A window made later (a point's) is passed on its own.
+void KeepInputMethodToEditBoxes(HWND window);
+
 // The editor's keys, taken as the messages leave the thread's queue: whichever of the
 // editor's windows has the focus (a button, a point, the graph), but never the keys meant for
 // an edit box, nor any while the editor is disabled by a question of its own. A key the

@@ -5,8 +5,9 @@
 #include <ole2.h>
 #include <wmp.h>
 
+#include "base/file/FilePath.h"
 #include "timesheet/TimeLineObject.h"
-#include "device/TimeSheetFile.h"
+#include "sheet/TimeSheetFile.h"
 
 class CTervaneManager;
 class CTimeLineButtonManager;
@@ -34,11 +35,20 @@ public:
     // Opens the movie a time sheet names, when the path has an extension and the file exists.
     virtual void OpenMovieOfTimeSheet(const std::string& path) = 0;
     virtual void SetTimeSheetName(const std::wstring& name) = 0;
-    // The full path of the time sheet last loaded or saved; empty before any.
+    // The full path of the time sheet last loaded or saved; empty before any. Setting it
+    // chooses it.
     virtual const std::string& TimeSheetPath() = 0;
     virtual void SetTimeSheetPath(const std::string& path) = 0;
-    // Loads a time sheet into the device manager and the editor and opens its movie. Unless
-    // both read it (kRead), nothing changes on either side.
+    // Whether a sheet was loaded, saved or deleted-all in this session: only then does the
+    // settings file take the path, so a sheet that could not be loaded stays remembered.
+    virtual bool IsTimeSheetPathChosen() = 0;
+    virtual void ChooseTimeSheetPath() = 0;
+    // The sheet's file as it was when it was last loaded or saved (setting the path reads it
+    // from the file), to tell later whether someone changed it since.
+    virtual Quorvel::Base::File::FileStamp TimeSheetStamp() = 0;
+    virtual void SetTimeSheetStamp(const Quorvel::Base::File::FileStamp& stamp) = 0;
+    // Loads a time sheet, which the device and the editor follow, and opens its movie (without
+    // starting it). Unless it reads (kRead), nothing changes.
     virtual SheetRead LoadTimeSheetByPath(const std::string& path) = 0;
 
     // The player's play state, kPlayUndefined when it cannot tell.

@@ -197,6 +197,7 @@ LRESULT CPluginWindow::OnCreate(HWND window)
     ControlHookList().Add(drop);
     timeLine.FinishSetUp();
     m_keys.Install(window, [this, window](const EditorKeyCommand& command) { return OnKey(window, command); });
+    KeepInputMethodToEditBoxes(window);
 
     SetFocus(window);
     ReadSettings();
@@ -301,9 +302,14 @@ void CPluginWindow::ReadSettings()
     const SettingsFiles files = SettingsFilesOf(m_instance);
     if (CTervaneManager* manager = m_owner.DeviceManager())
         manager->SetLeadMs(ReadLeadTime(files));
+    // Unsaved changes outlive a closed editor with the time line: the next one shows them as
+    // they are, and the remembered sheet loads only over a time line that holds none.
     std::string path;
-    if (ReadLastSheetPath(files, path) && !path.empty())
-        m_fileButton.LoadByPath(path);
+    const bool loaded = !m_owner.TimeLine().IsModified() && ReadLastSheetPath(files, path) && !path.empty() &&
+                        m_fileButton.LoadByPath(path, false) == TervaneControl::CFileButton::LoadResult::kLoaded;
+    if (!loaded && !m_owner.TimeSheetPath().empty())
+        SendMessageW(EditorContext().host, WM_PLUGIN_FILENAME, 0,
+                     reinterpret_cast<LPARAM>(m_owner.TimeSheetPath().c_str()));
     m_recovery.reset(new CRecoveryCopy(files));
     m_recoveryWritten = false;
     OfferRecovery(EditorContext().host);
@@ -325,16 +331,8 @@ void CPluginWindow::OnTimer()
         // A position the player cannot tell moves nothing: the device keeps its command.
         if (m_owner.Position(position)) {
             timeLine.RefreshAt(position);
-            if (CTervaneManager* manager = m_owner.DeviceManager()) {
-                CTervane& device = manager->Device();
-                if (device.HasHandle()) {
-                    manager->UpdatePosition(position);
-                } else {
-                    device.Connect();
-                    if (device.HasHandle())
-                        manager->Start();
-                }
-            }
+            if (CTervaneManager* manager = m_owner.DeviceManager())
+                manager->FollowPosition(position);
         }
     } else if (m_owner.CurrentMedia() == nullptr) {
         timeLine.RefreshAt(0.0);

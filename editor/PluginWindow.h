@@ -114,8 +114,8 @@ private:
     // The recovery copy follows the unsaved changes: written at most every 30 s after a change
     // (at once when now), removed once there are none.
     void KeepRecovery(bool now);
-    // A copy an earlier run left is put to the user once; yes brings its entries back as
-    // unsaved changes of its sheet, no removes it.
+    // The copies players that are gone left are put to the user, newest first, until one is
+    // taken: yes brings its records back as unsaved changes of its sheet, no removes it.
     void OfferRecovery(HWND window);
 
     // Declared first so that it ends last: every image of the editor is read with it.
@@ -151,6 +151,8 @@ private:
     CEditorKeys m_keys;
     std::unique_ptr<CRecoveryCopy> m_recovery;
     bool m_recoveryWritten = false;
+    // The last try could not write the copy (said once, in the time box).
+    bool m_recoveryFailed = false;
     uint32_t m_recoveryAt = 0;
     uint64_t m_recoveryRevision = 0;
 };

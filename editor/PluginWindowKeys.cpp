@@ -41,20 +41,28 @@ bool CPluginWindow::OnKey(HWND window, const EditorKeyCommand& command)
 {
     using K = EditorKeyCommand;
     CTimeLineButtonManager& timeLine = m_owner.TimeLine();
+    // The mini window shows no points: keys that change them would change what nobody sees.
+    const bool pointsShown = m_sizeMode != kSizeModeMini;
     switch (command.kind) {
     case K::kNone:
         return false;
     case K::kUndo:
-        timeLine.Undo();
+        if (pointsShown)
+            timeLine.Undo();
         break;
     case K::kRedo:
-        timeLine.Redo();
+        if (pointsShown)
+            timeLine.Redo();
         break;
     case K::kDeleteSelected:
-        timeLine.DeleteSelected();
+        if (pointsShown)
+            timeLine.DeleteSelected();
         break;
     case K::kPattern:
-        ClickControl(window, TervaneControl::kIdFirstPattern + static_cast<uint32_t>(command.pattern));
+        // A digit chooses its pattern, however often it is pressed: a click on the chosen
+        // pattern's button would take the choice back.
+        if (pointsShown)
+            SendMessageW(window, WM_PLUGIN_PATTERN, static_cast<WPARAM>(command.pattern), 0);
         break;
     case K::kLeadLater:
     case K::kLeadEarlier:

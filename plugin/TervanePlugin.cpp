@@ -173,6 +173,7 @@ STDMETHODIMP CTervanePlugin::Create(HWND parent, HWND* window)
         m_deviceManager.reset(new (std::nothrow) CTervaneManager(BoundHidSystem()));
         if (!m_deviceManager)
             return E_FAIL;
+        m_deviceManager->Follow(&m_sheet);
     }
     DestroyWindowObject();
     m_window.reset(new (std::nothrow) CPluginWindow(*this));

@@ -7,6 +7,7 @@
 #include "editor/PluginHost.h"
 #include "plugin/Module.h"
 #include "plugin/PluginInterfaces.h"
+#include "sheet/SheetDocument.h"
 #include "timesheet/TimeLineButtonManager.h"
 
 class CPluginWindow;
@@ -98,7 +99,11 @@ public:
     void OpenMovieOfTimeSheet(const std::string& path) override;
     void SetTimeSheetName(const std::wstring& name) override { m_timeSheetName = name; }
     const std::string& TimeSheetPath() override { return m_timeSheetPath; }
-    void SetTimeSheetPath(const std::string& path) override { m_timeSheetPath = path; }
+    void SetTimeSheetPath(const std::string& path) override;
+    bool IsTimeSheetPathChosen() override { return m_timeSheetPathChosen; }
+    void ChooseTimeSheetPath() override { m_timeSheetPathChosen = true; }
+    Quorvel::Base::File::FileStamp TimeSheetStamp() override { return m_timeSheetStamp; }
+    void SetTimeSheetStamp(const Quorvel::Base::File::FileStamp& stamp) override { m_timeSheetStamp = stamp; }
     SheetRead LoadTimeSheetByPath(const std::string& path) override;
     // ITimeLineHost
     bool ReadPosition(double& seconds) override { return Position(seconds); }
@@ -142,8 +147,9 @@ private:
     void SetUpMedium();
     void ShowPlayerStateToWindow();
     bool IsCurrentMovie(const std::wstring& url);
-    void ConnectAndStart();
     void SendToWindow(UINT message);
+    // The player's own auto-start, as it was before the plug-in opened a movie without it.
+    void RestoreAutoStart();
 
     Module::CLock m_moduleLock;
     CInnerUnknown m_inner;
@@ -161,12 +167,21 @@ private:
     std::wstring m_mediaUrl;
     std::wstring m_timeSheetName = L"not filename";
     std::string m_timeSheetPath;
+    // The path was loaded, saved or deleted-all in this session: the settings file takes it.
+    bool m_timeSheetPathChosen = false;
+    Quorvel::Base::File::FileStamp m_timeSheetStamp;
     HWND m_parentWindow = nullptr;
     HWND m_pluginWindow = nullptr;
     std::wstring m_playStateName = L"Stop";
     std::wstring m_openStateName = L"NoOpen";
     double m_duration = 0.0;
+    // The sheet outlives both who follow it.
+    CSheetDocument m_sheet;
     std::unique_ptr<CTervaneManager> m_deviceManager;
-    CTimeLineButtonManager m_timeLine;
+    CTimeLineButtonManager m_timeLine{m_sheet};
     bool m_mediaSetUp = false;
+    // A movie opened without starting it: the player's auto-start goes back once it opened.
+    bool m_autoStartHeld = false;
+    bool m_autoStartOpened = false;
+    VARIANT_BOOL m_autoStart = VARIANT_TRUE;
 };

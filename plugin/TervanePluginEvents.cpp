@@ -50,7 +50,7 @@ bool CTervanePlugin::ReadMedium(IWMPMedia* media)
         m_mediaUrl = url.Text();
         std::string path;
         if (ToNarrow(CP_THREAD_ACP, m_mediaUrl, path))
-            m_timeLine.SetMoviePath(path);
+            m_sheet.SetMoviePath(path);
     }
     double duration = 0.0;
     if (FAILED(media->get_duration(&duration)) || !(duration >= 0.0))
@@ -65,18 +65,10 @@ bool CTervanePlugin::ReadMedium(IWMPMedia* media)
 void CTervanePlugin::SetUpMedium()
 {
     ReadMedium(m_currentMedia.Get());
-    ConnectAndStart();
+    if (m_deviceManager)
+        m_deviceManager->FollowMediumOpened();
     SendToWindow(WM_PLUGIN_MEDIAOPEN);
     m_mediaSetUp = true;
-}
-
-void CTervanePlugin::ConnectAndStart()
-{
-    if (!m_deviceManager)
-        return;
-    m_deviceManager->Device().Connect();
-    if (m_deviceManager->Device().HasHandle())
-        m_deviceManager->Start();
 }
 
 void CTervanePlugin::OpenStateChange(LONG state)
@@ -87,6 +79,7 @@ void CTervanePlugin::OpenStateChange(LONG state)
         m_openStateName = L"MediaWaiting";
     if (state != kOpenMediaOpen)
         return;
+    m_autoStartOpened = m_autoStartHeld;
     // The media set-up waits for the device manager; the timer runs it once that exists.
     if (!m_deviceManager)
         return;
@@ -102,27 +95,21 @@ void CTervanePlugin::PlayStateChange(LONG state)
     if (state < 0 || state > kPlayLast)
         return;
     m_playStateName = kPlayStateNames[state];
-    CTervaneManager* manager = m_deviceManager.get();
+    // The movie the plug-in opened has opened, and the player has started it or not.
+    if (m_autoStartOpened)
+        RestoreAutoStart();
+    if (m_deviceManager)
+        m_deviceManager->FollowPlayState(state);
     switch (state) {
     case kPlayStopped:
         SendToWindow(WM_PLUGIN_STOPPED);
-        if (manager != nullptr) {
-            if (manager->IsPreviewing())
-                manager->SetStopPending();
-            else
-                manager->Device().Stop();
-        }
         break;
     case kPlayPaused:
         SendToWindow(WM_PLUGIN_PAUSED);
-        if (manager != nullptr && !manager->Device().IsPaused() && !manager->IsPreviewing())
-            manager->Device().Pause();
         EnsureMediaSetUp();
         break;
     case kPlayPlaying:
         SendToWindow(WM_PLUGIN_PLAYING);
-        if (manager != nullptr && manager->Device().IsPaused() && !manager->IsPreviewing())
-            manager->Device().Resume();
         EnsureMediaSetUp();
         break;
     case kPlayReady:
@@ -144,7 +131,8 @@ void CTervanePlugin::CurrentItemChange(IDispatch* item)
         return;
     m_currentMedia = std::move(media);
     ReadMedium(m_currentMedia.Get());
-    ConnectAndStart();
+    if (m_deviceManager)
+        m_deviceManager->FollowMediumOpened();
     SendToWindow(WM_PLUGIN_MEDIAOPEN);
 }
 
@@ -189,33 +177,53 @@ void CTervanePlugin::OpenMovieOfTimeSheet(const std::string& path)
 {
     if (ExtensionOfPath(path).empty() || !IsExistingFile(path))
         return;
-    m_timeLine.SetMoviePath(path);
+    m_sheet.SetMoviePath(path);
     std::wstring url;
     // The movie already open is left playing where it is: opening it again starts it over.
-    if (m_core && ToWide(CP_THREAD_ACP, path, url) && !IsCurrentMovie(url)) {
-        CBstr bstr(url);
-        m_core->put_URL(bstr.Get());
+    if (!m_core || !ToWide(CP_THREAD_ACP, path, url) || IsCurrentMovie(url))
+        return;
+    // Loading a sheet opens its movie, not plays it: with the player's auto-start the device
+    // would move the moment the player starts. Auto-start is off for this open only. The
+    // window that loads the last sheet at start has no settings of its own yet.
+    CComRef<IWMPSettings> settings;
+    if (!m_autoStartHeld && SUCCEEDED(m_core->get_settings(settings.Out())) && settings &&
+        SUCCEEDED(settings->get_autoStart(&m_autoStart)) && SUCCEEDED(settings->put_autoStart(VARIANT_FALSE))) {
+        m_autoStartHeld = true;
+        m_autoStartOpened = false;
     }
+    CBstr bstr(url);
+    m_core->put_URL(bstr.Get());
+}
+
+void CTervanePlugin::RestoreAutoStart()
+{
+    CComRef<IWMPSettings> settings;
+    if (m_autoStartHeld && m_core && SUCCEEDED(m_core->get_settings(settings.Out())) && settings)
+        settings->put_autoStart(m_autoStart);
+    m_autoStartHeld = false;
+    m_autoStartOpened = false;
+}
+
+void CTervanePlugin::SetTimeSheetPath(const std::string& path)
+{
+    m_timeSheetPath = path;
+    m_timeSheetPathChosen = true;
+    Quorvel::Base::File::StampOfFile(path, m_timeSheetStamp);
 }
 
 SheetRead CTervanePlugin::LoadTimeSheetByPath(const std::string& path)
 {
-    if (!m_deviceManager || path.empty())
+    if (path.empty())
         return SheetRead::kUnreadable;
-    // Both sides read the file before either changes: a file that one of them cannot take
-    // leaves the device and the graph on the sheet they had.
-    CTimeSheetFileContent content;
-    const SheetRead read = m_timeLine.ReadTimeSheetFile(path.c_str(), content);
+    // The device and the graph follow the sheet: a file that cannot be read leaves both on
+    // the sheet they had.
+    const SheetRead read = m_sheet.Load(path.c_str());
     if (read != SheetRead::kRead)
         return read;
-    if (!m_deviceManager->LoadSheet(path.c_str(), true))
-        return SheetRead::kUnreadable;
-    m_timeLine.AdoptTimeSheet(content);
-    OpenMovieOfTimeSheet(m_timeLine.HeaderLine(0));
-    m_timeSheetPath = path;
+    OpenMovieOfTimeSheet(m_sheet.HeaderLine(0));
+    SetTimeSheetPath(path);
     std::wstring name;
     if (ToWide(CP_THREAD_ACP, FileNameOfPath(path), name))
         m_timeSheetName = name;
-    m_deviceManager->Start();
     return SheetRead::kRead;
 }

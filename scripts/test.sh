@@ -10,8 +10,12 @@ source "$(dirname "$0")/env.sh"
 
 source "$ROOT/scripts/session.sh"
 session_begin
-# The product folder and the installer that the installer test runs; this also checks the
-# manual's links and pictures.
-"$ROOT/scripts/package.sh"
+# The product folder and the installer that the installer and shipped-DLL tests run; this also
+# checks the manual's links and pictures. A run of chosen tests (-R, -E) makes it only when one
+# of them needs it.
+selected=$([ $# -eq 0 ] || ctest --test-dir "$ROOT/build/$TERVANE_TEST_ARCH" -N "$@")
+if [ $# -eq 0 ] || grep -qE '^ *Test +#[0-9]+: (InstallerSession|ShippedDll)\.' <<<"$selected"; then
+  "$ROOT/scripts/package.sh"
+fi
 echo "test: running the $TERVANE_TEST_ARCH test programs under Wine ($WINE) on display $DISPLAY"
 ctest --test-dir "$ROOT/build/$TERVANE_TEST_ARCH" --output-on-failure --timeout 120 -j"$(nproc)" "$@"

@@ -22,6 +22,7 @@
 #include "editor/UserPrompts.h"
 #include "plugin/Guids.h"
 #include "plugin/TervanePlugin.h"
+#include "sheet/SheetTime.h"
 #include "sim/PngFile.h"
 #include "sim/RealInput.h"
 #include "sim/ScriptedUser.h"
@@ -118,37 +119,23 @@ void CPlayerSession::Apply(const SimEvent& e)
         }
         break;
     case SimEvent::kAdd:
-        // A command of the playing sheet, shown on the graph too; the device's time is the
-        // script's, truncated to ten-thousandths.
+        // A record of the sheet, as an insert at that time would make it: the tenth holds it
+        // alone, on the graph and on the device.
         if (Linked(e)) {
             Say("event " + e.text);
-            CTimeLineButtonManager& timeLine = m_linked->TimeLine();
-            CTimeLineButtonData data;
-            const CTimeLineGeometry& g = timeLine.Geometry();
-            data.pattern = e.pattern;
-            data.level = e.level;
-            data.x = static_cast<int32_t>(g.origin + e.value * 10.0 * g.pixelsPerTenth);
-            data.y = g.EntryY(e.level);
-            data.time = e.value * 10.0;
-            timeLine.InsertEntry(e.value, data);
-            m_linked->DeviceManager()->Sheet().AddCommand(e.time, e.pattern, e.level);
+            m_linked->TimeLine().Document().Insert(e.time, e.pattern, e.level);
         }
         break;
     case SimEvent::kRemove:
         if (Linked(e)) {
             Say("event " + e.text);
-            m_linked->DeviceManager()->Sheet().RemoveCommandAt(e.time);
-            m_linked->TimeLine().DeleteEntry(e.value);
+            m_linked->TimeLine().Document().Delete(TenthOfTime(e.time));
         }
         break;
     case SimEvent::kDeleteAll:
         if (Linked(e)) {
             Say("event " + e.text);
-            CTervaneManager* manager = m_linked->DeviceManager();
-            m_linked->TimeLine().ClearEntries();
-            manager->Reset();
-            manager->Device().Stop();
-            manager->Start();
+            m_linked->TimeLine().DeleteAll();
         }
         break;
     case SimEvent::kLoad:

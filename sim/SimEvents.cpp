@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "device/CommandData.h"
+#include "sheet/SheetTime.h"
 
 namespace {
 
@@ -267,7 +267,7 @@ bool ParseItem(const std::string& item, SimEvent& e, std::string& why, bool play
     auto commandTime = [&](const std::string& token) {
         if (!seconds(token, kMaxCommandSeconds, e.value))
             return false;
-        e.time = CommandTimeFromSeconds(e.value);
+        e.time = CommandTimeOf(e.value);
         return true;
     };
     if (word == "add") {

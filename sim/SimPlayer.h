@@ -67,6 +67,8 @@ public:
     double Position() const;
     LONG State() const { return m_state; }
     double Rate() const { return m_rate; }
+    // Whether a movie opened by address (put_URL) starts by itself; on, as in the real player.
+    bool AutoStart() const { return m_autoStart; }
     double Duration() const { return m_duration; }
     bool HasMedium() const { return m_media != nullptr; }
     const std::wstring& Url() const { return m_url; }
@@ -124,4 +126,5 @@ private:
     double m_base = 0.0;
     long long m_ticks = 0;
     double m_rate = 1.0;
+    bool m_autoStart = true;
 };

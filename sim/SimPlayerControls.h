@@ -93,10 +93,14 @@ public:
     {
         if (start == nullptr)
             return E_POINTER;
-        *start = VARIANT_FALSE;
+        *start = m_player.m_autoStart ? VARIANT_TRUE : VARIANT_FALSE;
         return S_OK;
     }
-    STDMETHODIMP put_autoStart(VARIANT_BOOL) override { return S_OK; }
+    STDMETHODIMP put_autoStart(VARIANT_BOOL start) override
+    {
+        m_player.m_autoStart = start != VARIANT_FALSE;
+        return S_OK;
+    }
     STDMETHODIMP get_baseURL(BSTR*) override { return E_NOTIMPL; }
     STDMETHODIMP put_baseURL(BSTR) override { return E_NOTIMPL; }
     STDMETHODIMP get_defaultFrame(BSTR*) override { return E_NOTIMPL; }

@@ -84,7 +84,15 @@ public:
     {
         const std::wstring address = url != nullptr ? std::wstring(url, SysStringLen(url)) : std::wstring();
         const double duration = m_player.m_defaultDuration;
-        m_player.Later([this, address, duration] { m_player.OpenNow(address, duration); });
+        // As the real player, it starts what it opens unless auto-start was off when asked.
+        const bool start = m_player.m_autoStart;
+        m_player.Later([this, address, duration, start] {
+            m_player.OpenNow(address, duration);
+            if (start) {
+                m_player.Say("player starts what it opened (auto-start)");
+                m_player.PlayNow();
+            }
+        });
         return S_OK;
     }
     STDMETHODIMP get_openState(WMPOpenState* state) override

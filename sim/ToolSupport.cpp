@@ -56,14 +56,19 @@ std::string ProductFolderOfTool()
 int PlayEvents(const char* tool, PlayerOptions options, const std::vector<SimEvent>& events)
 {
     options.moduleFolder = ProductFolderOfTool();
+    // Answers at the head of the script reply to what the editor asks while it is made (the
+    // offer of a recovery copy after a crash).
+    size_t first = 0;
+    for (; first < events.size() && events[first].kind == SimEvent::kAnswer; ++first)
+        options.answers.push_back(events[first].path);
     CPlayerSession session(options, &PrintLine);
     std::string error;
     if (!session.Start(error)) {
         std::fprintf(stderr, "%s: %s\n", tool, error.c_str());
         return 1;
     }
-    for (const SimEvent& e : events)
-        session.Apply(e);
+    for (size_t i = first; i < events.size(); ++i)
+        session.Apply(events[i]);
     session.Finish();
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

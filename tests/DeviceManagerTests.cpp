@@ -1,30 +1,35 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "sim/SimHidBus.h"
 #include "device/TervaneManager.h"
+#include "sheet/SheetDocument.h"
 #include "support/ScratchFile.h"
 
 namespace {
 
 const char kHeader[] = "111111\n222222\n333333\n444444\n555555\n666666\n777777\n888888\n999999\n101010101010\n";
 
-// One Tervane on a simulated bus, the device opened as the media-open procedure opens it.
-// Reports are read back as pause flag, pattern digit and level digit: "013" is running,
-// pattern 1, level 3.
+// One Tervane on a simulated bus, the device opened as the media-open procedure opens it,
+// and the sheet document the manager plays. Reports are read back as pause flag, pattern digit
+// and level digit: "013" is running, pattern 1, level 3.
 class DeviceManager : public ::testing::Test {
 protected:
-    DeviceManager() : m_device(m_bus.AddTervane()), m_manager(new CTervaneManager(m_bus)) {}
+    DeviceManager() : m_device(m_bus.AddTervane()), m_manager(new CTervaneManager(m_bus))
+    {
+        m_manager->Follow(&m_sheet);
+    }
 
     CTervaneManager& Manager() { return *m_manager; }
 
     void SheetOf(const std::string& records)
     {
         CScratchFile file(kHeader + records);
-        ASSERT_TRUE(Manager().LoadSheet(file.Path(), true));
+        ASSERT_EQ(SheetRead::kRead, m_sheet.Load(file.Path()));
     }
 
     void OpenDevice() { ASSERT_TRUE(Manager().Device().Connect()); }
@@ -61,6 +66,7 @@ protected:
 
     CSimHidBus m_bus;
     size_t m_device;
+    CSheetDocument m_sheet;
     std::unique_ptr<CTervaneManager> m_manager;
     size_t m_seen = 0;
 };
@@ -93,29 +99,25 @@ TEST_F(DeviceManager, PlaysFromZeroAndResendsOnlyWhenTheDueCommandChanges)
         EXPECT_EQ(Play({s.position}), s.expected) << "at " << s.position << " s";
 }
 
-TEST_F(DeviceManager, StartInsideTheFirstSpanSendsNothingUntilTheNextCommand)
+// Start leaves nothing in effect: wherever the movie is, the command due there is sent at the
+// next tick, a first command at 0 s included; 0.0 itself selects nothing.
+TEST_F(DeviceManager, StartSendsWhatIsDueAtTheNextTickAndACommandAtZeroPlays)
 {
     Armed(kFiveAndTen);
-    EXPECT_EQ(Play({6.0, 7.0, 9.9}), Sends{});
-    EXPECT_EQ(Play({10.0}), (Sends{"020", "025"}));
-}
+    EXPECT_EQ(Play({6.0, 7.0, 9.9}), (Sends{"010", "013"}));
+    EXPECT_EQ(Play({10.0}), (Sends{"023", "025"}));
 
-TEST_F(DeviceManager, PositionZeroNeverSelectsAndACommandAtZeroWaitsForAReturn)
-{
     Armed("0\t4\t4\n50000\t1\t3\n");
-    EXPECT_EQ(Play({0.0, 0.1, 2.0, 4.9}), Sends{}) << "the first command is current from Start";
-    EXPECT_EQ(Play({5.0}), (Sends{"010", "013"}));
     EXPECT_EQ(Play({0.0}), Sends{}) << "0.0 selects nothing";
+    EXPECT_EQ(Play({0.1, 2.0, 4.9}), (Sends{"045", "044"})) << "the first point, at 0 s, plays from the start";
+    EXPECT_EQ(Play({5.0, 0.0}), (Sends{"014", "013"}));
     EXPECT_EQ(Play({0.1}), (Sends{"043", "044"})) << "back in its span after a later command";
 }
 
 TEST_F(DeviceManager, OfEqualTimesTheLaterOneIsSent)
 {
-    Armed("50000\t1\t1\n50000\t2\t2\n");
-    EXPECT_EQ(Play({4.0, 5.0}), (Sends{"000", "000", "020", "022"}))
-        << "before 5 s the due command is the all-zero one (current holds the first command)";
-    Manager().Sheet().AddCommand(80000, 3, 3);
-    Manager().Sheet().AddCommand(80000, 4, 4);
+    Armed("50000\t1\t1\n50000\t2\t2\n80000\t3\t3\n80000\t4\t4\n");
+    EXPECT_EQ(Play({4.0, 5.0}), (Sends{"000", "000", "020", "022"})) << "before 5 s the due command is the all-zero one";
     EXPECT_EQ(Play({8.0}), (Sends{"042", "044"}));
 }
 
@@ -172,7 +174,8 @@ TEST_F(DeviceManager, StopDuringPreviewWaitsForThePreviewToEnd)
     Sent();
     Manager().StartPreview(6, 6);
     Sent();
-    Manager().SetStopPending(); // the media player stopped while previewing
+    Manager().FollowPlayState(1); // the media player stopped while previewing
+    EXPECT_TRUE(Manager().IsStopPending());
     EXPECT_EQ(Sent(), Sends{});
     Manager().StopPreview();
     EXPECT_EQ(Sent(), (Sends{"006", "000", "010", "013", "003", "000"}))
@@ -186,16 +189,75 @@ TEST_F(DeviceManager, StopDuringPreviewWaitsForThePreviewToEnd)
         << "no pause was saved this time and nothing is pending";
 }
 
-TEST_F(DeviceManager, PausedWhenThePreviewStartedIsPausedAgainAfterIt)
+// When a preview ends the device takes the player's state of then, not the one the preview
+// began in, and the command in effect then.
+TEST_F(DeviceManager, AfterAPreviewTheDeviceFollowsThePlayerOfNow)
 {
     Armed(kFiveAndTen);
     Play({0.1, 5.0});
-    Manager().Device().Pause();
-    Sent();
+    Manager().FollowPlayState(2);
+    EXPECT_EQ(Sent(), (Sends{"113"}));
     Manager().StartPreview(6, 6);
     EXPECT_EQ(Sent(), (Sends{"163", "166", "066"}));
     Manager().StopPreview();
-    EXPECT_EQ(Sent(), (Sends{"006", "000", "010", "013", "113"}));
+    EXPECT_EQ(Sent(), (Sends{"006", "000", "010", "013", "113"})) << "still paused";
+
+    Manager().StartPreview(6, 6);
+    Manager().FollowPlayState(3);
+    EXPECT_EQ(Sent(), (Sends{"163", "166", "066"})) << "the player's play is held back";
+    EXPECT_EQ(Play({10.0}), Sends{}) << "so is the command due";
+    Manager().StopPreview();
+    EXPECT_EQ(Sent(), (Sends{"006", "000", "020", "025"})) << "running, with the command of now";
+    EXPECT_EQ(Play({10.1}), Sends{});
+
+    Manager().StartPreview(6, 6);
+    Manager().FollowPlayState(2);
+    Manager().StopPreview();
+    EXPECT_EQ(Sent(), (Sends{"065", "066", "066", "006", "000", "020", "025", "125"}))
+        << "paused while previewing: paused after";
+}
+
+// Every change of the sheet that touches the command in effect reaches the device at the next
+// tick, as if that command had just become due: an edit of the point being played, an insert
+// over it, undo and redo, delete all; and while previewing it is what the preview restores.
+// What the device gets is what the graph shows, and before 0 s (with the lead) it rests.
+TEST_F(DeviceManager, TheDevicePlaysWhatTheSheetHoldsAfterEveryChange)
+{
+    Armed("20000\t1\t3\n50000\t2\t5\n");
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        double position;
+        Sends expected;
+    };
+    CSheetDocument& sheet = m_sheet;
+    const Step steps[] = {
+        {"playing the 2 s point", [] {}, 2.5, {"010", "013"}},
+        {"its pattern changed", [&] { sheet.Repattern(20, 7); }, 2.6, {"073", "073"}},
+        {"dropped at its own time with another level", [&] { sheet.Move(20, 20000, 8); }, 2.7, {"073", "078"}},
+        {"an insert over it", [&] { sheet.Insert(20000, 4, 4); }, 2.8, {"048", "044"}},
+        {"undo", [&] { sheet.Undo(); }, 2.9, {"074", "078"}},
+        {"undo again", [&] { sheet.Undo(); }, 3.0, {"078", "073"}},
+        {"redo", [&] { sheet.Redo(); }, 3.1, {"073", "078"}},
+        {"an edit elsewhere", [&] { sheet.Repattern(50, 6); }, 3.2, {}},
+        {"previewing, its pattern changed", [&] {
+             Manager().StartPreview(9, 9);
+             Sent();
+             sheet.Repattern(20, 1);
+         }, 3.3, {}},
+        {"the preview ends with it", [&] { Manager().StopPreview(); }, 3.4, {"009", "000", "010", "018"}},
+        {"delete all", [&] { sheet.DeleteAll(); }, 3.5, {"008", "000"}},
+        {"undone", [&] { sheet.Undo(); }, 3.6, {"010", "018"}},
+        {"pattern 12, level 15 by hand", [&] { sheet.Insert(40000, 12, 15); }, 4.0, {"098", "09:"}},
+        {"a lead of -500 ms near the start", [&] { Manager().SetLeadMs(-500); }, 0.2, {"00:", "000"}},
+        {"still before the first point", [] {}, 0.6, {}},
+        {"the lead reaches it", [] {}, 2.5, {"010", "018"}},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        EXPECT_EQ(Play({step.position}), step.expected) << step.what;
+    }
+    EXPECT_EQ(Manager().Current(), CommandData(20000, 1, 8));
 }
 
 // The timer hands positions to the manager only once a device handle exists; before that it
@@ -204,9 +266,9 @@ TEST_F(DeviceManager, WithoutADeviceItDisarmsAndStartRearmsOnceOneIsFound)
 {
     CSimHidBus emptyBus;
     CTervaneManager manager(emptyBus);
-    CScratchFile file(std::string(kHeader) + kFiveAndTen);
-    ASSERT_TRUE(manager.LoadSheet(file.Path(), true));
-    manager.Start();
+    manager.Follow(&m_sheet);
+    SheetOf(kFiveAndTen);
+    EXPECT_TRUE(manager.IsArmed()) << "a new sheet arms";
     EXPECT_EQ(manager.UpdatePosition(5.0), 0);
     EXPECT_FALSE(manager.IsArmed());
     EXPECT_FALSE(manager.Device().Connect());
@@ -223,24 +285,20 @@ TEST_F(DeviceManager, WithoutADeviceItDisarmsAndStartRearmsOnceOneIsFound)
 TEST_F(DeviceManager, AFileOutOfTimeOrderPlaysInTimeOrder)
 {
     Armed("100000\t2\t5\n50000\t1\t3\n");
-    EXPECT_EQ(Play({5.0}), Sends{}) << "Start took the first command in time order";
-    EXPECT_EQ(Play({10.0}), (Sends{"020", "025"})) << "the 10 s command is due at 10 s";
+    EXPECT_EQ(Play({5.0}), (Sends{"010", "013"}));
+    EXPECT_EQ(Play({10.0}), (Sends{"023", "025"})) << "the 10 s command is due at 10 s";
     EXPECT_EQ(Play({7.0}), (Sends{"015", "013"}));
 }
 
-TEST_F(DeviceManager, LoopRearmsAtPositionZeroAfterALoadWithoutStart)
+TEST_F(DeviceManager, LoopRearmsAtPositionZero)
 {
-    CScratchFile file(std::string(kHeader) + kFiveAndTen);
+    SheetOf(kFiveAndTen);
+    EXPECT_EQ(Manager().UpdatePosition(5.0), 0) << "no device: disarmed";
     OpenDevice();
-    for (bool loop : {true, false}) {
-        ASSERT_TRUE(Manager().LoadSheet(file.Path(), loop));
-        EXPECT_EQ(Play({5.0}), Sends{}) << "not armed after a load";
-        Play({0.0});
-        EXPECT_EQ(Manager().IsArmed(), loop);
-        EXPECT_EQ(Play({5.0}), loop ? (Sends{"010", "013"}) : Sends{}) << "loop " << loop;
-        Manager().Device().Stop();
-        Sent();
-    }
+    EXPECT_EQ(Play({5.0}), Sends{}) << "not armed";
+    Play({0.0});
+    EXPECT_TRUE(Manager().IsArmed());
+    EXPECT_EQ(Play({5.0}), (Sends{"010", "013"}));
 }
 
 // The editor keeps its points when a load fails, so the device must keep playing them too.
@@ -248,14 +306,15 @@ TEST_F(DeviceManager, AFailedLoadChangesNothing)
 {
     Armed(kFiveAndTen);
     Play({0.1, 5.0});
-    CScratchFile headerOnly(kHeader);
-    EXPECT_FALSE(Manager().LoadSheet(headerOnly.Path(), true));
-    EXPECT_FALSE(Manager().LoadSheet("Z:\\missing.tms", true));
+    CScratchFile prose("no\ntime\nsheet\n");
+    EXPECT_EQ(SheetRead::kNotSheet, m_sheet.Load(prose.Path()));
+    EXPECT_EQ(SheetRead::kUnreadable, m_sheet.Load("Z:\\missing.tms"));
     EXPECT_EQ(Manager().Sheet().Count(), 2);
     EXPECT_TRUE(Manager().IsArmed());
-    EXPECT_EQ(Play({10.0}), (Sends{"023", "025"}));
+    EXPECT_EQ(Play({5.1, 10.0}), (Sends{"023", "025"}));
 }
 
+// Another sheet ends a preview without a word and plays from the next tick, as if started.
 TEST_F(DeviceManager, ASuccessfulLoadResetsEverythingAndSendsNothing)
 {
     Armed(kFiveAndTen);
@@ -265,23 +324,9 @@ TEST_F(DeviceManager, ASuccessfulLoadResetsEverythingAndSendsNothing)
     SheetOf("20000\t4\t4\n");
     EXPECT_EQ(Sent(), Sends{}) << "not even when a preview was on";
     EXPECT_FALSE(Manager().IsPreviewing());
-    EXPECT_FALSE(Manager().IsArmed());
+    EXPECT_TRUE(Manager().IsArmed());
     EXPECT_EQ(Manager().Current(), CommandData());
-    Manager().Start();
-    EXPECT_EQ(Play({3.0}), Sends{}) << "Start made the 2 s command current";
-}
-
-TEST_F(DeviceManager, DeleteAllStopsTheDeviceAndLeavesAnEmptyArmedSheet)
-{
-    Armed(kFiveAndTen);
-    Play({0.1, 5.0});
-    Manager().Reset();
-    Manager().Device().Stop();
-    Manager().Start();
-    EXPECT_EQ(Sent(), (Sends{"003", "000"}));
-    EXPECT_EQ(Play({7.0, 10.0}), Sends{}) << "an empty sheet never finds a due command";
-    Manager().Sheet().AddCommand(110000, 5, 5);
-    EXPECT_EQ(Play({11.0}), (Sends{"050", "055"}));
+    EXPECT_EQ(Play({3.0}), (Sends{"046", "044"})) << "the 2 s command of the new sheet";
 }
 
 TEST_F(DeviceManager, DestructionStopsTheDeviceOnceAndClosesEverything)

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "base/Win32.h"
 #include <commctrl.h>
+#include <imm.h>
 
 #include "controls/ButtonLayout.h"
 #include "controls/FileButton.h"
@@ -120,6 +122,12 @@ protected:
     {
         char text[1024] = {};
         GetWindowTextA(window, text, sizeof text);
+        return text;
+    }
+    std::wstring TextW(HWND window)
+    {
+        wchar_t text[256] = {};
+        GetWindowTextW(window, text, 256);
         return text;
     }
 
@@ -366,6 +374,14 @@ TEST_F(EditorSession, LoadingAndSavingNeverLoseTheUsersWork)
         EXPECT_EQ(Text(box).find_first_of("\r\n"), std::string::npos) << "no line break gets into the box";
     }
     EXPECT_EQ(Text(box), Path("\\notes.txt")) << "a path that is no sheet stays as typed";
+    // A typed path that cannot be loaded says why.
+    EXPECT_EQ(Count("prompt unanswered message 読み込みエラー: タイムシート「" + Path("\\notes.txt") +
+                    "」はタイムシートの形式ではないため読み込めません。"),
+              1u);
+    SetWindowTextA(box, Path("\\gone.tms").c_str());
+    Run("click 400 52; key enter");
+    EXPECT_EQ(Count("prompt unanswered message 読み込みエラー: タイムシート「" + Path("\\gone.tms") + "」が見つかりません。"),
+              1u);
     // Pasted with its quotes, blanks and line break, or relative to the current folder: it
     // loads, and is remembered by its full name.
     char current[MAX_PATH] = {};
@@ -380,18 +396,18 @@ TEST_F(EditorSession, LoadingAndSavingNeverLoseTheUsersWork)
     SetCurrentDirectoryA(current);
 
     // A new name without an extension: written with ".tms", and that is the current path.
-    Run("press 27; answer " + Path("\\fresh") + "; press 31");
+    Run("press 51; press 27; answer " + Path("\\fresh") + "; press 31");
     EXPECT_EQ(Plugin().TimeSheetPath(), Path("\\fresh.tms"));
     EXPECT_FALSE(ReadWholeFile(Path("\\fresh.tms")).empty());
     EXPECT_EQ(GetFileAttributesA(Path("\\fresh").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_FALSE(TimeLine().IsModified());
     EXPECT_EQ(Text(box), Path("\\fresh.tms"));
-    Run("press 27; answer " + Path("\\new.tms") + "; press 31");
+    Run("press 52; press 27; answer " + Path("\\new.tms") + "; press 31");
     EXPECT_EQ(Plugin().TimeSheetPath(), Path("\\new.tms")) << "the save dialog takes a new name";
 
     // The name we extend is asked about before it is overwritten; no keeps the file.
     const std::string fresh = ReadWholeFile(Path("\\fresh.tms"));
-    Run("press 27; answer " + Path("\\fresh") + "; answer no; answer cancel; press 31");
+    Run("press 53; press 27; answer " + Path("\\fresh") + "; answer no; answer cancel; press 31");
     EXPECT_EQ(Count("prompt message 名前を付けて保存の確認: " + Path("\\fresh.tms")), 1u);
     EXPECT_EQ(ReadWholeFile(Path("\\fresh.tms")), fresh);
     EXPECT_TRUE(TimeLine().IsModified());
@@ -406,7 +422,7 @@ TEST_F(EditorSession, LoadingAndSavingNeverLoseTheUsersWork)
     EXPECT_FALSE(TimeLine().IsModified());
 
     // Loading over changes asks first: cancel keeps them, no drops them.
-    Run("press 27; answer cancel; drop " + Path("\\a.tms"));
+    Run("press 54; press 27; answer cancel; drop " + Path("\\a.tms"));
     EXPECT_EQ(Plugin().TimeSheetPath(), Path("\\other.tms"));
     EXPECT_TRUE(TimeLine().IsModified());
     Run("answer no; drop " + Path("\\a.tms"));
@@ -420,7 +436,7 @@ TEST_F(EditorSession, LoadingAndSavingNeverLoseTheUsersWork)
     EXPECT_EQ(Count("prompt save") + Count("prompt unanswered save"), saves);
 
     // Closing with changes offers to save; the settings file remembers what was written.
-    Run("press 27; answer yes; answer " + Path("\\last") + "; close");
+    Run("press 55; press 27; answer yes; answer " + Path("\\last") + "; close");
     EXPECT_FALSE(ReadWholeFile(Path("\\last.tms")).empty());
     EXPECT_EQ(ReadWholeFile(Path("\\info.txt")), "lastfile_path\t" + Path("\\last.tms"));
     Run("create");
@@ -564,6 +580,72 @@ TEST_F(EditorSession, WithoutAMovieLengthTheBarsStayStill)
 // The keyboard, wherever the editor's focus is, does what the buttons and the mouse do; the
 // edit boxes keep their keys; undo and redo retrace edits on the device too; the device's
 // lead time is stored per user and shown a while in the time box.
+// The editor's keys keep working whatever the mouse did: a point's window that had the focus
+// gives it back before it goes. A digit chooses its pattern however often it is pressed; the
+// mini window, which shows no points, lets no key change them; and the input method, which
+// our users often have on, is the edit boxes' alone.
+TEST_F(EditorSession, TheKeyboardStaysWithTheEditor)
+{
+    Start();
+    const HWND editor = m_session->Editor();
+    Run("play; wait 3; pause; wait 0.1");
+    RECT face;
+    ASSERT_TRUE(TimeLine().PointRect(50, face));
+    const int x = (face.left + face.right) / 2, y = (face.top + face.bottom) / 2;
+    const auto keysWork = [&](const char* after) {
+        const HWND focus = GetFocus();
+        EXPECT_TRUE(focus == editor || (IsChild(editor, focus) && IsWindowVisible(focus))) << after;
+    };
+    Run("drag " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(x + 36) + " " +
+        std::to_string(y - 30) + "; wait 0.2");
+    EXPECT_EQ(Keys(), (std::vector<int32_t>{58, 100})) << "36 pixels are 8 tenths";
+    keysWork("a drag");
+    Run("key ctrl+z");
+    EXPECT_EQ(Keys(), (std::vector<int32_t>{50, 100})) << "undoes the drag";
+    Run("click " + std::to_string(x) + " " + std::to_string(y) + "; key delete");
+    EXPECT_EQ(Keys(), (std::vector<int32_t>{100}));
+    keysWork("a delete");
+    Run("key ctrl+z");
+    EXPECT_EQ(Keys(), (std::vector<int32_t>{50, 100})) << "brings the point back";
+    EXPECT_TRUE(TimeLine().IsSelected(50)) << "as it was";
+
+    Run("key 3; key 3; key 4; key 4; wait 0.1");
+    EXPECT_TRUE(Window().PatternButton().IsSelected(4));
+    EXPECT_EQ(TimeLine().PatternOf(50), 4) << "the selected point took it";
+    Run("seek 2; wait 0.1; press 27");
+    EXPECT_EQ(TimeLine().PatternOf(20), 4) << "and so does a new one";
+
+    // The mini window: Delete, digits, undo and redo leave the points alone.
+    const size_t steps = TimeLine().CanUndo() ? 1 : 0;
+    Run("press 23; key delete; key 7; key ctrl+z; key ctrl+y; wait 0.1");
+    EXPECT_EQ(Keys(), (std::vector<int32_t>{20, 50, 100}));
+    EXPECT_EQ(TimeLine().PatternOf(50), 4);
+    EXPECT_EQ(steps, TimeLine().CanUndo() ? 1u : 0u);
+    Run("press 24; key delete");
+    EXPECT_EQ(Keys(), (std::vector<int32_t>{20, 100})) << "back in the normal window the keys act again";
+
+    // No input method on the editor, its buttons or its points; the edit boxes keep theirs.
+    RealInput::MoveTo(Screen(x, y).x, Screen(x, y).y);
+    Run("wait 0.1");
+    const HWND point = WindowFromPoint(Screen(250, 200));
+    for (const HWND window : {editor, GetDlgItem(editor, TervaneControl::kIdInsert), point}) {
+        const HIMC context = ImmGetContext(window);
+        EXPECT_EQ(nullptr, context);
+        if (context != nullptr)
+            ImmReleaseContext(window, context);
+    }
+    const HWND box = Window().FileEditBox().GetWindow();
+    const HIMC boxContext = ImmGetContext(box);
+    const HWND fresh = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    const HIMC freshContext = ImmGetContext(fresh);
+    EXPECT_EQ(freshContext != nullptr, boxContext != nullptr) << "the box has what any window has";
+    if (boxContext != nullptr)
+        ImmReleaseContext(box, boxContext);
+    if (freshContext != nullptr)
+        ImmReleaseContext(fresh, freshContext);
+    DestroyWindow(fresh);
+}
+
 TEST_F(EditorSession, TheKeyboardDoesWhatItsButtonsDo)
 {
     Start();
@@ -674,10 +756,10 @@ TEST_F(EditorSession, TheOverviewBarShowsTheWholeSheet)
     using TervaneControl::CSheetStrip;
     using TervaneControl::StripColumns;
     // Pure: three entries in one stretch of 1 s, the highest wins; the last one carries on.
-    TimeLineEntries entries;
+    CSheetDocument::Tenths entries;
     const int levels[][3] = {{5, 2, 1}, {6, 7, 3}, {7, 1, 4}, {25, 4, 5}};
     for (const auto& l : levels)
-        entries[l[0]].data = CTimeLineButtonData(l[2], l[1], 0, 0, l[0]);
+        entries[l[0]] = {CommandData(l[0] * 1000, l[2], l[1])};
     const auto columns = StripColumns(entries, 4.0, 4);
     ASSERT_EQ(columns.size(), 4u);
     EXPECT_EQ(columns[0].level, 7);
@@ -723,12 +805,34 @@ TEST_F(EditorSession, TheOverviewBarShowsTheWholeSheet)
 // of that sheet, no removes it; a save removes it too.
 TEST_F(EditorSession, UnsavedChangesSurviveACrashOfThePlayer)
 {
-    const std::string copy = Path("\\recovery.tms");
+    using Quorvel::Base::File::FileStamp;
+    using Quorvel::Base::File::IsExistingFile;
+    const auto offers = [this] {
+        size_t count = 0;
+        for (const std::string& line : m_lines)
+            count += line.find(CRecoveryCopy::kQuestion) != std::string::npos ? 1 : 0;
+        return count;
+    };
+    // The player dies with the editor open: the system lets go of what it held, and its copy
+    // is all that is left of the changes. (A test cannot let its process die: the claim goes
+    // as it would, and the editor closes without a word.)
+    const auto die = [this] {
+        CRecoveryCopy::EndOfPlayer();
+        Run("answer no");
+        m_session->Finish();
+        m_session.reset();
+        m_lines.clear();
+    };
     Start();
     Run("play; wait 2.5; pause; press 53; press 77; press 27; wait 0.1");
-    ASSERT_TRUE(Quorvel::Base::File::IsExistingFile(copy)) << "written on the first tick after a change";
+    const std::string copy = CRecoveryCopy::OwnPath();
+    ASSERT_TRUE(IsExistingFile(copy)) << "written on the first tick after a change";
+    EXPECT_EQ(0u, copy.find(m_dir.Path() + "\\recovery-")) << "a copy of this player's own, beside the settings";
     const std::string written = ReadWholeFile(copy);
-    EXPECT_NE(written.find("sheet=" + Path("\\a.tms") + "\r\r\n"), std::string::npos);
+    FileStamp loaded;
+    ASSERT_TRUE(Quorvel::Base::File::StampOfFile(Path("\\a.tms"), loaded));
+    EXPECT_NE(written.find(CRecoveryCopy::SecondLineFor(Path("\\a.tms"), loaded) + "\r\r\n"), std::string::npos)
+        << "the sheet it belongs to, as it was loaded";
     EXPECT_NE(written.find("25000\t3\t7\t"), std::string::npos);
     // Another change soon after waits for its turn: a copy at most every 30 s.
     Run("press 26; press 27; wait 0.1");
@@ -738,46 +842,129 @@ TEST_F(EditorSession, UnsavedChangesSurviveACrashOfThePlayer)
     Run("key ctrl+z; wait 30.1");
     EXPECT_EQ(ReadWholeFile(copy), written) << "undone, the copy is the first one's again";
     const auto entries = Keys();
-    // The player dies with the editor open: the copy is all that is left of the changes.
-    // (A test cannot let the process die; the copy is put back as the crash would leave it.)
-    Run("answer no");
-    m_session->Finish();
-    EXPECT_FALSE(Quorvel::Base::File::IsExistingFile(copy)) << "closed without saving, as answered";
-    ASSERT_TRUE(WriteAt(m_dir, "\\recovery.tms", written));
 
-    m_session.reset();
-    m_lines.clear();
+    // A second player of the same user runs with changes of its own (it stands here as the
+    // lock its process holds): its copy is never offered, overwritten or deleted.
+    ASSERT_TRUE(WriteAt(m_dir, "\\recovery-9.tms", written));
+    const HANDLE otherPlayer = CreateFileA(Path("\\recovery-9.lock").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                           CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, otherPlayer);
+    die();
+    EXPECT_EQ(ReadWholeFile(copy), written) << "a player that died removes nothing";
+
+    // The sheet's file changed since (a sync tool wrote it): the copy is offered all the same,
+    // and the offer says so.
+    ASSERT_TRUE(WriteAt(m_dir, "\\a.tms", std::string(kSheet) + "\n"));
     Start(60.0, false, {"yes"}, false);
+    EXPECT_EQ(offers(), 1u);
+    EXPECT_EQ(Count("prompt message 確認: " + std::string(CRecoveryCopy::kQuestion) + "\r\n\r\nタイムシート: " +
+                    Path("\\a.tms") + "\r\n記録した日時: "),
+              1u);
+    EXPECT_EQ(Count("prompt"), 1u);
+    EXPECT_NE(m_lines.end(), std::find_if(m_lines.begin(), m_lines.end(), [](const std::string& l) {
+                  return l.find("編集内容を記録した後で変更されています") != std::string::npos;
+              }));
     EXPECT_EQ(Keys(), entries);
     EXPECT_TRUE(TimeLine().IsModified());
     EXPECT_EQ(Plugin().TimeSheetPath(), Path("\\a.tms")) << "the changes are that sheet's";
     EXPECT_TRUE(Plugin().DeviceManager()->Sheet().HasCommandAt(25000));
     EXPECT_EQ(Plugin().DeviceManager()->Sheet().Count(), 3);
-    const auto offers = [this] {
-        size_t count = 0;
-        for (const std::string& line : m_lines)
-            count += line.find(CRecoveryCopy::kQuestion) != std::string::npos ? 1 : 0;
-        return count;
-    };
-    EXPECT_EQ(offers(), 1u);
+    EXPECT_NE(copy, CRecoveryCopy::OwnPath());
+    EXPECT_FALSE(IsExistingFile(copy)) << "taken over: this player's own copy holds the changes now";
+    const std::string taken = ReadWholeFile(CRecoveryCopy::OwnPath());
+    EXPECT_EQ(taken.substr(taken.find("\r\r\n333333")), written.substr(written.find("\r\r\n333333")));
+    EXPECT_TRUE(IsExistingFile(Path("\\recovery-9.tms"))) << "the running player's copy stays";
 
-    // Saved: the copy goes.
+    // Saved: this player's copy goes, the other's stays.
     Run("answer " + Path("\\a.tms") + "; answer yes; press 31; wait 0.1");
     EXPECT_FALSE(TimeLine().IsModified());
-    EXPECT_FALSE(Quorvel::Base::File::IsExistingFile(copy));
+    EXPECT_FALSE(IsExistingFile(CRecoveryCopy::OwnPath()));
+    EXPECT_EQ(ReadWholeFile(Path("\\recovery-9.tms")), written);
 
-    // Answered no: the copy goes and the sheet is as it was saved.
-    Run("press 27; wait 0.1");
-    ASSERT_TRUE(Quorvel::Base::File::IsExistingFile(copy));
-    const std::string again = ReadWholeFile(copy);
-    Run("answer no");
-    m_session->Finish();
-    ASSERT_TRUE(WriteAt(m_dir, "\\recovery.tms", again));
-    m_session.reset();
-    m_lines.clear();
-    Start(60.0, false, {"no"}, false);
-    EXPECT_EQ(offers(), 1u);
-    EXPECT_FALSE(Quorvel::Base::File::IsExistingFile(copy));
-    EXPECT_EQ(Keys(), entries);
+    // Everything deleted and not saved: a copy with no records brings back an empty time line.
+    // The other player has ended meanwhile, leaving its copy (the older one) behind.
+    Run("answer ok; press 40; wait 0.1");
+    ASSERT_TRUE(IsExistingFile(CRecoveryCopy::OwnPath()));
+    const std::string emptied = CRecoveryCopy::OwnPath();
+    CloseHandle(otherPlayer);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const unsigned long long earlier =
+        ((static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime) - 36000000000ull;
+    const FILETIME hourAgo = {static_cast<DWORD>(earlier), static_cast<DWORD>(earlier >> 32)};
+    const HANDLE older = CreateFileA(Path("\\recovery-9.tms").c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, older);
+    SetFileTime(older, nullptr, nullptr, &hourAgo);
+    CloseHandle(older);
+    die();
+    Start(60.0, false, {"yes"}, false);
+    EXPECT_EQ(offers(), 1u) << "the newest first; the other waits for the next start";
+    EXPECT_TRUE(Keys().empty());
+    EXPECT_TRUE(TimeLine().IsModified());
+    EXPECT_FALSE(IsExistingFile(emptied));
+    EXPECT_TRUE(IsExistingFile(Path("\\recovery-9.tms")));
+
+    // Two left: no removes the first; a restore that fails (another program holds the copy)
+    // says so and keeps it.
+    die();
+    const HANDLE held = CreateFileA(Path("\\recovery-9.tms").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    Start(60.0, false, {"no", "yes", "ok"}, false);
+    EXPECT_EQ(offers(), 2u);
+    EXPECT_EQ(Count("prompt message 復元エラー: 編集内容を復元できませんでした。"), 1u);
+    CloseHandle(held);
+    EXPECT_TRUE(IsExistingFile(Path("\\recovery-9.tms")));
+    EXPECT_EQ(Plugin().TimeSheetPath(), Path("\\a.tms")) << "the remembered sheet, as it is";
     EXPECT_FALSE(TimeLine().IsModified());
+    EXPECT_EQ(Count("warning:"), 0u);
+    DeleteFileA(Path("\\recovery-9.tms").c_str());
+
+    // A copy that cannot be written is tried again at most every 30 s, and that is said once.
+    Run("press 54; press 27; wait 0.1");
+    const std::string own = CRecoveryCopy::OwnPath();
+    ASSERT_TRUE(IsExistingFile(own));
+    const std::string first = ReadWholeFile(own);
+    ASSERT_TRUE(SetFileAttributesA(own.c_str(), FILE_ATTRIBUTE_READONLY));
+    const HWND timeBox = Window().TimeEditBox().GetWindow();
+    Run("press 55; press 27; wait 30.1");
+    EXPECT_EQ(TextW(timeBox), L"変更の控えを書けません");
+    Run("wait 31");
+    EXPECT_EQ(TextW(timeBox), L"00:00:00.0") << "said once";
+    ASSERT_TRUE(SetFileAttributesA(own.c_str(), FILE_ATTRIBUTE_NORMAL));
+    Run("wait 20");
+    EXPECT_EQ(ReadWholeFile(own), first) << "not tried before 30 s have passed";
+    Run("wait 11");
+    EXPECT_NE(ReadWholeFile(own), first);
+}
+
+// A closed editor's unsaved changes stay with the time line: the next editor shows them as
+// they are and does not load the remembered sheet over them. The remembered sheet changes
+// only when this session loads, saves or deletes all, not when a start cannot load it.
+TEST_F(EditorSession, ReopeningKeepsUnsavedWorkAndTheRememberedSheet)
+{
+    Start();
+    Run("press 53; press 27; answer yes; answer cancel; close");
+    EXPECT_EQ(Count("prompt message 確認: 保存されていないデータがあります。保存しますか？"), 1u);
+    EXPECT_EQ(ReadWholeFile(Path("\\info.txt")), "lastfile_path\t" + Path("\\a.tms"));
+    Run("create; wait 0.1");
+    EXPECT_EQ(Keys(), (std::vector<int32_t>{0, 50, 100})) << "the point inserted before the close";
+    EXPECT_TRUE(TimeLine().IsModified());
+    EXPECT_EQ(Plugin().TimeSheetPath(), Path("\\a.tms"));
+    EXPECT_EQ(Text(Window().FileEditBox().GetWindow()), Path("\\a.tms"));
+    EXPECT_EQ(Count("prompt"), 2u) << "no question when the editor opens: nothing is loaded over them";
+    ASSERT_TRUE(TimeLine().CanUndo()) << "and they can still be undone";
+
+    // The remembered sheet on a drive that is not there: nothing loads, nothing is said, and
+    // closing the editor does not forget it.
+    Run("answer no; close");
+    m_session->Finish();
+    m_session.reset();
+    const std::string absent = "lastfile_path\tZ:\\absent\\sheet.tms";
+    ASSERT_TRUE(WriteAt(m_dir, "\\info.txt", absent));
+    m_lines.clear();
+    Start(60.0, false, {}, false);
+    Run("close; create; close");
+    EXPECT_EQ(ReadWholeFile(Path("\\info.txt")), absent);
+    EXPECT_EQ(Count("prompt"), 0u);
 }

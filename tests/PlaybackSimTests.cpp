@@ -94,7 +94,7 @@ TEST(SimEvents, ParsesEveryEventAndItsArguments)
     EXPECT_EQ(e[5].ticks, 13) << "1.25 s is 12.5 ticks, rounded";
     EXPECT_EQ(e[6].pattern, 3);
     EXPECT_EQ(e[6].level, 12);
-    EXPECT_EQ(e[8].time, 123455) << "trunc(S x 10000), and 12.3456 x 10000 is just below 123456";
+    EXPECT_EQ(e[8].time, 123456) << "12.3456 x 10000 lies a hair below 123456, which it means, as in the editor";
     EXPECT_EQ(e[8].pattern, 4);
     EXPECT_EQ(e[8].level, 7);
     EXPECT_EQ(e[9].time, 1);

@@ -292,7 +292,30 @@ TEST_F(PluginInPlayer, PlayerStatesReachTheDeviceAsTheyShould)
     Plugin()->OpenMovieOfTimeSheet(movies / "\\clip.wmv");
     m_session->Player().Deliver();
     EXPECT_EQ(L"clip", Plugin()->MediaName());
-    EXPECT_EQ(movies / "\\clip.wmv", Plugin()->TimeLine().GetMoviePath());
+    EXPECT_EQ(movies / "\\clip.wmv", Plugin()->TimeLine().Document().MoviePath());
+}
+
+// The player starts with the editor, which loads the last sheet and opens its movie: the
+// movie is opened, not started (the player's auto-start is off for that open and then as it
+// was), so the device does not move until the user presses play.
+TEST_F(PluginInPlayer, StartingThePlayerDoesNotStartTheDevice)
+{
+    CTempDir movies;
+    ASSERT_TRUE(TestSupport::WriteAt(movies, "\\clip.wmv", "a movie"));
+    CScratchFile sheet(movies / "\\clip.wmv" + "\n222222\n333333\n444444\n555555\n666666\n777777\n888888\n"
+                       "999999\n101010101010\n0\t5\t6\t0\t0\n50000\t1\t3\t0\t0\n");
+    Begin(std::string("lastfile_path\t") + sheet.Path());
+    Run("wait 1");
+    EXPECT_EQ(1, std::count(m_lines.begin(), m_lines.end(), "player opens " + movies / "\\clip.wmv" + " t=0.000"))
+        << "the sheet's movie is opened";
+    EXPECT_EQ(0, std::count_if(m_lines.begin(), m_lines.end(),
+                               [](const std::string& l) { return l.find("auto-start") != std::string::npos; }))
+        << "and not started";
+    EXPECT_EQ(0u, Reports());
+    EXPECT_TRUE(m_session->Player().AutoStart()) << "the player's own setting, as it was";
+    Run("play; wait 0.2");
+    ASSERT_EQ(2u, Reports());
+    EXPECT_EQ('5', m_session->Bus().Reports().back().bytes[7]) << "the first point, at 0 s, plays";
 }
 
 TEST_F(PluginInPlayer, AWindowClosedAndCreatedAgainKeepsTheDeviceAndTheSheet)

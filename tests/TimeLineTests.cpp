@@ -27,8 +27,7 @@
 #include "support/FileFixtures.h"
 #include "support/SkinFiles.h"
 #include "timesheet/DropDrawButton.h"
-#include "timesheet/EditHistory.h"
-#include "timesheet/EntryTime.h"
+#include "sheet/SheetTime.h"
 #include "timesheet/TimeLineButtonManager.h"
 #include "timesheet/TimeLineObject.h"
 
@@ -90,6 +89,7 @@ protected:
         m_tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, L"", WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_BALLOON,
                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_editor, nullptr,
                                     instance, nullptr);
+        m_device.Follow(&m_sheet);
         m_view.Create(&m_host, &m_device, &m_manager, m_editor);
         ControlHookList().Add(&m_view);
         m_manager.AttachWindow(m_tooltip, m_parent.GetBackBufferDC(), m_parent.GetWindow(), &m_parent, &m_device,
@@ -161,26 +161,20 @@ protected:
         return commands;
     }
 
-    // What the device should play: one command per entry, at the entry's own time.
-    std::vector<Command> EntryCommands()
-    {
-        std::vector<Command> commands;
-        for (const auto& entry : m_manager.Entries())
-            commands.push_back({EditorCommandTime(entry.data.time / 10.0), entry.data.pattern, entry.data.level});
-        std::stable_sort(commands.begin(), commands.end(),
-                         [](const Command& a, const Command& b) { return a.time < b.time; });
-        return commands;
-    }
-
+    // The device plays every record of the sheet, and the graph shows one point per tenth,
+    // each at its record's own time.
     void ExpectDeviceInStep()
     {
-        const std::vector<Command> device = DeviceCommands();
-        const std::vector<Command> entries = EntryCommands();
-        ASSERT_EQ(entries.size(), device.size());
-        for (size_t i = 0; i < device.size(); ++i) {
-            EXPECT_EQ(entries[i].time, device[i].time) << i;
-            EXPECT_EQ(entries[i].pattern, device[i].pattern) << i;
-            EXPECT_EQ(entries[i].level, device[i].level) << i;
+        std::vector<Command> records;
+        for (const CommandData& c : m_sheet.AllRecords())
+            records.push_back({c.time, c.pattern, c.level});
+        EXPECT_TRUE(records == DeviceCommands());
+        EXPECT_EQ(m_sheet.TenthCount(), m_manager.Entries().size());
+        for (const auto& entry : m_manager.Entries()) {
+            CommandData last;
+            ASSERT_TRUE(m_sheet.EntryOf(entry.key, last));
+            EXPECT_EQ(last.pattern, entry.data.pattern);
+            EXPECT_EQ(last.level, entry.data.level);
         }
     }
 
@@ -188,8 +182,9 @@ protected:
     CTempDir m_dir;
     CSimHidBus m_bus;
     size_t m_tervane = 0;
+    CSheetDocument m_sheet;
     CTervaneManager m_device{m_bus};
-    CTimeLineButtonManager m_manager;
+    CTimeLineButtonManager m_manager{m_sheet};
     CFixedHost m_host;
     CTimeLineObject m_view;
     CParentStaticObject m_parent;
@@ -231,7 +226,7 @@ TEST_F(TimeLine, GeometryMapsPixelsToTimesAndLevels)
             m_manager.RepositionAt(now);
             for (int x = g.graphLeft; x < static_cast<int>(g.origin); ++x) {
                 const double part = now - std::trunc(g.origin - static_cast<float>(x)) / g.pixelsPerTenth / 10.0f;
-                ASSERT_EQ(EntryKey(part < 0.0 ? 0.0 : part), EntryKey(m_manager.TimeAtX(x)))
+                ASSERT_EQ(TenthOf(part < 0.0 ? 0.0 : part), TenthOf(m_manager.TimeAtX(x)))
                     << "zoom " << zoom << " now " << now << " x " << x;
             }
         }
@@ -273,20 +268,21 @@ TEST_F(TimeLine, PointsAreShownOnlyWithinTheVisibleRange)
     RealInput::MoveTo(ScreenX(244), ScreenY(200));
     EXPECT_EQ(ScreenX(244), WindowCentre(100).x);
 
-    // While the pointer rests, the windows stay where they were and the faces scroll; the
-    // next move brings the windows near it up to date.
-    Tick(12.0);
-    EXPECT_EQ(ScreenX(244), WindowCentre(100).x);
-    EXPECT_EQ(ScreenX(244 - 90), PointCentre(100).x);
+    // While the pointer rests on the graph, the windows (the points' tooltips and hand cursor)
+    // follow the points as the graph scrolls under it.
+    RealInput::MoveTo(ScreenX(244 - 80), ScreenY(200));
+    for (double now : {12.0, 12.1, 12.3, 12.4}) {
+        Tick(now);
+        EXPECT_EQ(PointCentre(100).x, WindowCentre(100).x) << now;
+    }
+    EXPECT_EQ(ScreenX(244 - 108), PointCentre(100).x);
     CDibCanvas canvas(1000, 750, RGB(0, 0, 0));
     ControlHookList().Dispatch(m_editor, WM_PAINT, reinterpret_cast<WPARAM>(canvas.Dc()), 0, nullptr, false);
-    EXPECT_EQ(StripPixel(1 * 20 + 10, 10), canvas.Pixel(244 - 90, entry.data.y)) << "the face is at 10 s";
-    RealInput::MoveTo(ScreenX(244 - 80), ScreenY(200));
-    EXPECT_EQ(ScreenX(244 - 90), WindowCentre(100).x);
+    EXPECT_EQ(StripPixel(1 * 20 + 10, 10), canvas.Pixel(244 - 108, entry.data.y)) << "the face is at 10 s";
     // Away from the graph nothing follows the pointer.
     RealInput::MoveTo(ScreenX(480), ScreenY(560));
     Tick(14.0);
-    EXPECT_EQ(ScreenX(244 - 90), WindowCentre(100).x);
+    EXPECT_EQ(ScreenX(244 - 108), WindowCentre(100).x);
 }
 
 // Whatever the layer keeps between ticks, the points must look exactly as drawing every shown
@@ -361,17 +357,17 @@ TEST_F(TimeLine, PointsLookAsDrawingEveryShownFaceWould)
                 m_manager.InsertAt(now + (pick(200) - 50) / 10.0, pick(10), pick(11));
             } else if (what == 4) {
                 name = "delete";
-                m_manager.DeletePoint(EntryKey(now) + pick(120) - 20);
+                m_manager.DeletePoint(TenthOf(now) + pick(120) - 20);
             } else if (what == 5) {
                 name = "select";
-                m_manager.ToggleSelected(EntryKey(now) + pick(120) - 20);
+                m_manager.ToggleSelected(TenthOf(now) + pick(120) - 20);
             } else if (what == 6) {
                 name = "repattern";
                 m_manager.RepatternSelected(pick(10));
             } else if (what == 7) {
                 name = "pointer on a face";
                 RECT face;
-                if (m_manager.PointRect(EntryKey(now) + pick(60), face))
+                if (m_manager.PointRect(TenthOf(now) + pick(60), face))
                     RealInput::MoveTo(ScreenX(face.left + 12), ScreenY(face.top + 12));
             } else if (what == 8) {
                 name = "pointer away";
@@ -447,12 +443,12 @@ TEST_F(TimeLine, EntriesKeepOneTenthEach)
     const auto entry = m_manager.Entries()[0];
     EXPECT_EQ(123, entry.key);
     EXPECT_EQ(4, entry.data.pattern);
-    EXPECT_NE(first, entry.window) << "the point button is made anew";
-    EXPECT_EQ(0, EntryKey(0.09));
-    EXPECT_EQ(1, EntryKey(0.1));
+    EXPECT_EQ(first, entry.window) << "the point keeps its window";
+    EXPECT_EQ(0, TenthOf(0.09));
+    EXPECT_EQ(1, TenthOf(0.1));
     ExpectDeviceInStep();
 
-    m_manager.ClearEntries();
+    m_sheet.DeleteAll();
     m_manager.InsertAt(0.5, 0, 0);
     Tick(0.0);
     RealInput::MoveTo(PointCentre(5).x, PointCentre(5).y);
@@ -460,7 +456,7 @@ TEST_F(TimeLine, EntriesKeepOneTenthEach)
 
     // Previous and next points around the playback position; an entry past the medium's end
     // is no later point.
-    m_manager.ClearEntries();
+    m_sheet.DeleteAll();
     m_manager.InsertAt(1.0, 0, 0);
     m_manager.InsertAt(5.0, 0, 0);
     m_manager.InsertAt(70.0, 0, 0);
@@ -494,359 +490,12 @@ TEST_F(TimeLine, EntriesKeepOneTenthEach)
     }
 }
 
-TEST_F(TimeLine, SavesTheFileFormatExactly)
-{
-    const std::string path = m_dir / "\\sheet.tms";
-    ASSERT_TRUE(m_manager.SaveTimeSheet(path.c_str()));
-    const std::string empty =
-        "111111\r\r\n222222\r\r\n333333\r\r\n444444\r\r\n555555\r\r\n666666\r\r\n777777\r\r\n888888\r\r\n"
-        "999999\r\r\n101010101010\r\r\n";
-    EXPECT_EQ(empty, TestSupport::ReadWholeFile(path));
-
-    m_manager.SetMoviePath("C:\\映像\\海.wmv");
-    m_manager.InsertAt(12.3, 3, 7);
-    m_manager.InsertAt(0.5, 9, 10);
-    ASSERT_TRUE(m_manager.SaveTimeSheet(path.c_str()));
-    EXPECT_EQ("C:\\映像\\海.wmv\r\r\n" + empty.substr(9) + "5000\t9\t10\t0\t0\r\r\n123000\t3\t7\t0\t0\r\r\n",
-              TestSupport::ReadWholeFile(path));
-    EXPECT_FALSE(m_manager.IsModified());
-}
-
-TEST_F(TimeLine, LoadsWhateverTheSeparatorsLineEndsAndOrder)
-{
-    struct Case {
-        const char* text;
-        const char* movie;
-        std::vector<std::vector<int>> entries; // key, pattern, level
-    };
-    const std::string header = "222222\n333333\n444444\n555555\n666666\n777777\n888888\n999999\n101010101010\n";
-    const Case cases[] = {
-        {"C:\\a b.wmv\r\r\n", "C:\\a b.wmv", {}},
-        {"m.wmv\r\n", "m.wmv", {{12, 1, 2}, {50, 3, 4}}},
-        {"\n// comment\nm.wmv\n", "m.wmv", {{12, 1, 2}, {50, 3, 4}}},
-    };
-    const std::string records[] = {
-        "12000\t1\t2\t0\t0\r\r\n50000\t3\t4\t0\t0\r\r\n",
-        "50000,3,4\n12000,1,2\n",                // commas, and out of time order
-        "12000   1    2\n50000  3 4   9  9 9\n", // runs of spaces and extra fields
-    };
-    for (int i = 0; i < 3; ++i) {
-        SCOPED_TRACE(i);
-        const std::string path = m_dir / ("\\load" + std::to_string(i) + ".tms");
-        ASSERT_TRUE(TestSupport::WriteAt(m_dir, "\\load" + std::to_string(i) + ".tms",
-                                         cases[i].text + header + (i == 0 ? std::string() : records[i])));
-        m_manager.SetModified(true);
-        ASSERT_TRUE(m_manager.LoadTimeSheet(path.c_str()));
-        EXPECT_EQ(cases[i].movie, m_manager.HeaderLine(0));
-        EXPECT_FALSE(m_manager.IsModified());
-        const auto entries = m_manager.Entries();
-        ASSERT_EQ(cases[i].entries.size(), entries.size());
-        for (size_t e = 0; e < entries.size(); ++e) {
-            EXPECT_EQ(cases[i].entries[e][0], entries[e].key);
-            EXPECT_EQ(cases[i].entries[e][1], entries[e].data.pattern);
-            EXPECT_EQ(cases[i].entries[e][2], entries[e].data.level);
-        }
-    }
-    // Two records in one tenth: the editor keeps the later one.
-    ASSERT_TRUE(TestSupport::WriteAt(m_dir, "\\same.tms", "m\n" + header + "12300\t1\t1\n12350\t2\t2\n"));
-    ASSERT_TRUE(m_manager.LoadTimeSheet((m_dir / "\\same.tms").c_str()));
-    ASSERT_EQ(1, m_manager.EntryCount());
-    EXPECT_EQ(2, m_manager.Entries()[0].data.pattern);
-    EXPECT_FALSE(m_manager.LoadTimeSheet((m_dir / "\\missing.tms").c_str()));
-    EXPECT_EQ(1, m_manager.EntryCount()) << "a file that cannot be opened changes nothing";
-}
-
-TEST_F(TimeLine, LoadAndSaveKeepEveryRecordTime)
-{
-    std::mt19937 random(7);
-    std::map<int32_t, int32_t> byTenth; // tenth -> record time, one record per tenth
-    byTenth[2] = 287;
-    for (int i = 0; i < 600; ++i) {
-        const int32_t time = static_cast<int32_t>(random() % 200000000);
-        byTenth[time / 1000] = time;
-    }
-    std::string text = "movie\n222222\n333333\n444444\n555555\n666666\n777777\n888888\n999999\n101010101010\n";
-    for (const auto& record : byTenth)
-        text += std::to_string(record.second) + "\t1\t2\t0\t0\n";
-    ASSERT_TRUE(TestSupport::WriteAt(m_dir, "\\in.tms", text));
-    ASSERT_TRUE(m_manager.LoadTimeSheet((m_dir / "\\in.tms").c_str()));
-    const std::string out = m_dir / "\\out.tms";
-    ASSERT_TRUE(m_manager.SaveTimeSheet(out.c_str()));
-
-    const std::string saved = TestSupport::ReadWholeFile(out);
-    std::vector<int32_t> times;
-    size_t line = 0;
-    for (size_t at = 0; at < saved.size(); ++line) {
-        const size_t end = saved.find('\n', at);
-        if (line >= 10)
-            times.push_back(static_cast<int32_t>(std::stol(saved.substr(at, saved.find('\t', at) - at))));
-        at = end + 1;
-    }
-    std::vector<int32_t> expected;
-    for (const auto& record : byTenth)
-        expected.push_back(record.second);
-    EXPECT_EQ(expected, times);
-}
-
-TEST_F(TimeLine, AFailedSaveLeavesTheOldFileAndSaysSo)
-{
-    m_manager.InsertAt(1.0, 2, 3);
-    const std::string path = m_dir / "\\kept.tms";
-    ASSERT_TRUE(TestSupport::WriteAt(m_dir, "\\kept.tms", "the user's good sheet"));
-    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
-    m_manager.SetModified(true);
-    EXPECT_FALSE(m_manager.SaveTimeSheet(path.c_str()));
-    EXPECT_EQ("the user's good sheet", TestSupport::ReadWholeFile(path));
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_FALSE(m_manager.SaveTimeSheet((m_dir / "\\no such folder\\new.tms").c_str()));
-
-    // Nothing but the sheet itself is left in the folder.
-    WIN32_FIND_DATAA found;
-    const HANDLE search = FindFirstFileA((m_dir / "\\*").c_str(), &found);
-    ASSERT_NE(INVALID_HANDLE_VALUE, search);
-    std::vector<std::string> names;
-    do {
-        if (found.cFileName[0] != '.')
-            names.push_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ((std::vector<std::string>{"kept.tms", "obj"}), names);
-}
-
-// Random edits of every kind keep the device's playing sheet equal to the points shown.
-TEST_F(TimeLine, TheDeviceSheetFollowsEveryEdit)
-{
-    m_manager.SetZoomMode(2);
-    Tick(10.0); // the graph shows 0 s to 100 s: every point below has its window
-    std::mt19937 random(11);
-    auto someKey = [&]() {
-        const auto entries = m_manager.Entries();
-        return entries.empty() ? -1 : entries[random() % entries.size()].key;
-    };
-    for (int step = 0; step < 300; ++step) {
-        SCOPED_TRACE(step);
-        const double seconds = (random() % 900) / 10.0 + (random() % 10) / 100.0;
-        const POINT spot = GraphPoint(seconds, static_cast<int>(random() % 11));
-        switch (random() % 5) {
-        case 0:
-            m_manager.InsertAt(seconds, random() % 10, random() % 11);
-            break;
-        case 1:
-            m_manager.AddPointAt(spot, random() % 10);
-            break;
-        case 2: {
-            const int32_t key = someKey();
-            if (key >= 0)
-                m_manager.MovePoint(key, spot);
-            break;
-        }
-        case 3: {
-            const int32_t key = someKey();
-            if (key >= 0)
-                m_manager.DeletePoint(key);
-            break;
-        }
-        default: {
-            const int32_t key = someKey();
-            if (key >= 0)
-                m_manager.SetSelected(key, true);
-            m_manager.RepatternSelected(random() % 10);
-            break;
-        }
-        }
-        ASSERT_NO_FATAL_FAILURE(ExpectDeviceInStep());
-        if (step % 50 == 49)
-            Tick(10.0);
-    }
-    EXPECT_GT(m_manager.EntryCount(), 20);
-}
-
-// Undo and redo retrace random edits of every kind exactly: the entries come back as they
-// were after each step, the device plays them as after the edit itself, and the sheet is
-// unmodified exactly when the history stands where it was last saved.
-TEST_F(TimeLine, UndoAndRedoRetraceEveryEdit)
-{
-    using Snapshot = std::vector<std::vector<double>>;
-    const auto snapshot = [this] {
-        Snapshot entries;
-        for (const auto& entry : m_manager.Entries())
-            entries.push_back({double(entry.key), entry.data.time, double(entry.data.pattern), double(entry.data.level)});
-        return entries;
-    };
-    m_manager.SetZoomMode(2);
-    Tick(10.0);
-    std::mt19937 random(23);
-    const auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-    const auto someKey = [&]() {
-        const auto entries = m_manager.Entries();
-        return entries.empty() ? -1 : entries[pick(static_cast<int>(entries.size()))].key;
-    };
-    std::vector<Snapshot> states = {snapshot()};
-    size_t at = 0;
-    long saved = 0;
-    for (int step = 0; step < 400; ++step) {
-        SCOPED_TRACE(step);
-        const double seconds = pick(900) / 10.0 + pick(10) / 100.0;
-        const POINT spot = GraphPoint(seconds, pick(11));
-        const int what = pick(12);
-        bool edit = true;
-        if (what == 0) {
-            m_manager.InsertAt(seconds, pick(10), pick(11));
-        } else if (what == 1 || what == 2) {
-            m_manager.AddPointAt(spot, pick(10));
-        } else if (what == 3 && someKey() >= 0) {
-            m_manager.MovePoint(someKey(), spot);
-        } else if (what == 4 && someKey() >= 0) {
-            m_manager.DeletePoint(someKey());
-        } else if (what == 5) {
-            for (int i = 0; i < 3 && someKey() >= 0; ++i)
-                m_manager.SetSelected(someKey(), true);
-            if (pick(2) == 0)
-                m_manager.RepatternSelected(pick(10));
-            else
-                m_manager.DeleteSelected();
-        } else if (what == 6 && pick(8) == 0) {
-            // As the delete-all button does: the device's sheet is emptied beside the entries.
-            m_manager.DeleteAll();
-            m_device.Reset();
-        } else if (what == 7 || what == 8) {
-            edit = false;
-            const bool done = m_manager.Undo();
-            EXPECT_EQ(at > 0, done);
-            at -= done ? 1 : 0;
-        } else if (what == 9) {
-            edit = false;
-            const bool done = m_manager.Redo();
-            EXPECT_EQ(at + 1 < states.size(), done);
-            at += done ? 1 : 0;
-        } else if (what == 10 && pick(4) == 0) {
-            edit = false;
-            m_manager.SetModified(false); // as a save does
-            saved = static_cast<long>(at);
-        } else {
-            edit = false;
-        }
-        const Snapshot now = snapshot();
-        if (edit && now != states[at]) {
-            states.resize(at + 1);
-            states.push_back(now);
-            if (saved > static_cast<long>(at))
-                saved = -1;
-            ++at;
-        }
-        ASSERT_EQ(states[at], now) << "what " << what;
-        ASSERT_NO_FATAL_FAILURE(ExpectDeviceInStep());
-        EXPECT_EQ(saved != static_cast<long>(at), m_manager.IsModified()) << "what " << what;
-        EXPECT_EQ(at > 0, m_manager.CanUndo());
-        EXPECT_EQ(at + 1 < states.size(), m_manager.CanRedo());
-    }
-    EXPECT_GT(states.size(), 100u);
-
-    // A step made in one zoom and undone in another lands where that zoom draws it.
-    m_manager.SetZoomMode(0);
-    m_manager.AddPointAt(GraphPoint(12.0, 5), 3);
-    m_manager.SetZoomMode(1);
-    ASSERT_TRUE(m_manager.Undo());
-    ASSERT_TRUE(m_manager.Redo());
-    CTimeLineButtonManager::EntryView entry;
-    ASSERT_TRUE(m_manager.FindEntry(120, entry));
-    EXPECT_EQ(m_manager.Geometry().EntryX(120.0), entry.data.x);
-    EXPECT_EQ(m_manager.Geometry().EntryY(5), entry.data.y);
-
-    // Loading a sheet is no step, and nothing behind it can be undone.
-    const std::string path = m_dir / "\\loaded.tms";
-    ASSERT_TRUE(m_manager.SaveTimeSheet(path.c_str()));
-    ASSERT_TRUE(m_manager.LoadTimeSheet(path.c_str()));
-    EXPECT_FALSE(m_manager.CanUndo());
-    EXPECT_FALSE(m_manager.CanRedo());
-    EXPECT_FALSE(m_manager.IsModified());
-}
-
-// The history keeps its newest steps within its bounds, and knows when the saved state has
-// fallen out of reach.
-TEST(EditHistory, KeepsTheNewestStepsWithinItsBounds)
-{
-    const auto stepOf = [](size_t tenths) {
-        EditStep step(tenths);
-        for (size_t i = 0; i < tenths; ++i)
-            step[i].key = static_cast<int32_t>(i);
-        return step;
-    };
-    CEditHistory history;
-    EXPECT_TRUE(history.AtSaved());
-    history.Push(EditStep());
-    EXPECT_FALSE(history.CanUndo()) << "an empty step is none";
-    history.Push(stepOf(1));
-    history.MarkSaved();
-    for (size_t i = 0; i < CEditHistory::kMostSteps + 5; ++i)
-        history.Push(stepOf(1));
-    EXPECT_EQ(CEditHistory::kMostSteps, history.StepCount());
-    size_t undone = 0;
-    while (history.Undo() != nullptr)
-        ++undone;
-    EXPECT_EQ(CEditHistory::kMostSteps, undone);
-    EXPECT_FALSE(history.AtSaved()) << "the saved state went with the oldest steps";
-
-    history.Clear();
-    EXPECT_TRUE(history.AtSaved());
-    history.Push(stepOf(CEditHistory::kMostChanges / 2));
-    history.Push(stepOf(CEditHistory::kMostChanges / 2));
-    history.Push(stepOf(10));
-    EXPECT_EQ(2u, history.StepCount()) << "the tenths held stay within their bound";
-    history.Push(stepOf(CEditHistory::kMostChanges + 1));
-    EXPECT_EQ(1u, history.StepCount()) << "the newest step stays, however large";
-    ASSERT_NE(nullptr, history.Undo());
-    EXPECT_EQ(nullptr, history.Undo());
-    ASSERT_NE(nullptr, history.Redo());
-    history.Undo();
-    history.Push(stepOf(1));
-    EXPECT_FALSE(history.CanRedo()) << "a new step after an undo drops what could be redone";
-}
-
-// The commands of one tenth, however many a hand-made file put there, are what the entry
-// of that tenth stands for: every edit of the entry takes all of them.
-TEST_F(TimeLine, EveryEditOfAnEntryTakesAllTheCommandsOfItsTenth)
-{
-    const std::string header = "m\n2\n3\n4\n5\n6\n7\n8\n9\n10\n";
-    ASSERT_TRUE(TestSupport::WriteAt(m_dir, "\\crowded.tms",
-                                     header + "30010\t5\t5\n12300\t1\t1\n12350\t2\t2\n20000\t3\t3\n20000\t4\t4\n"
-                                              "30000\t6\t6\n40000\t7\t7\n"));
-    const std::string path = m_dir / "\\crowded.tms";
-    ASSERT_TRUE(m_device.LoadSheet(path.c_str(), true));
-    ASSERT_TRUE(m_manager.LoadTimeSheet(path.c_str()));
-    EXPECT_EQ(7, m_device.Sheet().Count()) << "loading keeps every record on the device";
-    m_manager.SetZoomMode(1);
-    Tick(2.0);
-
-    ASSERT_TRUE(m_manager.DeletePoint(12));
-    m_manager.InsertAt(2.05, 8, 8);
-    m_manager.SetSelected(30, true);
-    m_manager.RepatternSelected(9);
-    m_manager.MovePoint(40, GraphPoint(6.0, 2));
-    ExpectDeviceInStep();
-    EXPECT_EQ(DeviceCommands(), (std::vector<Command>{{20500, 8, 8}, {30000, 9, 6}, {60000, 7, 2}}));
-
-    for (int32_t key : {-3, -1, 0, 1, 12, 123, 287, 9999, 214748, 2147483, -2147483}) {
-        int32_t first = 0, last = 0;
-        CommandTimesOfKey(key, first, last);
-        EXPECT_EQ(key, KeyOfCommandTime(first)) << key;
-        EXPECT_EQ(key, KeyOfCommandTime(last)) << key;
-        if (first > INT32_MIN) {
-            EXPECT_NE(key, KeyOfCommandTime(first - 1)) << key;
-        }
-        if (last < INT32_MAX) {
-            EXPECT_NE(key, KeyOfCommandTime(last + 1)) << key;
-        }
-    }
-}
-
 // What a file says is kept as it is, and drawn where the graph can show it.
 TEST_F(TimeLine, ValuesOutOfRangeStayAsReadAndAreDrawnOnTheGraph)
 {
     const std::string header = "m\n2\n3\n4\n5\n6\n7\n8\n9\n10\n";
     ASSERT_TRUE(TestSupport::WriteAt(m_dir, "\\wild.tms", header + "10000\t15\t-4\n20000\t-2\t25\n"));
-    ASSERT_TRUE(m_manager.LoadTimeSheet((m_dir / "\\wild.tms").c_str()));
+    ASSERT_TRUE(SheetRead::kRead == m_sheet.Load((m_dir / "\\wild.tms").c_str()));
     // With the pointer on the graph the point windows stand where the faces are drawn.
     RealInput::MoveTo(ScreenX(100), ScreenY(200));
     Tick(1.5);
@@ -869,7 +518,7 @@ TEST_F(TimeLine, ValuesOutOfRangeStayAsReadAndAreDrawnOnTheGraph)
             << "the nearest pattern's face";
     }
     const std::string saved = m_dir / "\\wild-saved.tms";
-    ASSERT_TRUE(m_manager.SaveTimeSheet(saved.c_str()));
+    ASSERT_TRUE(m_sheet.Save(saved.c_str()));
     EXPECT_NE(std::string::npos, TestSupport::ReadWholeFile(saved).find("10000\t15\t-4\t0\t0\r\r\n20000\t-2\t25\t0\t0"));
 }
 
@@ -881,7 +530,7 @@ TEST_F(TimeLine, APressThatIsNoDropLeavesThePointAsItWas)
     // The pointer on the graph: the point windows stand where the faces are.
     RealInput::MoveTo(ScreenX(100), ScreenY(200));
     Tick(3.0);
-    m_manager.SetModified(false);
+    m_sheet.MarkSaved();
     const POINT first = PointCentre(20);
     auto drag = [&](POINT from, POINT to) {
         RealInput::MoveTo(from.x, from.y);
@@ -964,7 +613,7 @@ TEST_F(TimeLine, MouseSessionOnTheGraph)
     m_manager.InsertAt(2.0, 1, 3);
     m_manager.InsertAt(4.0, 2, 5);
     const std::string saved = m_dir / "\\session.tms";
-    ASSERT_TRUE(m_manager.SaveTimeSheet(saved.c_str()));
+    ASSERT_TRUE(m_sheet.Save(saved.c_str()));
     Tick(3.0);
 
     // A button of the editor that carries the first point's identifier.
@@ -999,7 +648,7 @@ TEST_F(TimeLine, MouseSessionOnTheGraph)
     EXPECT_EQ(8, entry.data.level);
     EXPECT_TRUE(m_manager.IsModified());
     ExpectDeviceInStep();
-    m_manager.SetModified(false);
+    m_sheet.MarkSaved();
 
     // Over a point the drop image goes away; a click there selects the point instead.
     const POINT second = PointCentre(40);
@@ -1024,7 +673,7 @@ TEST_F(TimeLine, MouseSessionOnTheGraph)
     EXPECT_EQ(7, m_manager.PatternOf(40));
 
     // A drag: press, hold past 200 ms, move, release on a free spot.
-    m_manager.SetModified(false);
+    m_sheet.MarkSaved();
     const POINT target = GraphPoint(5.0, 2);
     RealInput::MoveTo(second.x, second.y);
     RealInput::Press(Button::Left);
@@ -1076,7 +725,7 @@ TEST_F(TimeLine, MouseSessionOnTheGraph)
 
     // A right click deletes the point under the pointer, and only that one.
     Tick(3.0);
-    m_manager.SetModified(false);
+    m_sheet.MarkSaved();
     const POINT doomed = PointCentre(35);
     RealInput::Click(doomed.x, doomed.y, Button::Right);
     EXPECT_FALSE(m_manager.FindEntry(35, entry));
@@ -1087,7 +736,7 @@ TEST_F(TimeLine, MouseSessionOnTheGraph)
     EXPECT_EQ(2, m_manager.EntryCount());
 
     // Saving clears the mark; the points' tooltips follow their windows.
-    ASSERT_TRUE(m_manager.SaveTimeSheet(saved.c_str()));
+    ASSERT_TRUE(m_sheet.Save(saved.c_str()));
     EXPECT_FALSE(m_manager.IsModified());
     Tick(3.0);
     EXPECT_EQ(m_manager.PointWindowCount(), SendMessageW(m_tooltip, TTM_GETTOOLCOUNT, 0, 0));
@@ -1100,7 +749,7 @@ TEST_F(TimeLine, AnHourLongSheetKeepsWindowsToTheVisiblePart)
         text += std::to_string(tenth * 1000) + "\t" + std::to_string(tenth % 10) + "\t" + std::to_string(tenth % 11) +
                 "\n";
     ASSERT_TRUE(TestSupport::WriteAt(m_dir, "\\hour.tms", text));
-    ASSERT_TRUE(m_manager.LoadTimeSheet((m_dir / "\\hour.tms").c_str()));
+    ASSERT_TRUE(SheetRead::kRead == m_sheet.Load((m_dir / "\\hour.tms").c_str()));
     ASSERT_EQ(36000, m_manager.EntryCount());
 
     const int limit = 101 + 2 * CTimeLineButtonManager::kWindowMarginKeys;
@@ -1133,6 +782,28 @@ TEST_F(TimeLine, AnHourLongSheetKeepsWindowsToTheVisiblePart)
     ControlHookList().Dispatch(m_editor, WM_PAINT, reinterpret_cast<WPARAM>(canvas.Dc()), 0, nullptr, false);
     // The selected point shows pattern 6's column in the selected row, centred on the line.
     EXPECT_EQ(StripPixel(6 * 20 + 10, 2 * 20 + 10), canvas.Pixel(244, entry.data.y));
+
+    // Zoom 2 packs some forty points under a face: the windows go to the points nearest the
+    // pointer, always the one drawn on top under it, and follow the graph as it scrolls under
+    // a pointer at rest, so its tooltip and hand cursor are that point's.
+    m_manager.SetZoomMode(2);
+    const POINT rest = {ScreenX(300), ScreenY(220)};
+    RealInput::MoveTo(rest.x, rest.y);
+    for (double now = 1800.0; now < 1801.0; now += 0.1) {
+        Tick(now);
+        int32_t top = INT32_MIN;
+        for (int32_t key = TenthOf(now) - 100; key <= TenthOf(now) + 900; ++key) {
+            RECT face;
+            if (m_manager.PointRect(key, face) && ScreenX(face.left) <= rest.x && rest.x < ScreenX(face.right) &&
+                ScreenY(face.top) <= rest.y && rest.y < ScreenY(face.bottom))
+                top = key;
+        }
+        ASSERT_NE(INT32_MIN, top) << now;
+        ASSERT_TRUE(m_manager.FindEntry(top, entry));
+        EXPECT_NE(nullptr, entry.window) << now;
+        EXPECT_EQ(entry.window, WindowFromPoint(rest)) << now;
+    }
+    EXPECT_LE(m_manager.PointWindowCount(), limit);
 }
 
 } // namespace

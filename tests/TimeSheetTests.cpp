@@ -7,12 +7,8 @@
 #include "device/TimeSheet.h"
 #include "support/MemorySerializer.h"
 #include "support/ReferenceTimeSheet.h"
-#include "support/ScratchFile.h"
 
 namespace {
-
-const char kHeader[] = "C:\\movie.wmv\r\n222222\r\n333333\r\n444444\r\n555555\r\n666666\r\n"
-                       "777777\r\n888888\r\n999999\r\n101010101010\r\n";
 
 std::vector<CommandData> Commands(TimeSheet& sheet)
 {
@@ -138,70 +134,6 @@ TEST(TimeSheet, EqualTimesKeepTheOrderTheyWereAddedIn)
     sheet.RemoveCommandAt(20000);
     EXPECT_EQ(Commands(sheet), (std::vector<CommandData>{{10000, 2, 2}, {20000, 3, 3}, {20000, 4, 4}}))
         << "the first of the equal times goes";
-}
-
-TEST(TimeSheet, ReadsRecordsWhateverTheSeparatorsAndLineEnds)
-{
-    struct Case {
-        const char* name;
-        std::string records;
-        std::vector<CommandData> expected;
-    };
-    const Case cases[] = {
-        {"tabs", "20000\t1\t3\t0\t0\r\n50000\t2\t5\t0\t0\r\n", {{20000, 1, 3}, {50000, 2, 5}}},
-        {"doubled carriage returns", "20000\t1\t3\t0\t0\r\r\n50000\t2\t5\t0\t0\r\r\n", {{20000, 1, 3}, {50000, 2, 5}}},
-        {"commas", "20000,1,3,0,0\n50000,2,5,0,0\n", {{20000, 1, 3}, {50000, 2, 5}}},
-        {"runs of spaces", "20000   1  \t 3 0 0\n", {{20000, 1, 3}}},
-        {"comments and blank lines", "// first\n\n20000\t1\t3 // the intro\n\n", {{20000, 1, 3}}},
-        {"missing fields read as 0", "20000\t7\n30000\n", {{20000, 7, 0}, {30000, 0, 0}}},
-        {"extra fields ignored", "20000\t1\t3\t4\t5\t6\t7\n", {{20000, 1, 3}}},
-        {"signs and stray text", "-5\t+2\tx\n12abc\t3\t4\n", {{-5, 2, 0}, {12, 3, 4}}},
-        {"last line without a line feed", "20000\t1\t3", {{20000, 1, 3}}},
-        // A hand-made sheet plays in time order; records of one time keep their file order.
-        {"out of time order", "50000\t2\t5\n20000\t1\t3\n20000\t4\t4\n10000\t9\t9\n",
-         {{10000, 9, 9}, {20000, 1, 3}, {20000, 4, 4}, {50000, 2, 5}}},
-        {"out of range saturates", "99999999999\t1\t1\n", {{INT32_MAX, 1, 1}}},
-    };
-    for (const Case& k : cases) {
-        CScratchFile file(kHeader + k.records);
-        TimeSheet sheet;
-        ASSERT_TRUE(sheet.ReadTimeSheet(file.Path())) << k.name;
-        EXPECT_EQ(Commands(sheet), k.expected) << k.name;
-        EXPECT_EQ(sheet.HeaderLine(0), "C:\\movie.wmv") << k.name;
-        EXPECT_EQ(sheet.HeaderLine(9), "101010101010") << k.name;
-    }
-}
-
-TEST(TimeSheet, HeaderLinesSkipBlankAndCommentLinesAndEndAtASeparator)
-{
-    CScratchFile file("\r\n// saved by hand\r\nC:\\my movie.wmv\r\n\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9,x\r\n"
-                      "10\r\n20000\t1\t3\r\n");
-    TimeSheet sheet;
-    ASSERT_TRUE(sheet.ReadTimeSheet(file.Path()));
-    EXPECT_EQ(sheet.HeaderLine(0), "C:\\my");
-    EXPECT_EQ(sheet.HeaderLine(8), "9");
-    EXPECT_EQ(sheet.HeaderLine(9), "10");
-    EXPECT_EQ(Commands(sheet), (std::vector<CommandData>{{20000, 1, 3}}))
-        << "the eleventh line that remains is the first record";
-}
-
-// A failed read must not cost the sheet it replaces.
-TEST(TimeSheet, AFileThatCannotBeReadLeavesTheSheetAsItWas)
-{
-    TimeSheet sheet;
-    CScratchFile good(std::string(kHeader) + "20000\t1\t3\n");
-    ASSERT_TRUE(sheet.ReadTimeSheet(good.Path()));
-    sheet.AddCommand(50000, 2, 5);
-
-    CScratchFile headerOnly(kHeader);
-    CScratchFile empty("");
-    CScratchFile shortFile("only\r\nthree\r\nlines\r\n");
-    const char* failures[] = {headerOnly.Path(), empty.Path(), shortFile.Path(), "Z:\\no\\such\\sheet.tms", nullptr};
-    for (const char* path : failures) {
-        EXPECT_FALSE(sheet.ReadTimeSheet(path)) << (path ? path : "null");
-        EXPECT_EQ(Commands(sheet), (std::vector<CommandData>{{20000, 1, 3}, {50000, 2, 5}}));
-        EXPECT_EQ(sheet.HeaderLine(0), "C:\\movie.wmv");
-    }
 }
 
 TEST(TimeSheet, SerializesHeaderAndCommandsAndRefusesADamagedCount)

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "controls/ButtonFace.h"
-#include "device/CommandData.h"
+#include "sheet/CommandData.h"
 
 namespace {
 
@@ -125,10 +125,10 @@ const CPointLayer::Face& CPointLayer::FaceOf(int32_t pattern, int32_t state, CGr
     return face;
 }
 
-void CPointLayer::Touch(const CTimeLineButtonData& data)
+void CPointLayer::Touch(int x)
 {
     if (m_valid)
-        m_dirty.push_back(Span{data.x - kPointSize / 2, data.x + kPointSize / 2});
+        m_dirty.push_back(Span{x - kPointSize / 2, x + kPointSize / 2});
 }
 
 bool CPointLayer::MakeBitmaps(HDC reference, int width, int height)
@@ -159,16 +159,15 @@ void CPointLayer::Clear(int left, int right)
     }
 }
 
-void CPointLayer::DrawFace(const CTimeLineEntry& entry, CGraphPainter& painter)
+void CPointLayer::DrawFace(const CTimeLineEntry& entry, const CTimeLineGeometry& g, CGraphPainter& painter)
 {
-    const CTimeLineButtonData& data = entry.data;
-    const Face& face = FaceOf(data.pattern, FaceState(entry), painter);
+    const Face& face = FaceOf(entry.pattern, FaceState(entry), painter);
     if (face.empty)
         return;
     // What the keyed blits do, pixel by pixel: the colour cut out by the mask and the face's
     // colour put in; the mask cut out too.
-    const int x0 = data.x - kPointSize / 2 - m_base;
-    const int y0 = data.y - kPointSize / 2 - m_top;
+    const int x0 = g.EntryX(entry.key) - kPointSize / 2 - m_base;
+    const int y0 = g.EntryY(entry.level) - kPointSize / 2 - m_top;
     const int left = std::max({x0, m_clip.left, 0});
     const int right = std::min({x0 + kPointSize, m_clip.right, m_width});
     const int top = std::max(y0, 0);
@@ -185,7 +184,7 @@ void CPointLayer::DrawFace(const CTimeLineEntry& entry, CGraphPainter& painter)
     }
 }
 
-void CPointLayer::Rebuild(const TimeLineEntries& entries, const CTimeLineGeometry& g, CGraphPainter& painter,
+void CPointLayer::Rebuild(const CTimeLineEntries& entries, const CTimeLineGeometry& g, CGraphPainter& painter,
                           int left)
 {
     m_base = left - kBehind;
@@ -195,14 +194,16 @@ void CPointLayer::Rebuild(const TimeLineEntries& entries, const CTimeLineGeometr
         for (Face& face : row)
             face = Face{};
     Clear(0, m_width);
-    for (auto it = entries.lower_bound(m_first); it != entries.end() && it->first <= m_last; ++it)
-        if (it->first != m_excluded)
-            DrawFace(it->second, painter);
+    entries.Walk(m_first, m_last, [&](const CTimeLineEntry& entry) {
+        if (entry.key != m_excluded)
+            DrawFace(entry, g, painter);
+        return true;
+    });
     m_dirty.clear();
     m_valid = true;
 }
 
-void CPointLayer::Redraw(const TimeLineEntries& entries, const CTimeLineGeometry& g, CGraphPainter& painter,
+void CPointLayer::Redraw(const CTimeLineEntries& entries, const CTimeLineGeometry& g, CGraphPainter& painter,
                          Span columns)
 {
     const int left = std::max(columns.left, m_base);
@@ -216,11 +217,12 @@ void CPointLayer::Redraw(const TimeLineEntries& entries, const CTimeLineGeometry
     const int32_t first = std::max(m_first, SaturatedInt32(std::floor((left - kReach - g.origin) / ppt)) - 1);
     const int32_t last = std::min(m_last, SaturatedInt32(std::ceil((right + kReach - g.origin) / ppt)) + 1);
     m_clip = Span{left - m_base, right - m_base};
-    for (auto it = entries.lower_bound(first); it != entries.end() && it->first <= last; ++it) {
-        const int x = it->second.data.x - kPointSize / 2;
-        if (it->first != m_excluded && x < right && x + kPointSize > left)
-            DrawFace(it->second, painter);
-    }
+    entries.Walk(first, last, [&](const CTimeLineEntry& entry) {
+        const int x = g.EntryX(entry.key) - kPointSize / 2;
+        if (entry.key != m_excluded && x < right && x + kPointSize > left)
+            DrawFace(entry, g, painter);
+        return true;
+    });
     m_clip = Span{0, m_width};
 }
 
@@ -244,7 +246,8 @@ void CPointLayer::MoveTo(int base)
     m_dirty.push_back(Span{base + kept, base + m_width});
 }
 
-bool CPointLayer::FollowShownKeys(const TimeLineEntries& entries, CGraphPainter& painter, int32_t first, int32_t last)
+bool CPointLayer::FollowShownKeys(const CTimeLineEntries& entries, const CTimeLineGeometry& g, CGraphPainter& painter,
+                                  int32_t first, int32_t last)
 {
     if (first > m_last || last < m_first)
         return false;
@@ -258,28 +261,28 @@ bool CPointLayer::FollowShownKeys(const TimeLineEntries& entries, CGraphPainter&
     const Range below = {first, std::min(last, m_first - 1)};
     const Range above = {std::max(first, m_last + 1), last};
     size_t changes = 0;
-    std::vector<const CTimeLineEntry*> drawnOver;
+    std::vector<CTimeLineEntry> drawnOver;
     const auto visit = [&](Range range, bool over) {
-        for (auto it = entries.lower_bound(range.from); it != entries.end() && it->first <= range.to; ++it) {
+        return entries.Walk(range.from, range.to, [&](const CTimeLineEntry& entry) {
             if (++changes > kMostChanges)
                 return false;
-            if (over && it->first != m_excluded)
-                drawnOver.push_back(&it->second);
+            if (over && entry.key != m_excluded)
+                drawnOver.push_back(entry);
             else if (!over)
-                Touch(it->second.data);
-        }
-        return true;
+                Touch(g.EntryX(entry.key));
+            return true;
+        });
     };
     if (!visit(gone[0], false) || !visit(gone[1], false) || !visit(below, false) || !visit(above, true))
         return false;
     m_first = first;
     m_last = last;
-    for (const CTimeLineEntry* entry : drawnOver)
-        DrawFace(*entry, painter);
+    for (const CTimeLineEntry& entry : drawnOver)
+        DrawFace(entry, g, painter);
     return true;
 }
 
-void CPointLayer::RedrawDirty(const TimeLineEntries& entries, const CTimeLineGeometry& g, CGraphPainter& painter)
+void CPointLayer::RedrawDirty(const CTimeLineEntries& entries, const CTimeLineGeometry& g, CGraphPainter& painter)
 {
     std::sort(m_dirty.begin(), m_dirty.end(), [](const Span& a, const Span& b) { return a.left < b.left; });
     size_t i = 0;
@@ -292,7 +295,7 @@ void CPointLayer::RedrawDirty(const TimeLineEntries& entries, const CTimeLineGeo
     m_dirty.clear();
 }
 
-void CPointLayer::Paint(HDC dest, const TimeLineEntries& entries, const CTimeLineGeometry& g, double now,
+void CPointLayer::Paint(HDC dest, const CTimeLineEntries& entries, const CTimeLineGeometry& g, double now,
                         CGraphPainter& painter, int32_t excluded)
 {
     if (dest == nullptr || !(now >= 0.0))
@@ -317,13 +320,13 @@ void CPointLayer::Paint(HDC dest, const TimeLineEntries& entries, const CTimeLin
             MoveTo(left - kBehind);
         if (excluded != m_excluded) {
             for (int32_t key : {m_excluded, excluded}) {
-                const auto entry = entries.find(key);
-                if (entry != entries.end())
-                    Touch(entry->second.data);
+                CTimeLineEntry entry;
+                if (entries.Find(key, entry))
+                    Touch(g.EntryX(key));
             }
             m_excluded = excluded;
         }
-        if (!FollowShownKeys(entries, painter, first, last)) {
+        if (!FollowShownKeys(entries, g, painter, first, last)) {
             m_first = first;
             m_last = last;
             Rebuild(entries, g, painter, left);

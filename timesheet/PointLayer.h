@@ -67,14 +67,15 @@ public:
 
     // Everything again at the next paint (a load, a zoom, a size change, another window).
     void Invalidate() { m_valid = false; }
-    // The rectangle of this entry's face again at the next paint: before it changes and after.
-    void Touch(const CTimeLineButtonData& data);
+    // The rectangle of a face whose centre lies at x when the playback position is 0 again
+    // at the next paint: before it changes and after.
+    void Touch(int x);
     // The memory goes with the editor window.
     void Release();
 
     // Brings the layer to the playback position now and copies it into dest. excluded is a
     // key drawn elsewhere (a dragged point), INT32_MIN for none.
-    void Paint(HDC dest, const TimeLineEntries& entries, const CTimeLineGeometry& g, double now,
+    void Paint(HDC dest, const CTimeLineEntries& entries, const CTimeLineGeometry& g, double now,
                CGraphPainter& painter, int32_t excluded);
 
 private:
@@ -93,16 +94,17 @@ private:
     const Face& FaceOf(int32_t pattern, int32_t state, CGraphPainter& painter);
     // Layer columns [left, right) emptied.
     void Clear(int left, int right);
-    void DrawFace(const CTimeLineEntry& entry, CGraphPainter& painter);
+    void DrawFace(const CTimeLineEntry& entry, const CTimeLineGeometry& g, CGraphPainter& painter);
     // Everything shown drawn again, the layer starting a little left of time-0 column left.
-    void Rebuild(const TimeLineEntries& entries, const CTimeLineGeometry& g, CGraphPainter& painter, int left);
+    void Rebuild(const CTimeLineEntries& entries, const CTimeLineGeometry& g, CGraphPainter& painter, int left);
     // The time-0 columns of the span drawn again from the shown entries.
-    void Redraw(const TimeLineEntries& entries, const CTimeLineGeometry& g, CGraphPainter& painter, Span columns);
-    void RedrawDirty(const TimeLineEntries& entries, const CTimeLineGeometry& g, CGraphPainter& painter);
+    void Redraw(const CTimeLineEntries& entries, const CTimeLineGeometry& g, CGraphPainter& painter, Span columns);
+    void RedrawDirty(const CTimeLineEntries& entries, const CTimeLineGeometry& g, CGraphPainter& painter);
     // Column 0 becomes time-0 column base.
     void MoveTo(int base);
     // The shown keys become [first, last]; false when too much changed to follow piece by piece.
-    bool FollowShownKeys(const TimeLineEntries& entries, CGraphPainter& painter, int32_t first, int32_t last);
+    bool FollowShownKeys(const CTimeLineEntries& entries, const CTimeLineGeometry& g, CGraphPainter& painter,
+                         int32_t first, int32_t last);
 
     CDibSurface m_colour;
     CDibSurface m_mask;

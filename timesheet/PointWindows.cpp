@@ -42,6 +42,8 @@ void CPointWindows::Attach(HWND parent, HWND tooltip)
 void CPointWindows::Detach()
 {
     for (auto& point : m_points)
+        GiveFocusBack(point.second);
+    for (auto& point : m_points)
         point.second.button->DestroyWindowNow(m_tooltip);
     for (std::vector<Slot>* slots : {&m_spare, &m_retired})
         for (Slot& slot : *slots)
@@ -109,8 +111,17 @@ void CPointWindows::Move(Slot& slot, const RECT& face, HDWP& batch)
     slot.shown = true;
 }
 
+void CPointWindows::GiveFocusBack(const Slot& slot) const
+{
+    const HWND window = slot.button->GetWindow();
+    const HWND editor = m_host.EditorWindow();
+    if (window != nullptr && GetFocus() == window && editor != nullptr && IsWindow(editor))
+        SetFocus(editor);
+}
+
 void CPointWindows::HideAway(Slot& slot, HDWP& batch)
 {
+    GiveFocusBack(slot);
     if (!slot.shown)
         return;
     Position(batch, slot.button->GetWindow(), 0, 0, kPlaceFlags | SWP_NOMOVE | SWP_HIDEWINDOW);
@@ -176,6 +187,21 @@ void CPointWindows::ForgetAll()
         m_retired.push_back(std::move(slot));
     m_spare.clear();
     m_nextId = kFirstId;
+}
+
+void CPointWindows::Follow(const std::function<bool(int32_t)>& changed)
+{
+    for (auto it = m_points.begin(); it != m_points.end();) {
+        if (!changed(it->first)) {
+            ++it;
+        } else if (!m_owner.HasPoint(it->first)) {
+            Retire(std::move(it->second));
+            it = m_points.erase(it);
+        } else {
+            WriteTooltip(it->second, false);
+            ++it;
+        }
+    }
 }
 
 void CPointWindows::Refresh()

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -22,6 +23,8 @@ public:
     // most of them (the topmost ones).
     virtual void KeysNear(POINT at, int reach, size_t most, std::vector<int32_t>& keys) const = 0;
     virtual bool IsKeyShown(int32_t key) const = 0;
+    // Whether the sheet has a point in that tenth at all, shown or not.
+    virtual bool HasPoint(int32_t key) const = 0;
     virtual bool IsNearGraph(POINT at) const = 0;
     virtual std::wstring TooltipOf(int32_t key) const = 0;
     // The faces, drawn when the controls paint; the points paint nothing of their own.
@@ -42,6 +45,8 @@ protected:
 // editor does, and a press goes to the point drawn under the pointer, whichever window took it.
 // A window whose entry went is destroyed at the next refresh, as its own handler may still be
 // running; one that is no longer near is hidden and handed on to the next entry that needs one.
+// A window that holds the keyboard focus gives it back to the editor before it is hidden or
+// goes: the editor's keys would otherwise stop until the next click.
 class CPointWindows : public Quorvel::Base::AppFrame::IWinMsgHook {
 public:
     static constexpr int32_t kFirstId = 50;
@@ -65,6 +70,9 @@ public:
     void Forget(int32_t key);
     // Every entry went: every window goes, and identifiers start again from kFirstId.
     void ForgetAll();
+    // Some entries changed (changed(key) says which): the windows of those that went go, the
+    // others' tooltips say what they hold now.
+    void Follow(const std::function<bool(int32_t)>& changed);
     // The tick: windows that went are destroyed; the windows of entries no longer shown are
     // hidden for another entry.
     void Refresh();
@@ -99,6 +107,7 @@ private:
     Slot* Make(int32_t key, const RECT& face);
     void Move(Slot& slot, const RECT& face, HDWP& batch);
     void HideAway(Slot& slot, HDWP& batch);
+    void GiveFocusBack(const Slot& slot) const;
     void SpareAllBut(const std::vector<int32_t>& keep, HDWP& batch);
     void WriteTooltip(Slot& slot, bool add);
     void Retire(Slot&& slot);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "device/CommandData.h"
+#include "sheet/CommandData.h"
 
 namespace {
 
@@ -63,14 +63,9 @@ void CTimeLineGeometry::Compute(int sizeMode, int zoomMode)
     keysAfter = z.keysAfter;
 }
 
-int32_t CTimeLineGeometry::EntryX(double tenths) const
+int32_t CTimeLineGeometry::EntryX(int32_t key) const
 {
-    return SaturatedInt32(std::trunc(origin + pixelsPerTenth * std::trunc(tenths)));
-}
-
-int32_t CTimeLineGeometry::PointX(double tenths, bool onItsTenth) const
-{
-    return onItsTenth ? EntryX(tenths) : SaturatedInt32(std::trunc(origin + tenths * pixelsPerTenth));
+    return SaturatedInt32(std::trunc(origin + pixelsPerTenth * static_cast<double>(key)));
 }
 
 int32_t CTimeLineGeometry::EntryY(int32_t level) const
@@ -109,12 +104,12 @@ int32_t LevelAtY(const CTimeLineGeometry& g, int y)
     return 0;
 }
 
-POINT PointPosition(const CTimeLineGeometry& g, const CTimeLineButtonData& data, double now)
+POINT PointPosition(const CTimeLineGeometry& g, int32_t key, int32_t level, double now)
 {
     const double n = now * 10.0;
     POINT at;
-    at.x = static_cast<LONG>(SaturatedInt32(std::trunc(std::trunc(data.x - g.pixelsPerTenth * n) - kPointHalf)));
-    at.y = static_cast<LONG>(std::trunc(data.y - kPointHalf));
+    at.x = static_cast<LONG>(SaturatedInt32(std::trunc(std::trunc(g.EntryX(key) - g.pixelsPerTenth * n) - kPointHalf)));
+    at.y = static_cast<LONG>(std::trunc(g.EntryY(level) - kPointHalf));
     return at;
 }
 

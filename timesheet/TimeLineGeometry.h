@@ -2,7 +2,6 @@
 #include <cstdint>
 
 #include "base/Win32.h"
-#include "timesheet/TimeLineButtonData.h"
 
 // Where the time-line graph lies in the editor and how many tenths of a second it spans, for
 // one size mode (normal or wide) and one zoom mode (0: 10 s, 1: 25 s, 2: 100 s across).
@@ -36,14 +35,11 @@ struct CTimeLineGeometry {
     // keeps the geometry it had, so the caller passes the last non-mini mode.
     void Compute(int sizeMode, int zoomMode);
 
-    // Where an entry sits when the playback position is 0: x of its tenth (the time in tenths
-    // truncated first), y of its level. A level outside 0 to 10, as a hand-made file may hold,
-    // is drawn at the nearer end of the graph; the entry keeps the value it was given.
-    int32_t EntryX(double tenths) const;
+    // Where an entry's point sits when the playback position is 0: x of its tenth, y of its
+    // level. A level outside 0 to 10, as a hand-made file may hold, is drawn at the nearer end
+    // of the graph; the entry keeps the value it was given.
+    int32_t EntryX(int32_t key) const;
     int32_t EntryY(int32_t level) const;
-    // A point added on the graph sits on its tenth (EntryX); one inserted at the playback
-    // position sits at the position itself until the next zoom or size change lays it out.
-    int32_t PointX(double tenths, bool onItsTenth) const;
 };
 
 // Point buttons are 20 x 20 and placed by their centre.
@@ -56,8 +52,8 @@ constexpr float kPointHalf = 10.0f;
 double TimeAtX(const CTimeLineGeometry& g, double now, int x);
 // The nearest level line to y, a half step going to the lower level; 0 off the graph.
 int32_t LevelAtY(const CTimeLineGeometry& g, int y);
-// The top-left corner of an entry's point with the playback position at now.
-POINT PointPosition(const CTimeLineGeometry& g, const CTimeLineButtonData& data, double now);
+// The top-left corner of the point of an entry of key and level with the playback position at now.
+POINT PointPosition(const CTimeLineGeometry& g, int32_t key, int32_t level, double now);
 // Whether key lies within the visible range widened by margin keys on each side (compared in
 // floating point; no negative key ever is).
 bool IsKeyInRange(const CTimeLineGeometry& g, int32_t key, double now, int32_t margin);

@@ -11,7 +11,7 @@
 #include "editor/EditorContext.h"
 #include "editor/PluginMessages.h"
 #include "editor/PointerSample.h"
-#include "timesheet/EntryTime.h"
+#include "sheet/SheetTime.h"
 
 namespace {
 
@@ -25,11 +25,6 @@ bool Contains(const RECT& rect, POINT at)
 void CTimeLineButtonManager::RecomputePositions()
 {
     m_geometry.Compute(m_geometrySizeMode, m_zoomMode);
-    for (auto& item : m_entries) {
-        CTimeLineButtonData& data = item.second.data;
-        data.x = m_geometry.EntryX(data.time);
-        data.y = m_geometry.EntryY(data.level);
-    }
     m_layer.Invalidate();
     if (m_setUp)
         m_points.PlaceAll();
@@ -54,9 +49,11 @@ void CTimeLineButtonManager::RefreshAt(double now)
     m_now = now;
     if (!m_setUp)
         return;
-    // The faces follow the position where they are drawn; the windows stay until the pointer
-    // moves (or presses), and only those of points no longer shown are let go.
     m_points.Refresh();
+    // The faces follow the position where they are drawn; the windows, which are the points'
+    // tooltips and hand cursor, follow them under a pointer that rests on the graph.
+    if (now != m_trackedAt)
+        TrackPointer();
     UpdateDropButton();
 }
 
@@ -73,8 +70,10 @@ void CTimeLineButtonManager::RepositionAt(double now)
 void CTimeLineButtonManager::TrackPointer()
 {
     POINT cursor;
-    if (m_setUp && CursorInParent(cursor))
-        m_points.Sync(cursor);
+    if (!m_setUp || !CursorInParent(cursor))
+        return;
+    m_trackedAt = m_now;
+    m_points.Sync(cursor);
 }
 
 bool CTimeLineButtonManager::CursorInParent(POINT& point) const
@@ -126,10 +125,10 @@ void CTimeLineButtonManager::PaintGraph(HDC dc, double now)
 
 bool CTimeLineButtonManager::FaceOf(int32_t key, RECT& face) const
 {
-    const auto entry = m_entries.find(key);
-    if (entry == m_entries.end() || !IsKeyInRange(m_geometry, key, m_now, 0))
+    CommandData entry;
+    if (!IsKeyInRange(m_geometry, key, m_now, 0) || !m_document.EntryOf(key, entry))
         return false;
-    const POINT at = PointPosition(m_geometry, entry->second.data, m_now);
+    const POINT at = PointPosition(m_geometry, key, entry.level, m_now);
     face = RECT{at.x, at.y, at.x + kPointSize, at.y + kPointSize};
     return true;
 }
@@ -142,13 +141,14 @@ bool CTimeLineButtonManager::TopmostKeyAt(POINT at, int32_t& key) const
     first = std::max(first, visibleFirst);
     last = std::min(last, visibleLast);
     bool found = false;
-    for (auto it = m_entries.lower_bound(first); it != m_entries.end() && it->first <= last; ++it) {
-        const POINT corner = PointPosition(m_geometry, it->second.data, m_now);
+    View().Walk(first, last, [&](const CTimeLineEntry& entry) {
+        const POINT corner = PointPosition(m_geometry, entry.key, entry.level, m_now);
         if (Contains(RECT{corner.x, corner.y, corner.x + kPointSize, corner.y + kPointSize}, at)) {
-            key = it->first;
+            key = entry.key;
             found = true;
         }
-    }
+        return true;
+    });
     return found;
 }
 
@@ -161,19 +161,36 @@ void CTimeLineButtonManager::KeysNear(POINT at, int reach, size_t most, std::vec
     first = std::max(first, visibleFirst);
     last = std::min(last, visibleLast);
     const RECT around = {at.x - reach - kPointSize, at.y - reach - kPointSize, at.x + reach, at.y + reach};
-    for (auto it = m_entries.lower_bound(first); it != m_entries.end() && it->first <= last; ++it) {
-        const POINT corner = PointPosition(m_geometry, it->second.data, m_now);
-        if (Contains(around, corner))
-            keys.push_back(it->first);
+    // Each point with how far its centre lies from the pointer.
+    std::vector<std::pair<long long, int32_t>> nearby;
+    View().Walk(first, last, [&](const CTimeLineEntry& entry) {
+        const POINT corner = PointPosition(m_geometry, entry.key, entry.level, m_now);
+        if (Contains(around, corner)) {
+            const long long dx = corner.x + kPointSize / 2 - at.x;
+            const long long dy = corner.y + kPointSize / 2 - at.y;
+            nearby.emplace_back(dx * dx + dy * dy, entry.key);
+        }
+        return true;
+    });
+    // Where there are too many (a dense sheet zoomed out), the nearest keep their windows,
+    // and always the one drawn on top under the pointer.
+    int32_t under = 0;
+    const bool hasUnder = TopmostKeyAt(at, under);
+    if (nearby.size() > most) {
+        std::nth_element(nearby.begin(), nearby.begin() + static_cast<std::ptrdiff_t>(most), nearby.end());
+        nearby.resize(most);
+        if (hasUnder && std::none_of(nearby.begin(), nearby.end(), [under](const auto& n) { return n.second == under; }))
+            nearby.back().second = under;
     }
-    // The topmost points are drawn last: they keep their windows when there are too many.
-    if (keys.size() > most)
-        keys.erase(keys.begin(), keys.end() - static_cast<std::ptrdiff_t>(most));
+    for (const auto& n : nearby)
+        keys.push_back(n.second);
+    // In drawing order, as the windows are stacked.
+    std::sort(keys.begin(), keys.end());
 }
 
 bool CTimeLineButtonManager::IsKeyShown(int32_t key) const
 {
-    return m_entries.find(key) != m_entries.end() && IsKeyInRange(m_geometry, key, m_now, kWindowMarginKeys);
+    return IsKeyInRange(m_geometry, key, m_now, kWindowMarginKeys) && m_document.HasTenth(key);
 }
 
 bool CTimeLineButtonManager::IsNearGraph(POINT at) const
@@ -186,15 +203,13 @@ bool CTimeLineButtonManager::IsNearGraph(POINT at) const
 
 std::wstring CTimeLineButtonManager::TooltipOf(int32_t key) const
 {
-    const auto entry = m_entries.find(key);
-    if (entry == m_entries.end())
+    CommandData entry;
+    if (!m_document.EntryOf(key, entry))
         return std::wstring();
-    const CTimeLineButtonData& data = entry->second.data;
-    const std::wstring clock =
-        FormatClock(data.time / 10.0, static_cast<int32_t>(static_cast<long long>(std::trunc(data.time)) % 10));
+    const std::wstring clock = FormatClock(entry.time / 10000.0, key % 10);
     wchar_t text[160];
     std::swprintf(text, 160, L"◆Time:: %ls\r\n■パターン:: %02d\r\n■レベル:: %02d", clock.c_str(),
-                  static_cast<int>(data.pattern), static_cast<int>(data.level));
+                  static_cast<int>(entry.pattern), static_cast<int>(entry.level));
     return text;
 }
 
@@ -206,7 +221,7 @@ void CTimeLineButtonManager::PaintPoints(HDC dc)
     const bool dragging = pressed != nullptr && pressed->IsDragging();
     const int32_t pressedKey = pressed != nullptr ? pressed->Key() : INT32_MIN;
     // A dragged point is drawn last, where the pointer has it.
-    m_layer.Paint(dc, m_entries, m_geometry, m_now, m_painter, dragging ? pressedKey : INT32_MIN);
+    m_layer.Paint(dc, View(), m_geometry, m_now, m_painter, dragging ? pressedKey : INT32_MIN);
     if (dragging) {
         const POINT at = pressed->DragPosition();
         m_painter.PaintPoint(dc, at.x, at.y, PatternOf(pressedKey), TervaneControl::kStatePressed);
@@ -227,19 +242,23 @@ void CTimeLineButtonManager::PaintFaceOver(HDC dc, int32_t key, int32_t state)
     RECT face;
     if (!FaceOf(key, face))
         return;
-    const auto over = m_entries.find(key);
-    std::vector<CFaceStack::Face> stack = {{0, 0, over->second.data.pattern, state}};
+    std::vector<CFaceStack::Face> stack = {{0, 0, PatternOf(key), state}};
     // Faces of later keys lie above it, as in the layer.
     int32_t first = 0, last = 0, visibleFirst = 0, visibleLast = 0;
     KeysAcrossColumns(m_geometry, m_now, face.left, face.right, first, last);
     KeysInRange(m_geometry, m_now, 0, visibleFirst, visibleLast);
     last = std::min(last, visibleLast);
-    for (auto it = std::next(over); it != m_entries.end() && it->first <= last; ++it) {
-        const POINT at = PointPosition(m_geometry, it->second.data, m_now);
-        if (at.x < face.right && at.x + kPointSize > face.left && at.y < face.bottom && at.y + kPointSize > face.top)
-            stack.push_back(CFaceStack::Face{
-                static_cast<int>(at.x - face.left), static_cast<int>(at.y - face.top), it->second.data.pattern,
-                it->second.selected ? TervaneControl::kStatePressed : TervaneControl::kStateNormal});
+    if (key < INT32_MAX) {
+        View().Walk(key + 1, last, [&](const CTimeLineEntry& entry) {
+            const POINT at = PointPosition(m_geometry, entry.key, entry.level, m_now);
+            if (at.x < face.right && at.x + kPointSize > face.left && at.y < face.bottom &&
+                at.y + kPointSize > face.top)
+                stack.push_back(CFaceStack::Face{static_cast<int>(at.x - face.left),
+                                                 static_cast<int>(at.y - face.top), entry.pattern,
+                                                 entry.selected ? TervaneControl::kStatePressed
+                                                                : TervaneControl::kStateNormal});
+            return true;
+        });
     }
     m_faceOver.Paint(dc, face.left, face.top, stack, m_painter);
 }
@@ -252,11 +271,10 @@ void CTimeLineButtonManager::PaintDropImage(HDC dc, int x, int y, int32_t patter
 // --- the editor window ---
 
 void CTimeLineButtonManager::AttachWindow(HWND tooltip, HDC backBuffer, HWND parentStatic, CParentStaticObject*,
-                                          CTervaneManager* device, const std::string& skinFolder)
+                                          CTervaneManager*, const std::string& skinFolder)
 {
     m_backBuffer = backBuffer;
     m_parentStatic = parentStatic;
-    m_device = device;
     m_points.Attach(parentStatic, tooltip);
     EditorContext().deletePoint = [this](HWND window) { DeletePointWindow(window); };
     m_painter.LoadStrip(skinFolder, backBuffer);
@@ -298,7 +316,7 @@ void CTimeLineButtonManager::DetachWindow()
     m_parentStatic = nullptr;
     m_editor = nullptr;
     m_backBuffer = nullptr;
-    m_device = nullptr;
+    m_trackedAt = -1.0;
     m_painter.UnloadStrip();
     m_layer.Release();
     m_faceOver.Release();

@@ -7,6 +7,7 @@
 
 #include "editor/EditorClock.h"
 #include "editor/EditorContext.h"
+#include "editor/EditorKeys.h"
 #include "editor/NoThrow.h"
 #include "editor/PluginMessages.h"
 #include "timesheet/TimeLineGeometry.h"
@@ -33,6 +34,7 @@ bool CTimeSheetButton::Create(HWND parent, int x, int y, uint32_t controlId)
                                EditorContext().instance, nullptr);
     if (m_window == nullptr)
         return false;
+    KeepInputMethodToEditBoxes(m_window);
     SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     const WNDPROC previous = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PointProc)));

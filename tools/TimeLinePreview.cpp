@@ -83,7 +83,8 @@ int main(int argc, char** argv)
     ControlHookList().Add(&background);
 
     CPreviewHost host;
-    CTimeLineButtonManager manager;
+    CSheetDocument sheet;
+    CTimeLineButtonManager manager(sheet);
     CTimeLineObject view;
     view.Create(&host, nullptr, &manager, editor);
     ControlHookList().Add(&view);

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/Win32.h"
-#include "device/TimeSheet.h"
+#include "sheet/SheetDocument.h"
 #include "sim/PlayerSession.h"
 #include "sim/ToolSupport.h"
 
@@ -99,10 +99,10 @@ int main(int argc, char** argv)
     }
     if (options.sheet.empty())
         return Fail("no time sheet given");
-    TimeSheet probe;
-    if (!probe.ReadTimeSheet(options.sheet.c_str())) {
-        std::fprintf(stderr, "tervane-sim: cannot read a time sheet from '%s' (missing, unreadable or without a "
-                             "record line)\n",
+    CSheetDocument probe;
+    if (probe.Load(options.sheet.c_str()) != SheetRead::kRead) {
+        std::fprintf(stderr, "tervane-sim: cannot read a time sheet from '%s' (missing, unreadable, too large or "
+                             "no time sheet)\n",
                      options.sheet.c_str());
         return 1;
     }

@@ -118,7 +118,7 @@ struct Case {
 double LoadMs(CTimeLineButtonManager& manager, const Case& c)
 {
     const auto start = Clock::now();
-    manager.LoadTimeSheet(c.path.c_str());
+    manager.Document().Load(c.path.c_str());
     return Microseconds(Clock::now() - start) / 1000.0;
 }
 
@@ -181,7 +181,8 @@ int main()
     const HWND tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, L"", WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_BALLOON,
                                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, editor, nullptr,
                                          instance, nullptr);
-    CTimeLineButtonManager manager;
+    CSheetDocument sheet;
+    CTimeLineButtonManager manager(sheet);
     manager.AttachWindow(tooltip, parent.GetBackBufferDC(), parent.GetWindow(), &parent, nullptr, folder);
     ControlHookList().Add(manager.CreateDropButton(CDropDrawButton::MakeData(folder), editor));
     manager.FinishSetUp();

@@ -135,6 +135,19 @@ bool IsExistingFile(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool StampOfFile(const std::string& path, FileStamp& stamp)
+{
+    stamp = FileStamp();
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (path.empty() || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return false;
+    stamp.size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    stamp.time = (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                 data.ftLastWriteTime.dwLowDateTime;
+    return true;
+}
+
 bool HasExtensionOf(const std::string& path, const char* extension)
 {
     return extension != nullptr && ToLowerPath(ExtensionOfPath(path)) == ToLowerPath(extension);

@@ -46,6 +46,16 @@ std::string ExtensionOfPath(const std::string& path);
 // A file (not a folder) is there under this name.
 bool IsExistingFile(const std::string& path);
 
+// A file's size and last write time, to tell later whether it was changed.
+struct FileStamp {
+    unsigned long long size = 0;
+    unsigned long long time = 0;
+    bool operator==(const FileStamp& other) const { return size == other.size && time == other.time; }
+    bool operator!=(const FileStamp& other) const { return !(*this == other); }
+};
+// False (and a zero stamp) when there is no such file.
+bool StampOfFile(const std::string& path, FileStamp& stamp);
+
 // Whether the extension is the given one (ASCII letters compared without regard to case, as
 // the file system compares names).
 bool HasExtensionOf(const std::string& path, const char* extension);

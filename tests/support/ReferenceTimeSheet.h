@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <list>
 
-#include "device/CommandData.h"
+#include "sheet/CommandData.h"
 
 // The playing time sheet exactly as first written: a linked list, a full bubble sort after
 // every insertion and a walk over the whole list on every lookup. Slow by construction; the

@@ -5,7 +5,8 @@
 #include "base/file/File.h"
 #include "base/file/Zip.h"
 #include "controls/ShellButtons.h"
-#include "device/TimeSheet.h"
+#include "device/TervaneManager.h"
+#include "sheet/SheetDocument.h"
 #include "editor/SettingsFile.h"
 #include "editor/SiteAddress.h"
 #include "sim/MemoryFiles.h"
@@ -48,16 +49,23 @@ std::vector<std::string> SheetSeeds()
             "a\nb\nc\nd\ne\nf\ng\nh\ni\nj\n30000 1 2 0 0\n10000 3 4 0 0\n10000 5 6 0 0\n"};
 }
 
-// The sheet's whole list, read back through every way the device asks for it.
-std::string ReadDeviceSheet(CMemoryFiles& files, const std::string& input)
+// The one reader of sheets, and everything that follows what it read: the device's playing
+// list, read back through every way the device asks for it, and the time line's points.
+std::string ReadSheet(CMemoryFiles& files, const std::string& input)
 {
     files.Put(kFolder + "\\in.tms", input);
-    TimeSheet sheet;
-    if (!sheet.ReadTimeSheet((kFolder + "\\in.tms").c_str()))
-        return sheet.Count() == 0 ? std::string() : "a refused file left commands";
+    CSheetDocument document;
+    CTervaneManager manager;
+    manager.Follow(&document);
+    CTimeLineButtonManager timeLine(document);
+    if (document.Load((kFolder + "\\in.tms").c_str()) != SheetRead::kRead)
+        return manager.Sheet().Count() == 0 && timeLine.EntryCount() == 0 ? std::string()
+                                                                          : "a refused file left records";
+    TimeSheet& sheet = manager.Sheet();
     const int count = sheet.Count();
-    if (count < 1 || static_cast<size_t>(count) > input.size())
-        return "a command count of " + std::to_string(count) + " for " + std::to_string(input.size()) + " bytes";
+    if (static_cast<size_t>(count) != document.RecordCount() || static_cast<size_t>(count) > input.size())
+        return "a command count of " + std::to_string(count) + " for " + std::to_string(document.RecordCount()) +
+               " records of " + std::to_string(input.size()) + " bytes";
     CommandData command;
     for (int i = 0; i < count; ++i)
         if (!sheet.CommandAt(i, command))
@@ -66,17 +74,8 @@ std::string ReadDeviceSheet(CMemoryFiles& files, const std::string& input)
         sheet.LatestAt(t, command);
     for (int i = 0; i < TimeSheet::kHeaderLines; ++i)
         sheet.HeaderLine(i);
-    return std::string();
-}
-
-std::string ReadEditorSheet(CMemoryFiles& files, const std::string& input)
-{
-    files.Put(kFolder + "\\in.tms", input);
-    CTimeLineButtonManager timeLine;
-    if (!timeLine.LoadTimeSheet((kFolder + "\\in.tms").c_str()))
-        return "a file that is there was refused";
-    if (timeLine.Entries().size() > input.size())
-        return "more entries than bytes";
+    if (timeLine.Entries().size() > static_cast<size_t>(count))
+        return "more points than records";
     double seconds = 0.0;
     timeLine.PreviousEntryTime(seconds);
     timeLine.NextEntryTime(seconds);
@@ -180,8 +179,7 @@ std::string ReadPage(CMemoryFiles&, const std::string& input)
 std::vector<FuzzReader> FuzzReaders()
 {
     return {
-        {"device-sheet", SheetSeeds(), &ReadDeviceSheet},
-        {"editor-sheet", SheetSeeds(), &ReadEditorSheet},
+        {"sheet", SheetSeeds(), &ReadSheet},
         {"pack", PackSeeds(), &ReadPack},
         {"settings",
          {"lastfile_path\tC:\\sheets\\a.tms", "lastfile_path\tC:\\My Sheets\\a, b \x95\x5C.tms\r\nmore",

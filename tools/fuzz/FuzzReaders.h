@@ -1,7 +1,8 @@
 #pragma once
 // Every reader of outside data, each driven by one input at a time through the memory files:
-// the two time-sheet readers, the pack reader, the settings file, the address files and the
-// news ticker's walk over a page read by the in-memory HTML reader.
+// the time-sheet reader (with the device's list and the time line that follow what it read),
+// the pack reader, the settings file, the address files and the news ticker's walk over a
+// page read by the in-memory HTML reader.
 #include <string>
 #include <vector>
 

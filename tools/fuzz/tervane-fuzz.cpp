@@ -293,8 +293,8 @@ bool Chosen(const char* reader)
 // How long a reader takes per input, roughly, for sharing them out evenly.
 double CostOf(const char* reader)
 {
-    const char* names[] = {"device-sheet", "editor-sheet", "pack", "settings", "address", "ticker"};
-    const double costs[] = {2.0, 3.0, 5.0, 0.2, 0.3, 1.0};
+    const char* names[] = {"sheet", "pack", "settings", "address", "ticker"};
+    const double costs[] = {5.0, 5.0, 0.2, 0.3, 1.0};
     for (size_t i = 0; i < sizeof names / sizeof names[0]; ++i)
         if (std::strcmp(names[i], reader) == 0)
             return costs[i];

@@ -4,49 +4,33 @@
 #include <deque>
 #include <vector>
 
-#include "timesheet/TimeLineButtonData.h"
+#include "sheet/CommandData.h"
 
-// One tenth of the sheet as an edit found or left it.
-struct EntryState {
-    bool present = false;
-    CTimeLineButtonData data;
-    // On its tenth (a point added on the graph), or at the playback position it was inserted
-    // at: where it is drawn again when it comes back, whatever the zoom by then.
-    bool snapped = true;
-    bool selected = false;
-
-    bool SameAs(const EntryState& o) const
-    {
-        return present == o.present &&
-               (!present || (data.time == o.data.time && data.pattern == o.data.pattern &&
-                             data.level == o.data.level && snapped == o.snapped));
-    }
+// One tenth of the sheet as an edit found it and left it: every record of it, in time order.
+struct TenthChange {
+    int32_t tenth;
+    std::vector<CommandData> before;
+    std::vector<CommandData> after;
 };
 
-struct EntryChange {
-    int32_t key;
-    EntryState before;
-    EntryState after;
-};
-
-// What one user action changed, tenth by tenth (each tenth once).
-using EditStep = std::vector<EntryChange>;
+// What one user action changed, tenth by tenth (each tenth once, ascending).
+using SheetStep = std::vector<TenthChange>;
 
 // The edits that can be undone and redone, and which state of them was last saved or loaded.
 // Bounded both in steps and in the tenths they hold, so that deleting an hour-long sheet a
 // few times over cannot take the player's memory: the oldest steps go first, the newest one
 // always stays.
-class CEditHistory {
+class CSheetHistory {
 public:
     static constexpr size_t kMostSteps = 1000;
     static constexpr size_t kMostChanges = 500000;
 
     // A new step after the current one; whatever could be redone is gone.
-    void Push(EditStep step);
+    void Push(SheetStep step);
     // The step to undo (and the history one step back), or null.
-    const EditStep* Undo();
+    const SheetStep* Undo();
     // The step to redo (and the history one step on), or null.
-    const EditStep* Redo();
+    const SheetStep* Redo();
     bool CanUndo() const { return m_position > 0; }
     bool CanRedo() const { return m_position < m_steps.size(); }
     // No steps; the state now counts as saved.
@@ -60,7 +44,7 @@ public:
 private:
     void DropOldest();
 
-    std::deque<EditStep> m_steps;
+    std::deque<SheetStep> m_steps;
     // Steps before this one are done.
     size_t m_position = 0;
     // The position last saved or loaded, -1 when it is gone.

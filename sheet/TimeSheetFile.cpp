@@ -1,4 +1,4 @@
-#include "device/TimeSheetFile.h"
+#include "sheet/TimeSheetFile.h"
 
 #include <cstdio>
 
@@ -47,8 +47,23 @@ SheetRead ReadTimeSheetFile(const char* path, CTimeSheetFileContent& content)
         read.records.emplace_back(ParseRecordField(tokens[0]), ParseRecordField(tokens[1]),
                                   ParseRecordField(tokens[2]));
     }
+    if (read.records.empty() && !IsOwnHeader(read.header))
+        return SheetRead::kNotSheet;
     content = std::move(read);
     return SheetRead::kRead;
+}
+
+bool IsOwnHeader(const std::string (&header)[CTimeSheetFileContent::kHeaderLines])
+{
+    if (header[0].empty())
+        return false;
+    char placeholder[16];
+    for (int i = 3; i <= CTimeSheetFileContent::kHeaderLines; ++i) {
+        std::snprintf(placeholder, sizeof placeholder, "%d%d%d%d%d%d", i, i, i, i, i, i);
+        if (header[i - 1] != placeholder)
+            return false;
+    }
+    return !header[1].empty();
 }
 
 std::string HeaderField(const std::string& line)

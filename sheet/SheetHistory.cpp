@@ -1,8 +1,8 @@
-#include "timesheet/EditHistory.h"
+#include "sheet/SheetHistory.h"
 
 #include <utility>
 
-void CEditHistory::Push(EditStep step)
+void CSheetHistory::Push(SheetStep step)
 {
     if (step.empty())
         return;
@@ -19,7 +19,7 @@ void CEditHistory::Push(EditStep step)
         DropOldest();
 }
 
-void CEditHistory::DropOldest()
+void CSheetHistory::DropOldest()
 {
     m_changes -= m_steps.front().size();
     m_steps.pop_front();
@@ -28,21 +28,21 @@ void CEditHistory::DropOldest()
     m_saved = m_saved > 0 ? m_saved - 1 : -1;
 }
 
-const EditStep* CEditHistory::Undo()
+const SheetStep* CSheetHistory::Undo()
 {
     if (!CanUndo())
         return nullptr;
     return &m_steps[--m_position];
 }
 
-const EditStep* CEditHistory::Redo()
+const SheetStep* CSheetHistory::Redo()
 {
     if (!CanRedo())
         return nullptr;
     return &m_steps[m_position++];
 }
 
-void CEditHistory::Clear()
+void CSheetHistory::Clear()
 {
     m_steps.clear();
     m_position = 0;

@@ -2,19 +2,20 @@
 #include <string>
 #include <vector>
 
-#include "device/CommandData.h"
+#include "sheet/CommandData.h"
 
 // The *.tms file: ten header lines (the first names the movie, the others are placeholders),
-// then one record per line: time in ten-thousandths of a second, pattern, level, 0, 0. Both the
-// editor and the device manager read it through here and the editor writes it through here.
-// Readers drop carriage returns, skip blank and comment lines and take tabs, spaces or commas
-// between the fields of a record.
+// then one record per line: time in ten-thousandths of a second, pattern, level, 0, 0. The
+// sheet document reads and writes it through here, for the editor and the device alike.
+// The reader drops carriage returns, skips blank and comment lines and takes tabs, spaces or
+// commas between the fields of a record.
 
 // What reading a file came to.
 enum class SheetRead {
     kRead,
     kUnreadable, // it could not be opened
     kTooLarge,   // longer than kMostSheetBytes or more than kMostSheetRecords records
+    kNotSheet,   // no record, and a header that is not one this editor writes
 };
 
 // Far more than any sheet a person makes (an hour at one record per tenth of a second is
@@ -31,8 +32,14 @@ struct CTimeSheetFileContent {
     std::vector<CommandData> records;
 };
 
-// Nothing of a file that fails reaches content.
+// Nothing of a file that fails reaches content. A file with records is taken whatever its
+// header holds (hand-made sheets are); one without is a sheet only when its header is the
+// one this editor writes, placeholders and all: a saved empty sheet loads, a stray text
+// file does not.
 SheetRead ReadTimeSheetFile(const char* path, CTimeSheetFileContent& content);
+// Whether header lines 2 to 10 are the placeholders this editor writes (the second may carry
+// what the writer put there instead).
+bool IsOwnHeader(const std::string (&header)[CTimeSheetFileContent::kHeaderLines]);
 // A header line as the device manager keeps it: up to its first space, tab or comma.
 std::string HeaderField(const std::string& line);
 // The whole file for a movie path (empty: no movie known) and records already in time order,
