@@ -123,7 +123,7 @@ Function .onInit
   !endif
   StrCmp $0 "" +2
   StrCpy $INSTDIR $0
-  StrCpy $FinishText "${PRODUCT} をインストールしました。$\r$\n$\r$\nWindows Media Player のプラグインの一覧で ${PRODUCT} を有効にしてください。"
+  StrCpy $FinishText "${PRODUCT} をインストールしました。$\r$\n$\r$\nWindows Media Player を起動すると、エディタが別のウィンドウで一緒に開きます (有効にする操作はいりません)。起動中のプレーヤーは起動し直してください。"
 FunctionEnd
 
 Function un.onInit

@@ -110,16 +110,19 @@ shoot editor normal editor.events editor.png
 shoot editor-wide wide editor.events editor.png
 shoot editor-mini mini editor.events editor.png
 shoot graph-full normal graph.events graph-full.png
-# The graph and the time labels above it, out of the whole editor.
-convert "$product/manual/graph-full.png" -crop 500x215+0+100 +repage "$product/manual/graph.png"
+# The graph and the time labels above it, out of the whole editor: from below the load and
+# save buttons to above the seek bar's arrows, no control cut.
+convert "$product/manual/graph-full.png" -crop 500x207+0+98 +repage "$product/manual/graph.png"
 rm "$product/manual/graph-full.png"
 # Undo: the graph before and after Ctrl+Z, side by side.
 shoot undo-full normal undo.events undo-after.png
-convert \( "$work/undo-full/undo-before.png" -crop 500x215+0+100 +repage \) \
-        \( "$work/undo-full/undo-after.png" -crop 500x215+0+100 +repage \) +append "$product/manual/undo.png"
+convert \( "$work/undo-full/undo-before.png" -crop 500x207+0+98 +repage \) \
+        \( "$work/undo-full/undo-after.png" -crop 500x207+0+98 +repage \) +append "$product/manual/undo.png"
 rm "$product/manual/undo-full.png"
-# The overview bar with the sheet along it, out of the whole editor.
-convert "$product/manual/editor.png" -crop 470x26+20+375 +repage "$product/manual/overview.png"
+# The overview bar with the sheet along it, out of the whole editor, with the speed controls
+# below it whole: from under the point buttons to above the pattern buttons, left of the
+# play button's ring.
+convert "$product/manual/editor.png" -crop 330x70+22+370 +repage "$product/manual/overview.png"
 
 /usr/bin/python3 "$src/check_manual.py" check "$product" users_manual.html
 render_manual

@@ -519,7 +519,8 @@ TEST_F(EditorSession, TheSliderAndTheOverviewBarSeek)
     EXPECT_EQ(Player().Position(), paused);
     EXPECT_EQ(Window().OverviewBar().GetBoxRect().left, 300);
     Release();
-    EXPECT_EQ(Player().Position(), static_cast<double>(static_cast<float>(263.0 / 435.0)) * 600.0);
+    // The bar is 310 pixels from x 37, the box 12 wide: the box's left travels 298 pixels.
+    EXPECT_EQ(Player().Position(), static_cast<double>(static_cast<float>(263.0 / 298.0)) * 600.0);
 
     // A drag ends where it is let go: beside the track over the seek-forward button, or
     // outside what the user sees of the editor; and when another window takes the mouse. The
@@ -554,7 +555,7 @@ TEST_F(EditorSession, TheSliderAndTheOverviewBarSeek)
     MoveTo(200, 650);
     Release();
     EXPECT_FALSE(Window().OverviewBar().IsDragging());
-    EXPECT_EQ(Player().Position(), static_cast<double>(static_cast<float>(163.0 / 435.0)) * 600.0)
+    EXPECT_EQ(Player().Position(), static_cast<double>(static_cast<float>(163.0 / 298.0)) * 600.0)
         << "released outside, the box seeks where it was let go";
 
     // The time box shows where the player is.

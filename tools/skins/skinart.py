@@ -120,22 +120,8 @@ def delete_all(img):
 
 
 def link(img):
-    def paint(col, row):
-        face = Face(row)
-        c = rect_button(img.cell_w, img.cell_h, face)
-        cx, cy = 13, img.cell_h / 2 + face.shift
-        globe = c.circle(cx, cy, 6)
-        ring = Canvas.minus(globe, c.circle(cx, cy, 5))
-        meridian = Canvas.minus(c.ellipse((cx - 2.6, cy - 6, cx + 2.6, cy + 6)),
-                                c.ellipse((cx - 1.6, cy - 5, cx + 1.6, cy + 5)))
-        lines = Canvas.union(c.rect((cx - 6, cy - 0.5, cx + 6, cy + 0.5)),
-                             c.rect((cx - 5, cy - 3.5, cx + 5, cy - 2.7)),
-                             c.rect((cx - 5, cy + 2.7, cx + 5, cy + 3.5)))
-        c.fill(Canvas.union(ring, meridian, Canvas.both(lines, globe)), face.ink)
-        rgb, alpha = c.finish(PANEL)
-        text(rgb, (60, img.cell_h / 2 + face.shift), "公式サイト", 11, face.ink)
-        return rgb, alpha
-    return strip(img, paint)
+    # The button says what it opens, by the name the manual and its tooltip use.
+    return text_strip(img, ["Pelmor 公式サイト"], 10)
 
 
 def insert(img):
@@ -375,8 +361,8 @@ def seek_track(img):
 
 
 def time_bar(img):
-    """A slim rail through the middle of the image. The transport buttons sit on it, so the
-    rows above and below stay transparent and the rail runs on behind them."""
+    """A slim rail through the middle of the image, ending before the transport buttons so
+    that the sheet's strip along it is seen whole; the rows above and below stay transparent."""
     w, h = img.size
     c = Canvas(w, h)
     top, bottom = h / 2 - 2.5, h / 2 + 2.5
