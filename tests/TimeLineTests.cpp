@@ -268,21 +268,30 @@ TEST_F(TimeLine, PointsAreShownOnlyWithinTheVisibleRange)
     RealInput::MoveTo(ScreenX(244), ScreenY(200));
     EXPECT_EQ(ScreenX(244), WindowCentre(100).x);
 
-    // While the pointer rests on the graph, the windows (the points' tooltips and hand cursor)
-    // follow the points as the graph scrolls under it.
-    RealInput::MoveTo(ScreenX(244 - 80), ScreenY(200));
-    for (double now : {12.0, 12.1, 12.3, 12.4}) {
+    // While the pointer rests on the graph, the window of the point under it (its tooltip and
+    // hand cursor) follows the point as the graph scrolls; once the point has passed, its
+    // window no longer takes the pointer.
+    const POINT rest = {ScreenX(150), ScreenY(entry.data.y)};
+    RealInput::MoveTo(rest.x, rest.y);
+    for (double now : {12.0, 12.1, 12.2}) {
         Tick(now);
         EXPECT_EQ(PointCentre(100).x, WindowCentre(100).x) << now;
+        ASSERT_TRUE(m_manager.FindEntry(100, entry));
+        EXPECT_EQ(entry.window, WindowFromPoint(rest)) << now;
     }
+    Tick(12.4);
     EXPECT_EQ(ScreenX(244 - 108), PointCentre(100).x);
+    ASSERT_TRUE(m_manager.FindEntry(100, entry));
+    EXPECT_TRUE(entry.window == nullptr || entry.window != WindowFromPoint(rest));
     CDibCanvas canvas(1000, 750, RGB(0, 0, 0));
     ControlHookList().Dispatch(m_editor, WM_PAINT, reinterpret_cast<WPARAM>(canvas.Dc()), 0, nullptr, false);
     EXPECT_EQ(StripPixel(1 * 20 + 10, 10), canvas.Pixel(244 - 108, entry.data.y)) << "the face is at 10 s";
     // Away from the graph nothing follows the pointer.
+    RealInput::MoveTo(ScreenX(244 - 92), ScreenY(200));
+    const int placed = WindowCentre(100).x;
     RealInput::MoveTo(ScreenX(480), ScreenY(560));
     Tick(14.0);
-    EXPECT_EQ(ScreenX(244 - 108), WindowCentre(100).x);
+    EXPECT_EQ(placed, WindowCentre(100).x);
 }
 
 // Whatever the layer keeps between ticks, the points must look exactly as drawing every shown

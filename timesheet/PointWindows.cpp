@@ -4,6 +4,7 @@
 
 #include "editor/EditorContext.h"
 #include "editor/PluginMessages.h"
+#include "timesheet/TimeLineGeometry.h"
 
 namespace {
 
@@ -268,6 +269,33 @@ void CPointWindows::Sync(POINT at)
     // Where points overlap, the window of the one drawn on top takes the pointer.
     int32_t top = 0;
     const HWND window = m_owner.TopmostKeyAt(at, top) ? WindowOf(top) : nullptr;
+    if (window != nullptr && GetWindow(m_parent, GW_CHILD) != window)
+        SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, (kPlaceFlags & ~SWP_NOZORDER) | SWP_NOMOVE);
+}
+
+void CPointWindows::FollowAtRest(POINT at)
+{
+    if (m_parent == nullptr || !m_owner.IsNearGraph(at))
+        return;
+    int32_t top = 0;
+    const bool found = m_owner.TopmostKeyAt(at, top);
+    HDWP none = nullptr;
+    for (auto it = m_points.begin(); it != m_points.end();) {
+        Slot& slot = it->second;
+        const bool covers = slot.shown && at.x >= slot.x && at.x < slot.x + kPointSize && at.y >= slot.y &&
+                            at.y < slot.y + kPointSize;
+        if (!covers || (found && it->first == top) || slot.button->IsArmed()) {
+            ++it;
+            continue;
+        }
+        HideAway(slot, none);
+        m_spare.push_back(std::move(slot));
+        it = m_points.erase(it);
+    }
+    if (!found)
+        return;
+    const CTimeSheetButton* button = Give(top);
+    const HWND window = button != nullptr ? button->GetWindow() : nullptr;
     if (window != nullptr && GetWindow(m_parent, GW_CHILD) != window)
         SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, (kPlaceFlags & ~SWP_NOZORDER) | SWP_NOMOVE);
 }

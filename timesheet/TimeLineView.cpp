@@ -52,8 +52,11 @@ void CTimeLineButtonManager::RefreshAt(double now)
     m_points.Refresh();
     // The faces follow the position where they are drawn; the windows, which are the points'
     // tooltips and hand cursor, follow them under a pointer that rests on the graph.
-    if (now != m_trackedAt)
-        TrackPointer();
+    POINT cursor;
+    if (now != m_trackedAt && CursorInParent(cursor)) {
+        m_trackedAt = now;
+        m_points.FollowAtRest(cursor);
+    }
     UpdateDropButton();
 }
 
