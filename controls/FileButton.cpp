@@ -3,7 +3,6 @@
 #include <shellapi.h>
 
 #include "base/file/FilePath.h"
-#include "base/text/CodePage.h"
 #include "controls/ButtonLayout.h"
 #include "editor/EditorContext.h"
 #include "editor/PluginHost.h"
@@ -12,7 +11,6 @@
 #include "timesheet/TimeLineButtonManager.h"
 
 using Quorvel::Base::File::ExtensionOfPath;
-using Quorvel::Base::File::FileNameOfPath;
 using Quorvel::Base::File::GetFullPath;
 using Quorvel::Base::File::HasExtensionOf;
 using Quorvel::Base::File::IsExistingFile;
@@ -181,9 +179,6 @@ bool CFileButton::SaveWithDialog()
             continue;
         }
         m_host.SetTimeSheetPath(name);
-        std::wstring fileName;
-        if (Quorvel::Base::Text::ToWide(CP_THREAD_ACP, FileNameOfPath(name), fileName))
-            m_host.SetTimeSheetName(fileName);
         AnnouncePath();
         return true;
     }

@@ -51,10 +51,7 @@ void CTervaneManager::OnTenthsChanged(const std::vector<int32_t>& tenths)
         return;
     const CSheetDocument::Tenths& all = m_document->ByTenth();
     if (tenths.size() > kMostTenthsOneByOne) {
-        std::string header[CSheetDocument::kHeaderLines];
-        for (int i = 0; i < CSheetDocument::kHeaderLines; ++i)
-            header[i] = m_document->HeaderLine(i);
-        m_sheet.Assign(header, m_document->AllRecords());
+        TakeWholeSheet();
         return;
     }
     static const CSheetDocument::Records none;
@@ -65,15 +62,20 @@ void CTervaneManager::OnTenthsChanged(const std::vector<int32_t>& tenths)
     }
 }
 
+void CTervaneManager::TakeWholeSheet()
+{
+    std::string header[CSheetDocument::kHeaderLines];
+    for (int i = 0; i < CSheetDocument::kHeaderLines; ++i)
+        header[i] = m_document->HeaderLine(i);
+    m_sheet.Assign(header, m_document->AllRecords());
+}
+
 // Another sheet: it plays from the next tick, as if just started, and loops back at 0.
 void CTervaneManager::OnSheetReplaced()
 {
     if (m_document == nullptr)
         return;
-    std::string header[CSheetDocument::kHeaderLines];
-    for (int i = 0; i < CSheetDocument::kHeaderLines; ++i)
-        header[i] = m_document->HeaderLine(i);
-    m_sheet.Assign(header, m_document->AllRecords());
+    TakeWholeSheet();
     ResetPlayback();
     m_loop = true;
     Start();

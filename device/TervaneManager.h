@@ -92,6 +92,8 @@ private:
     void OnSheetReplaced() override;
 
     void ResetPlayback();
+    // The playing sheet becomes the document's, header and all.
+    void TakeWholeSheet();
     // The command due at t (ten-thousandths), as the device is to show it.
     CommandData DueAt(int32_t t);
 

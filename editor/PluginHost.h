@@ -34,9 +34,9 @@ public:
     virtual void EnsureMediaSetUp() = 0;
     // Opens the movie a time sheet names, when the path has an extension and the file exists.
     virtual void OpenMovieOfTimeSheet(const std::string& path) = 0;
-    virtual void SetTimeSheetName(const std::wstring& name) = 0;
     // The full path of the time sheet last loaded or saved; empty before any. Setting it
-    // chooses it.
+    // chooses it, and names the sheet above the graph after its file (a path left empty, for
+    // a sheet never saved, keeps the name).
     virtual const std::string& TimeSheetPath() = 0;
     virtual void SetTimeSheetPath(const std::string& path) = 0;
     // Whether a sheet was loaded, saved or deleted-all in this session: only then does the

@@ -2,8 +2,6 @@
 // them, and offered back at the next start.
 #include "editor/PluginWindow.h"
 
-#include "base/file/FilePath.h"
-#include "base/text/CodePage.h"
 #include "editor/EditorClock.h"
 #include "editor/PluginHost.h"
 #include "editor/UserPrompts.h"
@@ -80,10 +78,6 @@ void CPluginWindow::OfferRecovery(HWND window)
         // differ from it. The copy becomes this player's own.
         m_owner.SetTimeSheetPath(left.sheet);
         m_owner.SetTimeSheetStamp(left.stamp);
-        std::wstring name;
-        if (!left.sheet.empty() &&
-            Quorvel::Base::Text::ToWide(CP_THREAD_ACP, Quorvel::Base::File::FileNameOfPath(left.sheet), name))
-            m_owner.SetTimeSheetName(name);
         if (window != nullptr)
             SendMessageW(window, WM_PLUGIN_FILENAME, 0, reinterpret_cast<LPARAM>(left.sheet.c_str()));
         m_owner.TimeLine().Document().MarkUnsaved();

@@ -97,7 +97,6 @@ public:
     bool IsMediaSetUp() override { return m_mediaSetUp; }
     void EnsureMediaSetUp() override;
     void OpenMovieOfTimeSheet(const std::string& path) override;
-    void SetTimeSheetName(const std::wstring& name) override { m_timeSheetName = name; }
     const std::string& TimeSheetPath() override { return m_timeSheetPath; }
     void SetTimeSheetPath(const std::string& path) override;
     bool IsTimeSheetPathChosen() override { return m_timeSheetPathChosen; }

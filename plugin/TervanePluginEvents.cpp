@@ -209,6 +209,9 @@ void CTervanePlugin::SetTimeSheetPath(const std::string& path)
     m_timeSheetPath = path;
     m_timeSheetPathChosen = true;
     Quorvel::Base::File::StampOfFile(path, m_timeSheetStamp);
+    std::wstring name;
+    if (!path.empty() && ToWide(CP_THREAD_ACP, FileNameOfPath(path), name))
+        m_timeSheetName = name;
 }
 
 SheetRead CTervanePlugin::LoadTimeSheetByPath(const std::string& path)
@@ -222,8 +225,5 @@ SheetRead CTervanePlugin::LoadTimeSheetByPath(const std::string& path)
         return read;
     OpenMovieOfTimeSheet(m_sheet.HeaderLine(0));
     SetTimeSheetPath(path);
-    std::wstring name;
-    if (ToWide(CP_THREAD_ACP, FileNameOfPath(path), name))
-        m_timeSheetName = name;
     return SheetRead::kRead;
 }

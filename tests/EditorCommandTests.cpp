@@ -104,6 +104,14 @@ protected:
         return false;
     }
 
+    // Where the test programs run from: the build folder, with the tools below it.
+    static std::string BuildFolder()
+    {
+        char folder[MAX_PATH] = {};
+        GetCurrentDirectoryA(MAX_PATH, folder);
+        return folder;
+    }
+
     CPluginWindow& Window() { return *m_session->Plugin()->Window(); }
     CTervanePlugin& Plugin() { return *m_session->Plugin(); }
     CTimeLineButtonManager& TimeLine() { return Plugin().TimeLine(); }
@@ -937,6 +945,53 @@ TEST_F(EditorSession, UnsavedChangesSurviveACrashOfThePlayer)
     EXPECT_EQ(ReadWholeFile(own), first) << "not tried before 30 s have passed";
     Run("wait 11");
     EXPECT_NE(ReadWholeFile(own), first);
+}
+
+// Two players for one user, and one of them killed: the copy of the player that runs is left
+// alone by the other, and once its process dies the system lets go of its lock and the next
+// start offers it. The first player is the real tool in a process of its own.
+TEST_F(EditorSession, APlayerThatIsKilledLeavesItsCopyForTheNextStart)
+{
+    const std::string tool = BuildFolder() + "\\tools\\tervane-player.exe";
+    if (!Quorvel::Base::File::IsExistingFile(tool))
+        GTEST_SKIP() << "no " << tool;
+    std::string command = "\"" + tool + "\" --sheet \"" + Path("\\a.tms") + "\" --settings \"" + m_dir.Path() +
+                          "\" --events \"press 53; press 77; press 27; wait 0.2; wait 100000\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION first = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                               &startup, &first));
+    CloseHandle(first.hThread);
+    const std::string copy = Path("\\recovery-1.tms");
+    for (int i = 0; i < 300 && !Quorvel::Base::File::IsExistingFile(copy); ++i)
+        Sleep(100);
+    ASSERT_TRUE(Quorvel::Base::File::IsExistingFile(copy)) << "the first player wrote its copy";
+    const std::string written = ReadWholeFile(copy);
+
+    // The second player: nothing offered, and its own changes go to a copy of its own.
+    Start(60.0, false, {}, false);
+    Run("press 54; press 27; wait 0.1");
+    EXPECT_EQ(Count("prompt"), 0u);
+    EXPECT_NE(CRecoveryCopy::OwnPath(), copy);
+    EXPECT_TRUE(Quorvel::Base::File::IsExistingFile(CRecoveryCopy::OwnPath()));
+    Run("answer no");
+    m_session->Finish();
+    m_session.reset();
+    EXPECT_EQ(ReadWholeFile(copy), written) << "the running player's copy stays as it wrote it";
+
+    TerminateProcess(first.hProcess, 9);
+    WaitForSingleObject(first.hProcess, 10000);
+    CloseHandle(first.hProcess);
+    m_lines.clear();
+    Start(60.0, false, {"yes"}, false);
+    EXPECT_EQ(Count("prompt message 確認: " + std::string(CRecoveryCopy::kQuestion)), 1u);
+    CTimeLineButtonManager::EntryView entry;
+    ASSERT_TRUE(TimeLine().FindEntry(0, entry)) << "the killed player's point";
+    EXPECT_EQ(entry.data.pattern, 3);
+    EXPECT_EQ(entry.data.level, 7);
+    EXPECT_TRUE(TimeLine().IsModified());
+    EXPECT_FALSE(Quorvel::Base::File::IsExistingFile(copy)) << "taken over by this player";
 }
 
 // A closed editor's unsaved changes stay with the time line: the next editor shows them as
