@@ -191,8 +191,7 @@ LRESULT CPluginWindow::OnCreate(HWND window)
     AddControlTooltips(window);
 
     CTimeLineButtonManager& timeLine = m_owner.TimeLine();
-    timeLine.AttachWindow(m_balloonTooltip, backBuffer, parentStatic, &m_parentStatic, m_owner.DeviceManager(),
-                          moduleDirectory);
+    timeLine.AttachWindow(m_balloonTooltip, backBuffer, parentStatic, moduleDirectory);
     CDropDrawButton* drop = timeLine.CreateDropButton(CDropDrawButton::MakeData(moduleDirectory), window);
     ControlHookList().Add(drop);
     timeLine.FinishSetUp();

@@ -39,6 +39,7 @@ CTervanePlugin::CTervanePlugin(IUnknown* outer) : m_inner(*this), m_outer(outer 
 
 CTervanePlugin::~CTervanePlugin()
 {
+    RestoreAutoStart();
     DestroyWindowObject();
     m_deviceManager.reset();
     Unadvise();
@@ -104,6 +105,8 @@ void CTervanePlugin::Unadvise()
 
 STDMETHODIMP CTervanePlugin::SetCore(IWMPCore* core)
 {
+    // The player's own setting goes back to it before the binding ends.
+    RestoreAutoStart();
     Unadvise();
     // Nothing of the previous player is kept: a tick after the binding ended acts as with
     // no player at all.

@@ -138,6 +138,8 @@ void CTervanePlugin::CurrentItemChange(IDispatch* item)
 
 void CTervanePlugin::Error()
 {
+    // A movie that failed to open never reports itself opened.
+    RestoreAutoStart();
     if (!m_core)
         return;
     CComRef<IWMPError> errors;

@@ -441,8 +441,8 @@ TEST_F(PluginInPlayer, AHundredClosesAndCreatesLeaveNothingBehind)
     EXPECT_EQ(2, Plugin()->TimeLine().EntryCount());
 }
 
-// Either side's refusal of a file keeps both on the sheet they had; a file too large to
-// hold is refused before it fills the memory, and the user is told.
+// A file that is refused keeps the graph and the device on the sheet they had, and the user
+// is told why; a file too large to hold is refused before it fills the memory.
 TEST_F(PluginInPlayer, ASheetOneSideCannotTakeLeavesBothOnTheOldOne)
 {
     CScratchFile sheet(kSheet);
@@ -471,7 +471,7 @@ TEST_F(PluginInPlayer, ASheetOneSideCannotTakeLeavesBothOnTheOldOne)
         EXPECT_EQ(2, Plugin()->DeviceManager()->Sheet().Count());
         EXPECT_EQ(std::string(sheet.Path()), Plugin()->TimeSheetPath());
     }
-    for (const char* name : {"\\huge.tms", "\\long.tms"}) {
+    for (const char* name : {"\\huge.tms", "\\long.tms", "\\header-only.tms"}) {
         const std::string told = "prompt unanswered message 読み込みエラー: タイムシート「" + dir / name;
         EXPECT_EQ(1, std::count_if(m_lines.begin(), m_lines.end(),
                                    [&](const std::string& l) { return l.rfind(told, 0) == 0; }))

@@ -92,8 +92,7 @@ protected:
         m_device.Follow(&m_sheet);
         m_view.Create(&m_host, &m_device, &m_manager, m_editor);
         ControlHookList().Add(&m_view);
-        m_manager.AttachWindow(m_tooltip, m_parent.GetBackBufferDC(), m_parent.GetWindow(), &m_parent, &m_device,
-                               m_dir.Path());
+        m_manager.AttachWindow(m_tooltip, m_parent.GetBackBufferDC(), m_parent.GetWindow(), m_dir.Path());
         ControlHookList().Add(m_manager.CreateDropButton(CDropDrawButton::MakeData(m_dir.Path()), m_editor));
         m_manager.FinishSetUp();
         SetForegroundWindow(m_editor);

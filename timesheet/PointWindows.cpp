@@ -170,15 +170,6 @@ CTimeSheetButton* CPointWindows::Give(int32_t key)
     return stored.button.get();
 }
 
-void CPointWindows::Forget(int32_t key)
-{
-    const auto found = m_points.find(key);
-    if (found == m_points.end())
-        return;
-    Retire(std::move(found->second));
-    m_points.erase(found);
-}
-
 void CPointWindows::ForgetAll()
 {
     for (auto& point : m_points)

@@ -66,8 +66,6 @@ public:
 
     // The window of key, made or handed on, at its place now; null when none can be made.
     CTimeSheetButton* Give(int32_t key);
-    // The entry of key went or was replaced: its window goes (at the next refresh).
-    void Forget(int32_t key);
     // Every entry went: every window goes, and identifiers start again from kFirstId.
     void ForgetAll();
     // Some entries changed (changed(key) says which): the windows of those that went go, the

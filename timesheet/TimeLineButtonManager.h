@@ -16,8 +16,6 @@
 #include "timesheet/TimeLineEntry.h"
 #include "timesheet/TimeLineGeometry.h"
 
-class CTervaneManager;
-class CParentStaticObject;
 namespace TervaneControl {
 class ButtonData;
 }
@@ -134,8 +132,7 @@ public:
 
     // --- the editor window ---
     // Hands over what the window provides. skinFolder holds "obj".
-    void AttachWindow(HWND tooltip, HDC backBuffer, HWND parentStatic, CParentStaticObject* parent,
-                      CTervaneManager* device, const std::string& skinFolder);
+    void AttachWindow(HWND tooltip, HDC backBuffer, HWND parentStatic, const std::string& skinFolder);
     // Creates the pattern drop image as a hidden child of the parent static window; the caller
     // registers it in the control hook list.
     CDropDrawButton* CreateDropButton(const TervaneControl::ButtonData& data, HWND editor);

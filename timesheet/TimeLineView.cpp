@@ -273,8 +273,8 @@ void CTimeLineButtonManager::PaintDropImage(HDC dc, int x, int y, int32_t patter
 
 // --- the editor window ---
 
-void CTimeLineButtonManager::AttachWindow(HWND tooltip, HDC backBuffer, HWND parentStatic, CParentStaticObject*,
-                                          CTervaneManager*, const std::string& skinFolder)
+void CTimeLineButtonManager::AttachWindow(HWND tooltip, HDC backBuffer, HWND parentStatic,
+                                          const std::string& skinFolder)
 {
     m_backBuffer = backBuffer;
     m_parentStatic = parentStatic;

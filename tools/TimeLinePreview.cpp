@@ -91,7 +91,7 @@ int main(int argc, char** argv)
     const HWND tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, L"", WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_BALLOON,
                                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, editor, nullptr,
                                          instance, nullptr);
-    manager.AttachWindow(tooltip, parent.GetBackBufferDC(), parent.GetWindow(), &parent, nullptr, folder);
+    manager.AttachWindow(tooltip, parent.GetBackBufferDC(), parent.GetWindow(), folder);
     ControlHookList().Add(manager.CreateDropButton(CDropDrawButton::MakeData(folder), editor));
     manager.FinishSetUp();
 

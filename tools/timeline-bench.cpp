@@ -183,7 +183,7 @@ int main()
                                          instance, nullptr);
     CSheetDocument sheet;
     CTimeLineButtonManager manager(sheet);
-    manager.AttachWindow(tooltip, parent.GetBackBufferDC(), parent.GetWindow(), &parent, nullptr, folder);
+    manager.AttachWindow(tooltip, parent.GetBackBufferDC(), parent.GetWindow(), folder);
     ControlHookList().Add(manager.CreateDropButton(CDropDrawButton::MakeData(folder), editor));
     manager.FinishSetUp();
 
