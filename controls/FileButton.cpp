@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <cstring>
+
 #include "base/file/FilePath.h"
 #include "controls/ButtonLayout.h"
 #include "editor/EditorContext.h"
@@ -75,6 +77,15 @@ void CFileButton::OnClicked(size_t index)
 bool CFileButton::AskFileName(bool save, std::string& name)
 {
     char file[MAX_PATH] = {};
+    if (save) {
+        // The sheet's own name, or a new sheet named after its movie.
+        std::string proposal = m_host.TimeSheetPath();
+        const std::string movie = m_host.TimeLine().Document().MoviePath();
+        if (proposal.empty() && !movie.empty() && !ExtensionOfPath(movie).empty())
+            proposal = movie.substr(0, movie.size() - ExtensionOfPath(movie).size()) + kSheetExtension;
+        if (proposal.size() < sizeof file)
+            std::memcpy(file, proposal.c_str(), proposal.size() + 1);
+    }
     OPENFILENAMEA dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = m_editor;
@@ -183,6 +194,33 @@ bool CFileButton::SaveWithDialog()
         return true;
     }
     return false;
+}
+
+bool CFileButton::SaveToOwnFile()
+{
+    const std::string path = m_host.TimeSheetPath();
+    if (path.empty())
+        return SaveWithDialog();
+    if (!m_host.TimeLine().Document().Save(path.c_str())) {
+        {
+            const CEditorDisabled disabled(m_editor);
+            const std::string message = kSaveFailedBefore + path + kSaveFailedAfter;
+            UserPrompts().MessageBoxA(nullptr, message.c_str(), kSaveFailedCaption, MB_OK | MB_ICONERROR);
+        }
+        return SaveWithDialog();
+    }
+    m_host.SetTimeSheetPath(path);
+    AnnouncePath();
+    return true;
+}
+
+void CFileButton::NewSheet()
+{
+    if (!AllowLoadOverChanges())
+        return;
+    m_host.TimeLine().Document().Clear();
+    m_host.SetTimeSheetPath(std::string());
+    AnnouncePath();
 }
 
 void CFileButton::AnnouncePath()

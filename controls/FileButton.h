@@ -25,8 +25,13 @@ public:
     // the remembered sheet may be on a drive that is not there).
     LoadResult LoadByPath(const std::string& path, bool tell = true);
     // The save dialog until a file is written (true) or the user gives up (false, and the
-    // modified flag as it was).
+    // modified flag as it was). It proposes the sheet's own name, or the movie's with ".tms".
     bool SaveWithDialog();
+    // The sheet saved to its own file without a question (the dialog only for a sheet that has
+    // none, or when its file cannot be written).
+    bool SaveToOwnFile();
+    // A new, empty sheet, unsaved changes asked about first as a load does.
+    void NewSheet();
     // The file a name chosen in the save dialog is saved as: with ".tms" when it has no
     // extension.
     static std::string SaveNameOf(const std::string& chosen);

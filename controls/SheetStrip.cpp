@@ -28,12 +28,7 @@ std::vector<StripColumn> StripColumns(const CSheetDocument::Tenths& entries, dou
 
 COLORREF CSheetStrip::PatternColour(int32_t pattern)
 {
-    // The colours the skin gives the points of each pattern.
-    static const COLORREF kColours[10] = {
-        RGB(160, 170, 192), RGB(255, 107, 107), RGB(255, 159, 67), RGB(250, 210, 80),  RGB(120, 214, 140),
-        RGB(72, 205, 240),  RGB(90, 150, 255),  RGB(160, 124, 255), RGB(236, 110, 214), RGB(240, 240, 248),
-    };
-    return kColours[std::max<int32_t>(0, std::min<int32_t>(9, pattern))];
+    return ::PatternColour(pattern);
 }
 
 void CSheetStrip::Build(HDC reference, int32_t width, const CSheetDocument::Tenths& entries)

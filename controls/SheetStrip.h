@@ -5,6 +5,7 @@
 #include "base/Win32.h"
 #include "editor/GdiObjects.h"
 #include "sheet/SheetDocument.h"
+#include "timesheet/GraphPainter.h"
 
 namespace TervaneControl {
 
@@ -25,7 +26,7 @@ class CSheetStrip {
 public:
     static constexpr int32_t kHeight = 8;
     static constexpr COLORREF kBackground = RGB(22, 22, 30);
-    static constexpr COLORREF kSilent = RGB(70, 70, 84);
+    static constexpr COLORREF kSilent = kSilentColour;
     static COLORREF PatternColour(int32_t pattern);
 
     // Copies the strip to (x, y) of dest, drawn again first if revision or duration changed.

@@ -107,6 +107,17 @@ void CTimeEditBox::OnDraw(HDC dc)
         if (text != shown)
             SetWindowTextW(m_edit, text.c_str());
     }
+    if (m_recording && dc != nullptr) {
+        const RECT box = InsetRect(m_sizeMode);
+        const int x = box.left - kEditInset - 15;
+        const int y = box.top - kEditInset + 17;
+        CGdiObject<HBRUSH> lamp(CreateSolidBrush(kLampColour));
+        const HGDIOBJ oldBrush = SelectObject(dc, lamp.Get());
+        const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+        Ellipse(dc, x - 6, y - 6, x + 7, y + 7);
+        SelectObject(dc, oldPen);
+        SelectObject(dc, oldBrush);
+    }
     CEditBox::OnDraw(dc);
 }
 

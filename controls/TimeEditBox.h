@@ -15,6 +15,7 @@ std::wstring FormatMediaTime(double seconds);
 class CTimeEditBox : public CEditBox {
 public:
     static constexpr COLORREF kTextColour = 0x0005A5F8;
+    static constexpr COLORREF kLampColour = RGB(235, 40, 40);
 
     static EditBoxData MakeData(const std::string& moduleDirectory);
 
@@ -29,6 +30,8 @@ public:
     // The box shows text instead of the position for this many milliseconds of the editor's
     // clock (a setting just changed).
     void ShowNote(const std::wstring& text, uint32_t milliseconds);
+    // While the editor records, a red lamp burns left of the box.
+    void SetRecording(bool recording) { m_recording = recording; }
 
 private:
     IPluginHost& m_host;
@@ -36,6 +39,7 @@ private:
     uint32_t m_noteUntil = 0;
     HMODULE m_library = nullptr;
     bool m_richEdit = false;
+    bool m_recording = false;
 };
 
 } // namespace TervaneControl

@@ -72,7 +72,16 @@ void CTervane::StorePattern(int pattern)
 void CTervane::StoreLevel(int level)
 {
     m_level = level;
-    m_report[kLevelOffset] = Digit(level);
+    m_report[kLevelOffset] = Digit(level > m_mostLevel ? m_mostLevel : level);
+}
+
+void CTervane::SetMostLevel(int level)
+{
+    m_mostLevel = level < 1 ? 1 : level > 10 ? 10 : level;
+    const uint8_t before = m_report[kLevelOffset];
+    StoreLevel(m_level);
+    if (m_report[kLevelOffset] != before)
+        SendReport();
 }
 
 bool CTervane::SendReport()

@@ -23,6 +23,11 @@ public:
     void SetLevel(int level);
     void Pause();
     void Resume();
+    // No level above this one reaches the device, from a sheet or a preview (the user's comfort
+    // limit, 1 to 10); the level passed in is kept as it was. A change that lowers or raises the
+    // level in the report sends it at once.
+    void SetMostLevel(int level);
+    int MostLevel() const { return m_mostLevel; }
 
     // The full values last passed in, not the four bits that reach the report.
     int GetPattern() const { return m_pattern; }
@@ -42,4 +47,5 @@ private:
     uint8_t m_report[kReportSize];
     int32_t m_pattern = 0;
     int32_t m_level = 0;
+    int32_t m_mostLevel = 10;
 };

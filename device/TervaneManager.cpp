@@ -124,9 +124,10 @@ void CTervaneManager::FollowMediumOpened()
 
 CommandData CTervaneManager::DueAt(int32_t t)
 {
-    // Before the first command, or before 0 s with the lead taken in, the device rests.
+    // Before the first command, or before 0 s with the lead taken in, or against another
+    // movie than the sheet's, the device rests.
     CommandData due;
-    if (t > 0)
+    if (t > 0 && !m_otherMovie)
         m_sheet.LatestAt(t, due);
     return CommandData(due.time, ShownPattern(due.pattern), ShownLevel(due.level));
 }
@@ -188,6 +189,11 @@ void CTervaneManager::FollowPlayState(long state)
     default:
         break;
     }
+}
+
+void CTervaneManager::SetOtherMovie(bool other)
+{
+    m_otherMovie = other;
 }
 
 void CTervaneManager::SetLeadMs(int milliseconds)

@@ -61,6 +61,10 @@ public:
     void StartPreview(int pattern, int level);
     // Ends a preview: the device takes the command in effect now and the player's state of now.
     void StopPreview();
+    // The sheet names another movie than the one open: the device rests until it no longer
+    // does. A sheet plays only against its own movie.
+    void SetOtherMovie(bool other);
+    bool IsOtherMovie() const { return m_otherMovie; }
     // The editor window went, and with it the tick that follows the movie: a running preview
     // ends where it is, the device stops, and the first tick of the next window sends the
     // command due then, whatever was sent before.
@@ -114,4 +118,5 @@ private:
     long m_playState = 0;
     // Halted, and nothing sent since: the device already shows the stop.
     bool m_halted = false;
+    bool m_otherMovie = false;
 };

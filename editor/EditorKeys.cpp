@@ -20,8 +20,10 @@ HHOOK g_hook = nullptr;
 LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam)
 {
     MSG* message = reinterpret_cast<MSG*>(lParam);
-    // Every message of the player's thread passes here: only a key press costs anything.
-    if (code == HC_ACTION && wParam == PM_REMOVE && message != nullptr && message->message == WM_KEYDOWN) {
+    // Every message of the player's thread passes here: only a key press costs anything. Alt
+    // and a key arrive as a system key.
+    if (code == HC_ACTION && wParam == PM_REMOVE && message != nullptr &&
+        (message->message == WM_KEYDOWN || message->message == WM_SYSKEYDOWN)) {
         // A copy: a handler may close the editor and take its entry out of the list.
         const std::vector<CEditorKeys*> installed = Installed();
         for (CEditorKeys* keys : installed) {
@@ -63,8 +65,15 @@ EditorKeyCommand CommandOfKey(WPARAM key, bool control, bool shift, bool alt)
 {
     using K = EditorKeyCommand;
     EditorKeyCommand command;
-    if (alt)
+    if (alt) {
+        if (control && (key == VK_UP || key == VK_DOWN)) {
+            command.kind = key == VK_UP ? K::kMostLevelUp : K::kMostLevelDown;
+        } else if (!control && (key == VK_LEFT || key == VK_RIGHT)) {
+            command.kind = K::kNudge;
+            command.tenths = (key == VK_LEFT ? -1 : 1) * (shift ? 10 : 1);
+        }
         return command;
+    }
     if (control) {
         // Arrows sit in the same place on Japanese keyboards and on every other.
         struct Combination {
@@ -73,7 +82,10 @@ EditorKeyCommand CommandOfKey(WPARAM key, bool control, bool shift, bool alt)
         };
         static const Combination kCombinations[] = {
             {'Z', K::kUndo, K::kRedo},           {'Y', K::kRedo, K::kNone},
-            {'S', K::kSave, K::kNone},           {'O', K::kLoad, K::kNone},
+            {'S', K::kSave, K::kSaveAs},         {'O', K::kLoad, K::kNone},
+            {'A', K::kSelectAll, K::kNone},      {'C', K::kCopy, K::kNone},
+            {'X', K::kCut, K::kNone},            {'V', K::kPaste, K::kNone},
+            {'N', K::kNew, K::kNone},
             {VK_UP, K::kLeadLater, K::kNone},    {VK_DOWN, K::kLeadEarlier, K::kNone},
         };
         for (const Combination& c : kCombinations)
@@ -100,6 +112,12 @@ EditorKeyCommand CommandOfKey(WPARAM key, bool control, bool shift, bool alt)
         command.kind = K::kZoomIn;
     } else if (key == VK_OEM_MINUS || key == VK_SUBTRACT) {
         command.kind = K::kZoomOut;
+    } else if (key == VK_ESCAPE) {
+        command.kind = K::kEscape;
+    } else if (key == 'R' && !shift) {
+        command.kind = K::kRecord;
+    } else if (key == VK_UP || key == VK_DOWN) {
+        command.kind = key == VK_UP ? K::kLevelUp : K::kLevelDown;
     }
     return command;
 }
@@ -136,7 +154,7 @@ void CEditorKeys::Remove()
 
 bool CEditorKeys::Offer(const MSG& message)
 {
-    if (message.message != WM_KEYDOWN || m_editor == nullptr || !m_handler)
+    if ((message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) || m_editor == nullptr || !m_handler)
         return false;
     const HWND target = message.hwnd;
     if (target == nullptr || (target != m_editor && !IsChild(m_editor, target)) || IsEditBox(target))

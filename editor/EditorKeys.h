@@ -18,15 +18,30 @@ struct EditorKeyCommand {
         kNextPoint,
         kZoomIn,
         kZoomOut,
-        kPattern, // pattern holds 0-9
+        kPattern, // pattern holds the digit 0-9 (a level while recording)
         kLeadLater,   // the device's lead time 10 ms more
         kLeadEarlier, // 10 ms less
+        kSelectAll,
+        kEscape,
+        kCopy,
+        kCut,
+        kPaste,
+        kNudge,       // tenths holds -10, -1, 1 or 10
+        kRecord,
+        kLevelUp,     // while recording
+        kLevelDown,
+        kSaveAs,
+        kNew,
+        kMostLevelUp, // the user's comfort limit
+        kMostLevelDown,
     };
     Kind kind = kNone;
     int32_t pattern = 0;
+    int32_t tenths = 0;
 };
 
-// The command of a virtual key with the modifiers held (Alt combinations are the player's).
+// The command of a virtual key with the modifiers held (Alt combinations are the player's,
+// but Alt with the arrows and Ctrl+Alt with up and down).
 EditorKeyCommand CommandOfKey(WPARAM key, bool control, bool shift, bool alt);
 
 // The input method is for the edit boxes. With it on (as our users often have it), a digit or

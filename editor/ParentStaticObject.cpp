@@ -112,6 +112,7 @@ LRESULT CParentStaticObject::ChildProcGuarded(HWND window, UINT message, WPARAM 
     case WM_LBUTTONUP:
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
+    case WM_CAPTURECHANGED:
     case WM_DROPFILES:
     case WM_PLUGIN_HOVER:
     case WM_PLUGIN_OPENPATH:

@@ -137,9 +137,12 @@ bool CPluginWindow::ProcessWindowMessage(HWND window, UINT message, WPARAM wPara
     case WM_MOUSEWHEEL:
     case WM_DROPFILES:
     case WM_CAPTURECHANGED:
-    case WM_PLUGIN_MEDIAOPEN:
     case WM_PLUGIN_STOPPED:
     case WM_PLUGIN_PAUSED:
+        EndRecordingRun();
+        Forward(window, message, wParam, lParam);
+        return true;
+    case WM_PLUGIN_MEDIAOPEN:
     case WM_PLUGIN_PLAYING:
     case WM_PLUGIN_READY:
     case WM_PLUGIN_PATTERN:
@@ -299,8 +302,10 @@ void CPluginWindow::AddControlTooltip(HWND control, const wchar_t* text)
 void CPluginWindow::ReadSettings()
 {
     const SettingsFiles files = SettingsFilesOf(m_instance);
-    if (CTervaneManager* manager = m_owner.DeviceManager())
+    if (CTervaneManager* manager = m_owner.DeviceManager()) {
         manager->SetLeadMs(ReadLeadTime(files));
+        manager->Device().SetMostLevel(ReadMostLevel(files));
+    }
     // Unsaved changes outlive a closed editor with the time line: the next one shows them as
     // they are, and the remembered sheet loads only over a time line that holds none.
     std::string path;
@@ -342,6 +347,7 @@ void CPluginWindow::OnTimer()
     }
     m_background.TickTicker();
     KeepRecovery(false);
+    NoteSelection();
     const HWND parentStatic = m_parentStatic.GetWindow();
     ControlHookList().Dispatch(parentStatic, WM_PLUGIN_TICK, 0, 0, nullptr, true);
     if (parentStatic != nullptr) {
@@ -387,6 +393,7 @@ void CPluginWindow::OnClose(HWND window)
 
 void CPluginWindow::OnDestroy(HWND window)
 {
+    EndRecordingRun();
     m_keys.Remove();
     KillTimer(window, kTimerId);
     DragAcceptFiles(window, FALSE);

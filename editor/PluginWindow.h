@@ -90,6 +90,9 @@ public:
 
     // Copies the back buffer to the screen, with the two edit boxes over it.
     void ShowBackBuffer(HWND parentStatic);
+    // The time box says this for two seconds instead of the position.
+    void ShowNote(const std::wstring& text);
+    bool IsRecording() const { return m_recording; }
 
 private:
     LRESULT OnCreate(HWND window);
@@ -111,6 +114,21 @@ private:
     // The device's lead time moved by a step, stored, and shown in the time box a while.
     static constexpr int kLeadStepMs = 10;
     void ChangeLeadTime(int stepMs);
+    // The user's comfort limit moved by a level, stored and shown.
+    void ChangeMostLevel(int step);
+    // Recording: R turns it on and off; while the movie plays, each level key puts a point at
+    // the playback position that the device takes at once. A run ends with R, a pause or a
+    // stop, and is one step to undo.
+    bool IsRecordingNow();
+    void ToggleRecording();
+    void RecordLevel(int level);
+    void EndRecordingRun();
+    // The selection's records to the clipboard (and gone, for a cut); the clipboard's records
+    // at the playback position, or a word why not.
+    void CopySelection(HWND window, bool cut);
+    void Paste(HWND window);
+    // The time box says how many points are selected when that changed.
+    void NoteSelection();
     // The recovery copy follows the unsaved changes: written at most every 30 s after a change
     // (at once when now), removed once there are none.
     void KeepRecovery(bool now);
@@ -155,4 +173,9 @@ private:
     bool m_recoveryFailed = false;
     uint32_t m_recoveryAt = 0;
     uint64_t m_recoveryRevision = 0;
+    bool m_recording = false;
+    int m_recordLevel = 0;
+    uint64_t m_seenSelection = 0;
+    uint64_t m_seenSheet = 0;
+    int m_shownSelected = 0;
 };

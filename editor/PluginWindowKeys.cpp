@@ -27,7 +27,6 @@ struct KeyButton {
 };
 const KeyButton kKeyButtons[] = {
     {EditorKeyCommand::kPlayPause, TervaneControl::kIdPlayPause},
-    {EditorKeyCommand::kSave, TervaneControl::kIdSave},
     {EditorKeyCommand::kLoad, TervaneControl::kIdLoad},
     {EditorKeyCommand::kPreviousPoint, TervaneControl::kIdPreviousPoint},
     {EditorKeyCommand::kNextPoint, TervaneControl::kIdNextPoint},
@@ -43,9 +42,59 @@ bool CPluginWindow::OnKey(HWND window, const EditorKeyCommand& command)
     CTimeLineButtonManager& timeLine = m_owner.TimeLine();
     // The mini window shows no points: keys that change them would change what nobody sees.
     const bool pointsShown = m_sizeMode != kSizeModeMini;
+    // While recording and the movie plays, digits and the up and down arrows set the level.
+    if (pointsShown && IsRecordingNow()) {
+        if (command.kind == K::kPattern) {
+            RecordLevel(command.pattern);
+            return true;
+        }
+        if (command.kind == K::kLevelUp || command.kind == K::kLevelDown) {
+            RecordLevel(m_recordLevel + (command.kind == K::kLevelUp ? 1 : -1));
+            return true;
+        }
+    }
     switch (command.kind) {
     case K::kNone:
+    case K::kLevelUp:
+    case K::kLevelDown:
         return false;
+    case K::kSave:
+        m_fileButton.SaveToOwnFile();
+        break;
+    case K::kSaveAs:
+        m_fileButton.SaveWithDialog();
+        break;
+    case K::kNew:
+        m_fileButton.NewSheet();
+        break;
+    case K::kRecord:
+        if (pointsShown)
+            ToggleRecording();
+        break;
+    case K::kSelectAll:
+        if (pointsShown)
+            timeLine.SelectAll();
+        break;
+    case K::kEscape:
+        timeLine.Escape();
+        break;
+    case K::kCopy:
+    case K::kCut:
+        if (pointsShown)
+            CopySelection(window, command.kind == K::kCut);
+        break;
+    case K::kPaste:
+        if (pointsShown)
+            Paste(window);
+        break;
+    case K::kNudge:
+        if (pointsShown)
+            timeLine.NudgeSelected(command.tenths);
+        break;
+    case K::kMostLevelUp:
+    case K::kMostLevelDown:
+        ChangeMostLevel(command.kind == K::kMostLevelUp ? 1 : -1);
+        break;
     case K::kUndo:
         if (pointsShown)
             timeLine.Undo();
@@ -79,6 +128,19 @@ bool CPluginWindow::OnKey(HWND window, const EditorKeyCommand& command)
     return true;
 }
 
+void CPluginWindow::ChangeMostLevel(int step)
+{
+    CTervaneManager* manager = m_owner.DeviceManager();
+    if (manager == nullptr)
+        return;
+    CTervane& device = manager->Device();
+    device.SetMostLevel(device.MostLevel() + step);
+    WriteMostLevel(SettingsFilesOf(m_instance), device.MostLevel());
+    wchar_t text[48];
+    std::swprintf(text, 48, L"最大レベル %d", device.MostLevel());
+    ShowNote(text);
+}
+
 void CPluginWindow::ChangeLeadTime(int stepMs)
 {
     CTervaneManager* manager = m_owner.DeviceManager();
@@ -88,5 +150,5 @@ void CPluginWindow::ChangeLeadTime(int stepMs)
     WriteLeadTime(SettingsFilesOf(m_instance), manager->LeadMs());
     wchar_t text[48];
     std::swprintf(text, 48, L"先行 %+d ms", manager->LeadMs());
-    m_timeEditBox.ShowNote(text, 2000);
+    ShowNote(text);
 }

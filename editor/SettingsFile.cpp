@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "base/file/FileHead.h"
 #include "base/file/FilePath.h"
@@ -14,6 +15,8 @@ namespace {
 
 constexpr char kKey[] = "lastfile_path";
 constexpr char kLeadKey[] = "lead_time";
+constexpr char kMostLevelKey[] = "max_level";
+constexpr int kNoLimit = 10;
 constexpr char kUserFolder[] = "\\TervanePlugin";
 // A path is at most MAX_PATH bytes; the rest of a longer file is of no interest.
 constexpr size_t kMostBytes = 4096;
@@ -34,18 +37,30 @@ bool ReadText(const std::string& file, std::string& text)
     return !file.empty() && Quorvel::Base::File::ReadFileHead(file.c_str(), kMostBytes, text, whole);
 }
 
-int ReadLeadTime(const std::string& file)
+// What the lines after the first hold.
+struct Values {
+    int leadMs = 0;
+    int mostLevel = kNoLimit;
+};
+
+Values ReadValues(const std::string& file)
 {
+    Values values;
     std::string text;
-    int milliseconds = 0;
-    return ReadText(file, text) && ParseLeadTime(text, milliseconds) ? milliseconds : 0;
+    if (ReadText(file, text)) {
+        ParseLeadTime(text, values.leadMs);
+        ParseMostLevel(text, values.mostLevel);
+    }
+    return values;
 }
 
-bool WriteSettings(const std::string& file, const std::string& path, int leadMs)
+bool WriteSettings(const std::string& file, const std::string& path, const Values& values)
 {
     std::string text = std::string(kKey) + "\t" + path;
-    if (leadMs != 0)
-        text += "\r\n" + std::string(kLeadKey) + "\t" + std::to_string(leadMs);
+    if (values.leadMs != 0)
+        text += "\r\n" + std::string(kLeadKey) + "\t" + std::to_string(values.leadMs);
+    if (values.mostLevel != kNoLimit)
+        text += "\r\n" + std::string(kMostLevelKey) + "\t" + std::to_string(values.mostLevel);
     return !file.empty() && Quorvel::Base::File::ReplaceFileContents(file.c_str(), text.data(), text.size());
 }
 
@@ -57,6 +72,51 @@ std::string WritableFile(const SettingsFiles& files)
     MakeFolderOf(files.user);
     return files.user;
 }
+
+// The file the values are read from: the user's, or the module's while the user has none.
+const std::string& ReadableFile(const SettingsFiles& files)
+{
+    return Quorvel::Base::File::IsExistingFile(files.user) ? files.user : files.module;
+}
+
+// Rewrites the file the user's settings go to with one value changed, the others kept.
+template <typename Change>
+bool ChangeValues(const SettingsFiles& files, Change change)
+{
+    std::string path;
+    // The path as the user's file has it, or as the editor would read it now.
+    if (!ReadLastSheetPath(files, path))
+        path.clear();
+    Values values = ReadValues(ReadableFile(files));
+    change(values);
+    return WriteSettings(WritableFile(files), path, values);
+}
+
+// A line after the first that is key, a TAB and a whole number of at most six digits, kept
+// within [lowest, highest].
+bool ParseValue(const std::string& text, const char* key, long lowest, long highest, int& value)
+{
+    const size_t keyLength = std::strlen(key);
+    for (size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', end + 1)) {
+        const size_t start = end + 1;
+        if (text.compare(start, keyLength, key) != 0 || text.size() <= start + keyLength + 1 ||
+            text[start + keyLength] != '\t')
+            continue;
+        size_t at = start + keyLength + 1;
+        const bool negative = text[at] == '-';
+        at += negative || text[at] == '+' ? 1 : 0;
+        long number = 0;
+        size_t digits = 0;
+        for (; at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < 6; ++at, ++digits)
+            number = number * 10 + (text[at] - '0');
+        if (digits == 0 || (at < text.size() && text[at] != '\r' && text[at] != '\n'))
+            return false;
+        value = static_cast<int>(std::clamp(negative ? -number : number, lowest, highest));
+        return true;
+    }
+    return false;
+}
+
 
 } // namespace
 
@@ -93,16 +153,22 @@ bool WriteLastSheetPath(const SettingsFiles& files, const std::string& path)
 
 int ReadLeadTime(const SettingsFiles& files)
 {
-    return ReadLeadTime(Quorvel::Base::File::IsExistingFile(files.user) ? files.user : files.module);
+    return ReadValues(ReadableFile(files)).leadMs;
 }
 
 bool WriteLeadTime(const SettingsFiles& files, int milliseconds)
 {
-    std::string path;
-    // The path as the user's file has it, or as the editor would read it now.
-    if (!ReadLastSheetPath(files, path))
-        path.clear();
-    return WriteSettings(WritableFile(files), path, milliseconds);
+    return ChangeValues(files, [milliseconds](Values& values) { values.leadMs = milliseconds; });
+}
+
+int ReadMostLevel(const SettingsFiles& files)
+{
+    return ReadValues(ReadableFile(files)).mostLevel;
+}
+
+bool WriteMostLevel(const SettingsFiles& files, int level)
+{
+    return ChangeValues(files, [level](Values& values) { values.mostLevel = level < 1 ? 1 : level > 10 ? 10 : level; });
 }
 
 bool ReadLastSheetPath(const std::string& file, std::string& path)
@@ -122,28 +188,16 @@ bool ReadLastSheetPath(const std::string& file, std::string& path)
 
 bool WriteLastSheetPath(const std::string& file, const std::string& path)
 {
-    return WriteSettings(file, path, ReadLeadTime(file));
+    return WriteSettings(file, path, ReadValues(file));
 }
 
 bool ParseLeadTime(const std::string& text, int& milliseconds)
 {
-    const size_t end = text.find('\n');
-    if (end == std::string::npos)
-        return false;
-    const size_t start = end + 1;
-    if (text.compare(start, sizeof kLeadKey - 1, kLeadKey) != 0 || text.size() <= start + sizeof kLeadKey ||
-        text[start + sizeof kLeadKey - 1] != '\t')
-        return false;
-    size_t at = start + sizeof kLeadKey;
-    const bool negative = text[at] == '-';
-    at += negative || text[at] == '+' ? 1 : 0;
-    long value = 0;
-    size_t digits = 0;
-    for (; at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < 6; ++at, ++digits)
-        value = value * 10 + (text[at] - '0');
-    if (digits == 0 || (at < text.size() && text[at] != '\r' && text[at] != '\n'))
-        return false;
     const long most = CTervaneManager::kMostLeadMs;
-    milliseconds = static_cast<int>(std::clamp(negative ? -value : value, -most, most));
-    return true;
+    return ParseValue(text, kLeadKey, -most, most, milliseconds);
+}
+
+bool ParseMostLevel(const std::string& text, int& level)
+{
+    return ParseValue(text, kMostLevelKey, 1, kNoLimit, level);
 }

@@ -4,9 +4,10 @@
 #include "base/Win32.h"
 
 // The editor's configuration: "lastfile_path", a TAB and the path of the last time sheet on
-// the first line; the device's lead time, when it is not 0, on a second line ("lead_time", a
-// TAB and whole milliseconds), which versions before it never read. Without a lead time the
-// file is the first line alone, with no line end, as it always was.
+// the first line; then, each on a line of its own and only when it is not its default, the
+// device's lead time ("lead_time", a TAB and whole milliseconds) and the user's comfort limit
+// ("max_level", a TAB and a level from 1 to 9), which versions before them never read. With
+// only defaults the file is the first line alone, with no line end, as it always was.
 constexpr char kSettingsFileName[] = "\\cfg\\info.txt";
 
 // Where the last time sheet is remembered. A normal user cannot write beside a module
@@ -33,6 +34,9 @@ bool WriteLastSheetPath(const SettingsFiles& files, const std::string& path);
 // within what the device manager takes.
 int ReadLeadTime(const SettingsFiles& files);
 bool WriteLeadTime(const SettingsFiles& files, int milliseconds);
+// The highest level the device may receive, 1 to 10: 10 when none is stored.
+int ReadMostLevel(const SettingsFiles& files);
+bool WriteMostLevel(const SettingsFiles& files, int level);
 
 // One file: the path after "lastfile_path" and a TAB, the whole rest of the first line,
 // spaces and commas included. False when the file can't be read or its first field is
@@ -40,5 +44,7 @@ bool WriteLeadTime(const SettingsFiles& files, int milliseconds);
 bool ReadLastSheetPath(const std::string& file, std::string& path);
 // Rewrites one file whole, its lead time kept; false when it can't be written.
 bool WriteLastSheetPath(const std::string& file, const std::string& path);
-// The second line of one file's text; false when it has none that reads as a lead time.
+// A line after the first of one file's text; false when it has none that reads as a lead time
+// (a comfort limit).
 bool ParseLeadTime(const std::string& text, int& milliseconds);
+bool ParseMostLevel(const std::string& text, int& level);

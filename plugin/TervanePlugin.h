@@ -149,6 +149,12 @@ private:
     void SendToWindow(UINT message);
     // The player's own auto-start, as it was before the plug-in opened a movie without it.
     void RestoreAutoStart();
+    // A movie just opened: the sheet beside it with its name loads, unless the sheet loaded is
+    // already its own or holds unsaved changes (then the time box says it is there).
+    void LoadSheetOfMovie();
+    // A sheet plays only against its own movie: the device rests while another one is open.
+    void CheckSheetAgainstMovie();
+    void NoteToWindow(const std::wstring& text);
 
     Module::CLock m_moduleLock;
     CInnerUnknown m_inner;

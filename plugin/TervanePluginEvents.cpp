@@ -59,6 +59,7 @@ bool CTervanePlugin::ReadMedium(IWMPMedia* media)
     // Previous and next point look at the length of the movie: every way a medium is taken
     // up gives it to the time line.
     m_timeLine.SetDuration(duration);
+    CheckSheetAgainstMovie();
     return true;
 }
 
@@ -69,6 +70,7 @@ void CTervanePlugin::SetUpMedium()
         m_deviceManager->FollowMediumOpened();
     SendToWindow(WM_PLUGIN_MEDIAOPEN);
     m_mediaSetUp = true;
+    LoadSheetOfMovie();
 }
 
 void CTervanePlugin::OpenStateChange(LONG state)
@@ -134,6 +136,7 @@ void CTervanePlugin::CurrentItemChange(IDispatch* item)
     if (m_deviceManager)
         m_deviceManager->FollowMediumOpened();
     SendToWindow(WM_PLUGIN_MEDIAOPEN);
+    LoadSheetOfMovie();
 }
 
 void CTervanePlugin::Error()
@@ -212,8 +215,53 @@ void CTervanePlugin::SetTimeSheetPath(const std::string& path)
     m_timeSheetPathChosen = true;
     Quorvel::Base::File::StampOfFile(path, m_timeSheetStamp);
     std::wstring name;
-    if (!path.empty() && ToWide(CP_THREAD_ACP, FileNameOfPath(path), name))
+    if (path.empty())
+        m_timeSheetName = L"not filename";
+    else if (ToWide(CP_THREAD_ACP, FileNameOfPath(path), name))
         m_timeSheetName = name;
+    CheckSheetAgainstMovie();
+}
+
+void CTervanePlugin::NoteToWindow(const std::wstring& text)
+{
+    if (m_window && m_pluginWindow != nullptr && IsWindow(m_pluginWindow))
+        m_window->ShowNote(text);
+}
+
+void CTervanePlugin::CheckSheetAgainstMovie()
+{
+    // Compared by file name, so that a movie moved to another folder still matches. A first
+    // line without an extension ("111111", a word of a hand-made sheet) names no movie.
+    const std::string named = m_sheet.HeaderLine(0);
+    std::string open;
+    const bool other = !ExtensionOfPath(named).empty() && !m_mediaUrl.empty() &&
+                       ToNarrow(CP_THREAD_ACP, m_mediaUrl, open) &&
+                       lstrcmpiA(FileNameOfPath(named).c_str(), FileNameOfPath(open).c_str()) != 0;
+    if (!m_deviceManager || other == m_deviceManager->IsOtherMovie())
+        return;
+    m_deviceManager->SetOtherMovie(other);
+    if (other)
+        NoteToWindow(L"別の動画のタイムシートです");
+}
+
+void CTervanePlugin::LoadSheetOfMovie()
+{
+    std::string movie;
+    if (m_mediaUrl.empty() || !ToNarrow(CP_THREAD_ACP, m_mediaUrl, movie) || ExtensionOfPath(movie).empty())
+        return;
+    const std::string sheet = movie.substr(0, movie.size() - ExtensionOfPath(movie).size()) + "tms";
+    if (!IsExistingFile(sheet) || lstrcmpiA(sheet.c_str(), m_timeSheetPath.c_str()) == 0)
+        return;
+    // The loaded sheet is already this movie's when it names it.
+    const std::string named = m_sheet.HeaderLine(0);
+    if (!named.empty() && lstrcmpiA(FileNameOfPath(named).c_str(), FileNameOfPath(movie).c_str()) == 0)
+        return;
+    if (m_sheet.IsModified()) {
+        NoteToWindow(L"この動画のタイムシートがあります");
+        return;
+    }
+    if (LoadTimeSheetByPath(sheet) == SheetRead::kRead && m_window && m_pluginWindow != nullptr)
+        SendMessageW(m_pluginWindow, WM_PLUGIN_FILENAME, 0, reinterpret_cast<LPARAM>(m_timeSheetPath.c_str()));
 }
 
 SheetRead CTervanePlugin::LoadTimeSheetByPath(const std::string& path)

@@ -43,6 +43,8 @@ void CSheetDocument::Replace(const CTimeSheetFileContent& content)
     m_recordCount = records.size();
     m_history.Clear();
     m_stepBefore.clear();
+    m_runBefore.clear();
+    m_runOpen = false;
     ++m_revision;
     const std::vector<ISheetObserver*> observers = m_observers;
     for (ISheetObserver* observer : observers)
@@ -59,8 +61,15 @@ bool CSheetDocument::Save(const char* path)
     const std::string text = Text();
     if (path == nullptr || !Quorvel::Base::File::ReplaceFileContents(path, text.data(), text.size()))
         return false;
+    m_header[0] = m_moviePath.empty() ? std::string("111111") : m_moviePath;
     MarkSaved();
     return true;
+}
+
+void CSheetDocument::Clear()
+{
+    EndRun();
+    Replace(CTimeSheetFileContent());
 }
 
 // --- what it holds ---
@@ -111,21 +120,52 @@ void CSheetDocument::EndStep()
 {
     if (--m_stepDepth != 0)
         return;
-    SheetStep step;
     std::vector<int32_t> tenths;
-    for (auto& item : m_stepBefore) {
+    for (const auto& item : m_stepBefore) {
+        const auto now = m_tenths.find(item.first);
+        if (now != m_tenths.end() ? now->second != item.second : !item.second.empty())
+            tenths.push_back(item.first);
+    }
+    m_stepChanged = !tenths.empty();
+    if (m_runOpen) {
+        // The run keeps what each tenth held before its first edit.
+        for (auto& item : m_stepBefore)
+            m_runBefore.emplace(item.first, std::move(item.second));
+        m_stepBefore.clear();
+    } else {
+        PushStep(m_stepBefore);
+    }
+    if (m_stepChanged)
+        TellChanged(tenths);
+}
+
+bool CSheetDocument::PushStep(std::map<int32_t, Records>& before)
+{
+    SheetStep step;
+    for (auto& item : before) {
         const auto now = m_tenths.find(item.first);
         Records after = now != m_tenths.end() ? now->second : Records();
-        if (after == item.second)
-            continue;
-        tenths.push_back(item.first);
-        step.push_back(TenthChange{item.first, std::move(item.second), std::move(after)});
+        if (after != item.second)
+            step.push_back(TenthChange{item.first, std::move(item.second), std::move(after)});
     }
-    m_stepBefore.clear();
+    before.clear();
     if (step.empty())
-        return;
+        return false;
     m_history.Push(std::move(step));
-    TellChanged(tenths);
+    return true;
+}
+
+void CSheetDocument::BeginRun()
+{
+    m_runOpen = true;
+}
+
+void CSheetDocument::EndRun()
+{
+    if (!m_runOpen)
+        return;
+    m_runOpen = false;
+    PushStep(m_runBefore);
 }
 
 void CSheetDocument::SetTenth(int32_t tenth, Records records)
@@ -194,6 +234,49 @@ bool CSheetDocument::Repattern(int32_t tenth, int32_t pattern)
     return true;
 }
 
+bool CSheetDocument::MoveTenths(const std::vector<int32_t>& tenths, int32_t time, int32_t level)
+{
+    Records moved;
+    for (int32_t tenth : tenths) {
+        CommandData entry;
+        if (!EntryOf(tenth, entry))
+            continue;
+        const int32_t shown = entry.level + level;
+        moved.push_back(CommandData(NotBeforeZero(SaturatedInt32(static_cast<double>(entry.time) + time)),
+                                    entry.pattern, shown < 0 ? 0 : shown > 10 ? 10 : shown));
+    }
+    if (moved.empty())
+        return false;
+    {
+        const CStep step(*this);
+        for (int32_t tenth : tenths)
+            SetTenth(tenth, Records());
+        PlaceRecords(moved);
+    }
+    // Inside a step of the caller's, whether it changed anything is known when that ends.
+    return m_stepDepth > 0 || m_stepChanged;
+}
+
+bool CSheetDocument::PlaceRecords(const Records& records)
+{
+    if (records.empty())
+        return false;
+    std::map<int32_t, Records> byTenth;
+    Records sorted = records;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const CommandData& a, const CommandData& b) { return a.time < b.time; });
+    for (const CommandData& record : sorted) {
+        const int32_t time = NotBeforeZero(record.time);
+        byTenth[TenthOfTime(time)].push_back(CommandData(time, record.pattern, record.level));
+    }
+    {
+        const CStep step(*this);
+        for (auto& tenth : byTenth)
+            SetTenth(tenth.first, std::move(tenth.second));
+    }
+    return m_stepDepth > 0 || m_stepChanged;
+}
+
 bool CSheetDocument::DeleteAll()
 {
     if (m_tenths.empty())
@@ -226,11 +309,13 @@ bool CSheetDocument::Apply(const SheetStep* step, bool forward)
 
 bool CSheetDocument::Undo()
 {
+    EndRun();
     return m_stepDepth == 0 && Apply(m_history.Undo(), false);
 }
 
 bool CSheetDocument::Redo()
 {
+    EndRun();
     return m_stepDepth == 0 && Apply(m_history.Redo(), true);
 }
 

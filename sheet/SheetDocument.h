@@ -45,9 +45,12 @@ public:
     // The file a save writes; secondLine, when not empty, in place of the second header
     // line's placeholder.
     std::string Text(const std::string& secondLine = std::string()) const;
-    // Replaces the file only once the whole sheet is written, then marks the sheet saved;
-    // false (the old file and the mark as they were) when anything fails.
+    // Replaces the file only once the whole sheet is written, then marks the sheet saved (it
+    // names the movie it was saved with from then on); false (the old file and the mark as
+    // they were) when anything fails.
     bool Save(const char* path);
+    // A new, empty sheet that names no movie: no step, no history, unmodified.
+    void Clear();
 
     // --- what it holds ---
     const Tenths& ByTenth() const { return m_tenths; }
@@ -75,6 +78,13 @@ public:
     // The tenth's point takes the pattern (and its tenth holds that one record).
     bool Repattern(int32_t tenth, int32_t pattern);
     bool DeleteAll();
+    // The points of the tenths move by time (ten-thousandths) and level (each kept within 0 to
+    // 10), each with its pattern; points of other tenths where they land go. Each moved tenth
+    // holds its point's one record afterwards.
+    bool MoveTenths(const std::vector<int32_t>& tenths, int32_t time, int32_t level);
+    // The records become those of the tenths they fall in (times before 0 s at 0 s); the
+    // other records of those tenths go.
+    bool PlaceRecords(const Records& records);
 
     // Edits made while one is alive become one step, told to the observers when it ends.
     class CStep {
@@ -88,13 +98,20 @@ public:
         CSheetDocument& m_document;
     };
 
+    // Edits from BeginRun to EndRun (a recording while the movie plays, ticks apart) are one
+    // step of the history; each is still told to the observers as it is made. An undo or redo
+    // ends a run first.
+    void BeginRun();
+    void EndRun();
+    bool InRun() const { return m_runOpen; }
+
     // False when there is nothing to undo (redo).
     bool Undo();
     bool Redo();
     bool CanUndo() const { return m_history.CanUndo(); }
     bool CanRedo() const { return m_history.CanRedo(); }
 
-    bool IsModified() const { return !m_history.AtSaved(); }
+    bool IsModified() const { return !m_history.AtSaved() || !m_runBefore.empty(); }
     // The sheet as it is now is what its file holds.
     void MarkSaved() { m_history.MarkSaved(); }
     // The sheet as it is now differs from its file (a recovered copy of unsaved changes).
@@ -113,6 +130,8 @@ private:
     // The history's step applied one way; false when there is none.
     bool Apply(const SheetStep* step, bool forward);
     void TellChanged(const std::vector<int32_t>& tenths);
+    // One step of the history from what tenths held before and hold now; false when none changed.
+    bool PushStep(std::map<int32_t, Records>& before);
 
     Tenths m_tenths;
     size_t m_recordCount = 0;
@@ -123,5 +142,10 @@ private:
     int m_stepDepth = 0;
     // What each tenth the open step touched held before it.
     std::map<int32_t, Records> m_stepBefore;
+    // Whether the last step that ended changed anything.
+    bool m_stepChanged = false;
+    // What each tenth the open run touched held before it.
+    bool m_runOpen = false;
+    std::map<int32_t, Records> m_runBefore;
     std::vector<ISheetObserver*> m_observers;
 };

@@ -66,6 +66,73 @@ bool IsOwnHeader(const std::string (&header)[CTimeSheetFileContent::kHeaderLines
     return !header[1].empty();
 }
 
+namespace {
+
+// A whole number, an optional sign and at most ten digits, and nothing else.
+bool WholeNumber(const std::string& token, int32_t& value)
+{
+    size_t at = token.size() > 1 && (token[0] == '-' || token[0] == '+') ? 1 : 0;
+    if (at >= token.size() || token.size() - at > 10 ||
+        token.find_first_not_of("0123456789", at) != std::string::npos)
+        return false;
+    value = ParseRecordField(token);
+    return true;
+}
+
+} // namespace
+
+bool ParseRecordLines(const std::string& text, std::vector<CommandData>& records)
+{
+    if (text.size() > kMostSheetBytes)
+        return false;
+    std::vector<CommandData> read;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        for (char& c : line)
+            if (c == '\t' || c == ',' || c == '\r')
+                c = ' ';
+        const size_t first = line.find_first_not_of(' ');
+        if (first == std::string::npos || line.compare(first, 2, "//") == 0)
+            continue;
+        std::string tokens[3];
+        size_t at = first;
+        int32_t values[3] = {};
+        for (int i = 0; i < 3; ++i) {
+            if (at == std::string::npos || at >= line.size())
+                return false;
+            const size_t stop = line.find(' ', at);
+            tokens[i] = line.substr(at, stop == std::string::npos ? std::string::npos : stop - at);
+            if (!WholeNumber(tokens[i], values[i]))
+                return false;
+            at = stop == std::string::npos ? stop : line.find_first_not_of(' ', stop);
+        }
+        if (read.size() >= static_cast<size_t>(kMostSheetRecords))
+            return false;
+        read.emplace_back(values[0], values[1], values[2]);
+    }
+    if (read.empty())
+        return false;
+    records = std::move(read);
+    return true;
+}
+
+std::string FormatRecordLines(const std::vector<CommandData>& records)
+{
+    std::string text;
+    char line[96];
+    for (const CommandData& record : records) {
+        std::snprintf(line, sizeof line, "%d\t%d\t%d\t0\t0\r\n", static_cast<int>(record.time),
+                      static_cast<int>(record.pattern), static_cast<int>(record.level));
+        text += line;
+    }
+    return text;
+}
+
 std::string HeaderField(const std::string& line)
 {
     // The reader's own default splitting: a space, tab or comma ends the field.

@@ -40,6 +40,12 @@ SheetRead ReadTimeSheetFile(const char* path, CTimeSheetFileContent& content);
 // Whether header lines 2 to 10 are the placeholders this editor writes (the second may carry
 // what the writer put there instead).
 bool IsOwnHeader(const std::string (&header)[CTimeSheetFileContent::kHeaderLines]);
+// Records as the clipboard carries them: one per line, time, pattern and level as whole numbers
+// separated by tabs, commas or spaces (further fields ignored); blank and comment lines are
+// skipped. False (records untouched) when any other line is there, or none is a record.
+bool ParseRecordLines(const std::string& text, std::vector<CommandData>& records);
+// One "time\tpattern\tlevel\t0\t0" line per record, each ended by CR LF.
+std::string FormatRecordLines(const std::vector<CommandData>& records);
 // A header line as the device manager keeps it: up to its first space, tab or comma.
 std::string HeaderField(const std::string& line);
 // The whole file for a movie path (empty: no movie known) and records already in time order,

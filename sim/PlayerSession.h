@@ -89,7 +89,8 @@ private:
     bool CreateWindowOfPlugin();
     POINT ToScreen(int x, int y) const;
     HWND FindControl(int id) const;
-    void Drag(const std::vector<int>& at);
+    void Click(const std::vector<int>& at, bool right, const std::string& modifiers);
+    void Drag(const std::vector<int>& at, const std::string& modifiers);
     void TypeText(const std::string& text);
     bool PressKey(const std::string& name);
     void Drop(const std::vector<std::string>& names);

@@ -22,6 +22,7 @@
 #include "editor/UserPrompts.h"
 #include "plugin/Guids.h"
 #include "plugin/TervanePlugin.h"
+#include "editor/Clipboard.h"
 #include "sheet/SheetTime.h"
 #include "sim/PngFile.h"
 #include "sim/RealInput.h"
@@ -196,13 +197,10 @@ void CPlayerSession::Apply(const SimEvent& e)
         break;
     }
     case SimEvent::kClick:
-    case SimEvent::kRightClick: {
-        const POINT at = ToScreen(e.numbers[0], e.numbers[1]);
+    case SimEvent::kRightClick:
         Say("event " + e.text);
-        RealInput::Click(at.x, at.y,
-                         e.kind == SimEvent::kClick ? RealInput::Button::Left : RealInput::Button::Right);
+        Click(e.numbers, e.kind == SimEvent::kRightClick, e.path);
         break;
-    }
     case SimEvent::kMove: {
         const POINT at = ToScreen(e.numbers[0], e.numbers[1]);
         Say("event " + e.text);
@@ -211,7 +209,7 @@ void CPlayerSession::Apply(const SimEvent& e)
     }
     case SimEvent::kDrag:
         Say("event " + e.text);
-        Drag(e.numbers);
+        Drag(e.numbers, e.path);
         break;
     case SimEvent::kWheel: {
         const POINT at = ToScreen(e.numbers[0], e.numbers[1]);
@@ -243,6 +241,11 @@ void CPlayerSession::Apply(const SimEvent& e)
     case SimEvent::kDump:
         Settle();
         Dump();
+        break;
+    case SimEvent::kClip:
+        Say("event clip");
+        if (!PutClipboardText(m_host, e.path))
+            Say("event clip ignored: the clipboard is not to be had");
         break;
     }
     Settle();

@@ -2,6 +2,8 @@
 // screenshots and dumps it leaves.
 #include "sim/PlayerSession.h"
 
+#include "editor/Clipboard.h"
+
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -84,8 +86,69 @@ HWND CPlayerSession::FindControl(int id) const
     return search.found;
 }
 
-void CPlayerSession::Drag(const std::vector<int>& at)
+namespace {
+
+// The keys of modifier words joined by '+' up to the last '+' (a key's name may follow):
+// ctrl+z, ctrl+shift+z, shift; where they end in text.
+bool ModifierKeys(const std::string& lower, std::vector<WORD>& modifiers, size_t& end, bool all)
 {
+    size_t start = 0;
+    for (;;) {
+        size_t plus = lower.find('+', start);
+        if (plus == std::string::npos || plus + 1 >= lower.size()) {
+            if (!all)
+                break;
+            plus = lower.size();
+        }
+        const std::string word = lower.substr(start, plus - start);
+        const WORD modifier = word == "ctrl" || word == "control" ? VK_CONTROL
+                              : word == "shift"                   ? VK_SHIFT
+                              : word == "alt"                     ? VK_MENU
+                                                                  : 0;
+        if (modifier == 0)
+            return false;
+        modifiers.push_back(modifier);
+        start = plus + 1;
+        if (start > lower.size())
+            break;
+    }
+    end = start;
+    return true;
+}
+
+// Holds the modifier keys a click or a drag names while it lasts.
+class CHeldKeys {
+public:
+    explicit CHeldKeys(const std::string& spec)
+    {
+        size_t end = 0;
+        if (!spec.empty() && ModifierKeys(spec, m_keys, end, true))
+            RealInput::HoldKeys(m_keys, true);
+    }
+    ~CHeldKeys()
+    {
+        if (!m_keys.empty())
+            RealInput::HoldKeys(m_keys, false);
+    }
+    CHeldKeys(const CHeldKeys&) = delete;
+    CHeldKeys& operator=(const CHeldKeys&) = delete;
+
+private:
+    std::vector<WORD> m_keys;
+};
+
+} // namespace
+
+void CPlayerSession::Click(const std::vector<int>& at, bool right, const std::string& modifiers)
+{
+    const CHeldKeys held(modifiers);
+    const POINT to = ToScreen(at[0], at[1]);
+    RealInput::Click(to.x, to.y, right ? RealInput::Button::Right : RealInput::Button::Left);
+}
+
+void CPlayerSession::Drag(const std::vector<int>& at, const std::string& modifiers)
+{
+    const CHeldKeys held(modifiers);
     const POINT from = ToScreen(at[0], at[1]);
     const POINT to = ToScreen(at[2], at[3]);
     RealInput::MoveTo(from.x, from.y);
@@ -138,6 +201,7 @@ bool VirtualKeyOf(const std::string& lower, WORD& key)
 
 } // namespace
 
+
 bool CPlayerSession::PressKey(const std::string& name)
 {
     std::string lower;
@@ -146,18 +210,8 @@ bool CPlayerSession::PressKey(const std::string& name)
     // Modifiers come first, joined by '+': ctrl+z, ctrl+shift+z, shift+tab.
     std::vector<WORD> modifiers;
     size_t start = 0;
-    for (size_t plus = lower.find('+', start); plus != std::string::npos && plus + 1 < lower.size();
-         plus = lower.find('+', start)) {
-        const std::string word = lower.substr(start, plus - start);
-        const WORD modifier = word == "ctrl" || word == "control" ? VK_CONTROL
-                              : word == "shift"                   ? VK_SHIFT
-                              : word == "alt"                     ? VK_MENU
-                                                                  : 0;
-        if (modifier == 0)
-            return false;
-        modifiers.push_back(modifier);
-        start = plus + 1;
-    }
+    if (!ModifierKeys(lower, modifiers, start, false))
+        return false;
     WORD key = 0;
     if (!VirtualKeyOf(lower.substr(start), key))
         return false;
@@ -245,6 +299,21 @@ void CPlayerSession::Dump()
             std::snprintf(line, sizeof line, "command t=%d pattern=%d level=%d", command.time, command.pattern,
                           command.level);
             m_out(line);
+        }
+    }
+    // The clipboard as the editor would paste it, line by line.
+    std::string clipboard;
+    if (ClipboardText(m_host, clipboard)) {
+        size_t start = 0;
+        while (start < clipboard.size()) {
+            size_t end = clipboard.find('\n', start);
+            if (end == std::string::npos)
+                end = clipboard.size();
+            std::string text = clipboard.substr(start, end - start);
+            if (!text.empty() && text.back() == '\r')
+                text.pop_back();
+            m_out("clipboard " + text);
+            start = end + 1;
         }
     }
     const CPluginWindow* window = m_linked->Window();

@@ -83,6 +83,18 @@ void KeyWith(const std::vector<WORD>& modifiers, WORD virtualKey)
     Settle();
 }
 
+void HoldKeys(const std::vector<WORD>& modifiers, bool down)
+{
+    if (down) {
+        for (WORD modifier : modifiers)
+            SendKeyboard(modifier, 0, 0);
+    } else {
+        for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it)
+            SendKeyboard(*it, 0, KEYEVENTF_KEYUP);
+    }
+    Settle();
+}
+
 void Type(const std::wstring& text)
 {
     for (wchar_t c : text) {

@@ -22,6 +22,8 @@ void Key(WORD virtualKey);
 // The key pressed while the modifier keys (VK_CONTROL, VK_SHIFT, ...) are held, in order.
 void KeyWith(const std::vector<WORD>& modifiers, WORD virtualKey);
 void Type(const std::wstring& text);
+// The modifier keys pressed (down) or let go, in order (let go in the reverse one).
+void HoldKeys(const std::vector<WORD>& modifiers, bool down);
 // Handles this thread's pending messages for a little while, so that queued input and what
 // it posts are done.
 void Settle();

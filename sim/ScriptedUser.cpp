@@ -46,10 +46,16 @@ BOOL CScriptedPrompts::FileDialog(const char* kind, LPOPENFILENAMEA dialog)
     if (dialog == nullptr)
         return FALSE;
     const std::string filter = dialog->lpstrFilter != nullptr ? dialog->lpstrFilter : "";
+    // The name the dialog proposes shows after the filter; "ok" takes it as it is.
+    const std::string proposed =
+        dialog->lpstrFile != nullptr && dialog->nMaxFile > 0 ? std::string(dialog->lpstrFile, strnlen(dialog->lpstrFile, dialog->nMaxFile)) : std::string();
     for (;;) {
         std::string answer;
-        if (!Next(kind, filter, answer) || answer == "cancel" || answer == "no")
+        if (!Next(kind, proposed.empty() ? filter : filter + " " + proposed, answer) || answer == "cancel" ||
+            answer == "no")
             return FALSE;
+        if (answer == "ok" && !proposed.empty())
+            answer = proposed;
         char full[MAX_PATH] = {};
         const DWORD length = GetFullPathNameA(answer.c_str(), sizeof full, full, nullptr);
         if (answer == "yes" || answer == "ok" || dialog->lpstrFile == nullptr || length == 0 ||

@@ -78,9 +78,14 @@ bool SplitQuoted(const std::string& text, std::vector<std::string>& words)
     return true;
 }
 
-bool ParsePlayerItem(const std::string& item, const std::string& word, const std::vector<std::string>& args,
+bool ParsePlayerItem(const std::string& item, const std::string& word, std::vector<std::string> args,
                      SimEvent& e, std::string& why)
 {
+    // A click or a drag may name the modifier keys held first.
+    if ((word == "click" || word == "rclick" || word == "drag") && !args.empty() && IsModifierWord(args[0])) {
+        e.path = args[0];
+        args.erase(args.begin());
+    }
     auto want = [&](size_t n) {
         if (args.size() == n)
             return true;
@@ -158,6 +163,21 @@ bool ParsePlayerItem(const std::string& item, const std::string& word, const std
         e.kind = SimEvent::kShot;
         return rest("a picture file");
     }
+    if (word == "clip") {
+        e.kind = SimEvent::kClip;
+        if (!rest("a text"))
+            return false;
+        std::string text;
+        for (size_t i = 0; i < e.path.size(); ++i) {
+            if (e.path[i] == '\\' && i + 1 < e.path.size() && (e.path[i + 1] == 'n' || e.path[i + 1] == 't')) {
+                text += e.path[++i] == 'n' ? "\r\n" : "\t";
+                continue;
+            }
+            text += e.path[i];
+        }
+        e.path = text;
+        return true;
+    }
     if (word == "drop") {
         e.kind = SimEvent::kDrop;
         if (!SplitQuoted(RestAfterWord(item, word), e.paths) || e.paths.empty()) {
@@ -169,6 +189,25 @@ bool ParsePlayerItem(const std::string& item, const std::string& word, const std
     why = "unknown event '" + word + "'";
     return false;
 }
+
+} // namespace
+
+bool IsModifierWord(const std::string& word)
+{
+    size_t start = 0;
+    while (start <= word.size()) {
+        size_t plus = word.find('+', start);
+        if (plus == std::string::npos)
+            plus = word.size();
+        const std::string part = word.substr(start, plus - start);
+        if (part != "shift" && part != "ctrl" && part != "control" && part != "alt")
+            return false;
+        start = plus + 1;
+    }
+    return !word.empty();
+}
+
+namespace {
 
 bool ParseItem(const std::string& item, SimEvent& e, std::string& why, bool playerEvents)
 {

@@ -26,10 +26,10 @@ struct SimEvent {
         kClose,      // the player asks the plug-in to destroy its window
         kCreate,     // ... and to create it again
         kPress,      // numbers[0]: a control identifier
-        kClick,      // numbers: x, y in editor client pixels
-        kRightClick, // numbers: x, y
+        kClick,      // numbers: x, y in editor client pixels; path: modifiers held ("shift", "ctrl+alt"), or empty
+        kRightClick, // numbers: x, y; path: modifiers
         kMove,       // numbers: x, y
-        kDrag,       // numbers: x1, y1, x2, y2
+        kDrag,       // numbers: x1, y1, x2, y2; path: modifiers
         kWheel,      // numbers: x, y, notches (negative: towards the user)
         kType,       // path: the text typed
         kKey,        // path: the key's name
@@ -37,6 +37,7 @@ struct SimEvent {
         kAnswer,     // path: yes, no, ok, cancel or a file path, for the next prompt
         kShot,       // path: the picture file (PNG or BMP)
         kDump,
+        kClip,       // path: the text the clipboard holds from now on ("\n" a line end, "\t" a tab)
     };
 
     Kind kind = kPlay;
@@ -50,6 +51,9 @@ struct SimEvent {
     std::vector<std::string> paths;
     std::string text; // the event as written, for messages
 };
+
+// Whether a word names modifier keys: shift, ctrl (control) or alt, joined by '+'.
+bool IsModifierWord(const std::string& word);
 
 // Appends the events of text (items separated by ';' or line ends). False, with error
 // naming the offending item, on the first item that is not a well-formed event; events

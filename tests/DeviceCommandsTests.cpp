@@ -80,23 +80,38 @@ TEST(DeviceCommands, OperationsSendTheirReportsInOrder)
     }
 }
 
-TEST(DeviceCommands, ValuesAreEncodedByTheirLowFourBits)
+// A pattern is encoded by its low four bits; a level never goes above the limit (10, or the
+// user's comfort limit), and the device keeps the value it was given.
+TEST(DeviceCommands, ValuesAreEncodedByTheirLowFourBitsAndLevelsKeepTheLimit)
 {
     struct Case {
         int value;
-        char digit;
+        char pattern;
+        char level;
     };
-    const Case cases[] = {{0, '0'}, {9, '9'}, {10, ':'}, {12, '<'}, {15, '?'}, {16, '0'}, {-1, '?'}};
+    const Case cases[] = {{0, '0', '0'}, {9, '9', '9'}, {10, ':', ':'}, {12, '<', ':'},
+                          {15, '?', ':'}, {16, '0', ':'}, {-1, '?', '?'}};
     for (const Case& k : cases) {
         ConnectedTervane t;
         EXPECT_TRUE(t.device->SetPatternLevel(k.value, 0)) << k.value;
         EXPECT_EQ(k.value, t.device->GetPattern());
         t.device->SetLevel(k.value);
         EXPECT_EQ(k.value, t.device->GetLevel());
-        Reports expected = {TervaneReport('0', k.digit, '0'), TervaneReport('0', k.digit, '0'),
-                            TervaneReport('0', k.digit, k.digit)};
+        Reports expected = {TervaneReport('0', k.pattern, '0'), TervaneReport('0', k.pattern, '0'),
+                            TervaneReport('0', k.pattern, k.level)};
         EXPECT_EQ(expected, LoggedReports(t.bus)) << k.value;
     }
+    ConnectedTervane t;
+    t.device->SetPatternLevel(3, 9);
+    t.bus.ClearReports();
+    t.device->SetMostLevel(6);
+    t.device->SetLevel(8);
+    t.device->SetMostLevel(6);
+    t.device->SetMostLevel(10);
+    EXPECT_EQ(LoggedReports(t.bus), (Reports{TervaneReport('0', '3', '6'), TervaneReport('0', '3', '6'),
+                                            TervaneReport('0', '3', '8')}))
+        << "lowered, the level in effect drops at once; a level above the limit is sent at it; raised, it comes back";
+    EXPECT_EQ(8, t.device->GetLevel());
 }
 
 TEST(DeviceCommands, FailedFirstReportIsRepairedBySecondButStillFails)

@@ -705,9 +705,15 @@ TEST_F(EditorSession, TheKeyboardDoesWhatItsButtonsDo)
     EXPECT_EQ(Keys(), (std::vector<int32_t>{25, 50, 100}));
     EXPECT_TRUE(device.Sheet().HasCommandAt(100000));
 
-    // Ctrl+S and Ctrl+O are the save and load buttons, dialogs and all.
-    Run("answer " + Path("\\keys.tms") + "; key ctrl+s");
+    // Ctrl+S saves to the sheet's own file without a word; Ctrl+Shift+S and Ctrl+O show
+    // their dialogs, the save dialog proposing the sheet's own name.
+    Run("key ctrl+s");
     EXPECT_FALSE(TimeLine().IsModified());
+    EXPECT_NE(ReadWholeFile(Path("\\a.tms")).find("25000\t"), std::string::npos);
+    EXPECT_EQ(Count("prompt"), 0u);
+    Run("answer " + Path("\\keys.tms") + "; key ctrl+shift+s");
+    EXPECT_EQ(Count("prompt save TimeSheet files {*.tms} " + Path("\\a.tms")), 1u);
+    EXPECT_EQ(Plugin().TimeSheetPath(), Path("\\keys.tms"));
     EXPECT_NE(ReadWholeFile(Path("\\keys.tms")).find("25000\t"), std::string::npos);
     Run("answer " + Path("\\B.TMS") + "; key ctrl+o");
     EXPECT_EQ(Keys(), (std::vector<int32_t>{30}));

@@ -28,7 +28,7 @@ using TestSupport::CTempDir;
 
 namespace {
 
-const char kSheet[] = "C:\\Movies\\none.wmv\n222222\n333333\n444444\n555555\n666666\n777777\n888888\n999999\n"
+const char kSheet[] = "C:\\Movies\\movie.wmv\n222222\n333333\n444444\n555555\n666666\n777777\n888888\n999999\n"
                       "101010101010\n50000\t1\t3\t0\t0\n100000\t2\t5\t0\t0\n";
 
 std::string CurrentFolder()
@@ -49,7 +49,8 @@ std::vector<SimEvent> Events(const std::string& text)
 // The linked plug-in in the simulated player, with a settings folder of its own.
 class PluginInPlayer : public ::testing::Test {
 protected:
-    void Begin(const std::string& settingsText = std::string(), const std::string& sheet = std::string())
+    void Begin(const std::string& settingsText = std::string(), const std::string& sheet = std::string(),
+               const std::string& movie = std::string())
     {
         if (!settingsText.empty()) {
             ASSERT_TRUE(TestSupport::WriteAt(m_settings, "\\info.txt", settingsText));
@@ -58,6 +59,8 @@ protected:
         options.settings = m_settings.Path();
         options.moduleFolder = CurrentFolder();
         options.sheet = sheet;
+        if (!movie.empty())
+            options.movie = movie;
         m_session.reset(new CPlayerSession(options, [this](const std::string& line) { m_lines.push_back(line); }));
         std::string error;
         ASSERT_TRUE(m_session->Start(error)) << error;
@@ -304,10 +307,10 @@ TEST_F(PluginInPlayer, StartingThePlayerDoesNotStartTheDevice)
     ASSERT_TRUE(TestSupport::WriteAt(movies, "\\clip.wmv", "a movie"));
     CScratchFile sheet(movies / "\\clip.wmv" + "\n222222\n333333\n444444\n555555\n666666\n777777\n888888\n"
                        "999999\n101010101010\n0\t5\t6\t0\t0\n50000\t1\t3\t0\t0\n");
-    Begin(std::string("lastfile_path\t") + sheet.Path());
+    Begin(std::string("lastfile_path\t") + sheet.Path(), std::string(), movies / "\\clip.wmv");
     Run("wait 1");
-    EXPECT_EQ(1, std::count(m_lines.begin(), m_lines.end(), "player opens " + movies / "\\clip.wmv" + " t=0.000"))
-        << "the sheet's movie is opened";
+    EXPECT_EQ(2, std::count(m_lines.begin(), m_lines.end(), "player opens " + movies / "\\clip.wmv" + " t=0.000"))
+        << "the sheet's movie is opened (and the player opens it for the session too)";
     EXPECT_EQ(0, std::count_if(m_lines.begin(), m_lines.end(),
                                [](const std::string& l) { return l.find("auto-start") != std::string::npos; }))
         << "and not started";

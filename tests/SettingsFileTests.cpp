@@ -77,13 +77,16 @@ TEST(SettingsFile, TheLeadTimeRidesOnASecondLineThatTheFirstNeverSees)
         {"x\r\nlead_time\t30x", false, 0},
         {"x\r\nlead_time 30", false, 0},
         {"x\r\nlead_time\t1234567", false, 0},
-        {"x\r\n\r\nlead_time\t30", false, 0},
+        {"x\r\n\r\nlead_time\t30", true, 30},
+        {"x\r\nmax_level\t5\r\nlead_time\t-30", true, -30},
+        {"lead_time\t30", false, 0},
     };
     for (const Case& c : cases) {
         int milliseconds = 0;
         EXPECT_EQ(c.read, ParseLeadTime(c.text, milliseconds)) << c.text;
-        if (c.read)
+        if (c.read) {
             EXPECT_EQ(c.milliseconds, milliseconds) << c.text;
+        }
     }
 
     CTempDir dir;

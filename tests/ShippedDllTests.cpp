@@ -77,11 +77,13 @@ TEST(ShippedDll, PlaysEveryDeviceFaultWithTheReportsOfTheLinkedPlugin)
     linked.sheet = sheet.Path();
     linked.settings = settings.Path();
     linked.moduleFolder = folder;
+    linked.movie = "demo.wmv"; // the movie the sample sheet names: against any other it rests
     const SessionRun inside = Play(linked);
 
     PlayerOptions shipped;
     shipped.sheet = sheet.Path();
     shipped.dll = folder + "\\TervanePlugin.dll";
+    shipped.movie = linked.movie;
     const SessionRun dll = Play(shipped);
 
     ASSERT_GE(inside.device.size(), 30u);

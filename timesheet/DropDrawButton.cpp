@@ -98,7 +98,8 @@ LRESULT CDropDrawButton::OnLButtonDown(HWND, WPARAM, uint32_t, uint32_t)
                       m_host.IsOverFreeSpot(cursor);
     if (m_editor != nullptr)
         SetFocus(m_editor);
-    if (!free)
+    // Shift and a press start a selection band instead.
+    if (!free || GetKeyState(VK_SHIFT) < 0)
         return 0;
     m_host.AddPointAt(cursor, m_pattern);
     m_dropped = true;

@@ -41,10 +41,50 @@ std::wstring FormatClock(double seconds, int32_t tenthsDigit)
     return text;
 }
 
+COLORREF PatternColour(int32_t pattern)
+{
+    static const COLORREF kColours[10] = {
+        RGB(160, 170, 192), RGB(255, 107, 107), RGB(255, 159, 67), RGB(250, 210, 80),  RGB(120, 214, 140),
+        RGB(72, 205, 240),  RGB(90, 150, 255),  RGB(160, 124, 255), RGB(236, 110, 214), RGB(240, 240, 248),
+    };
+    return kColours[pattern < 0 ? 0 : pattern > 9 ? 9 : pattern];
+}
+
+void CGraphPainter::PaintSteps(HDC dc, const CTimeLineGeometry& g, const StepPoint* before,
+                               const std::vector<StepPoint>& points)
+{
+    if (dc == nullptr || !m_silentPen)
+        return;
+    const HPEN old = static_cast<HPEN>(SelectObject(dc, m_silentPen.Get()));
+    const int levelZero = g.EntryY(0);
+    int x = g.graphLeft;
+    int y = before != nullptr ? before->y : levelZero;
+    HPEN pen = before != nullptr ? m_stepPens[before->pattern < 0 ? 0 : before->pattern > 9 ? 9 : before->pattern].Get()
+                                 : m_silentPen.Get();
+    for (const StepPoint& point : points) {
+        // The stretch up to the point at the level before it, then up or down to its own.
+        SelectObject(dc, pen);
+        MoveToEx(dc, x, y, nullptr);
+        LineTo(dc, point.x, y);
+        pen = m_stepPens[point.pattern < 0 ? 0 : point.pattern > 9 ? 9 : point.pattern].Get();
+        SelectObject(dc, pen);
+        LineTo(dc, point.x, point.y);
+        x = point.x;
+        y = point.y;
+    }
+    SelectObject(dc, pen);
+    MoveToEx(dc, x, y, nullptr);
+    LineTo(dc, g.graphRight, y);
+    SelectObject(dc, old);
+}
+
 void CGraphPainter::MakeDrawingObjects()
 {
     if (m_playbackPen)
         return;
+    for (int32_t pattern = 0; pattern < 10; ++pattern)
+        m_stepPens[pattern].Reset(CreatePen(PS_SOLID, 0, PatternColour(pattern)));
+    m_silentPen.Reset(CreatePen(PS_SOLID, 0, kSilentColour));
     m_plainPen.Reset(CreatePen(PS_SOLID, 0, RGB(0, 0, 0)));
     m_playbackPen.Reset(CreatePen(PS_SOLID, 1, RGB(255, 51, 0)));
     m_majorPen.Reset(CreatePen(PS_SOLID, 0, kGraphInk));

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/Win32.h"
 #include "editor/GdiObjects.h"
@@ -34,6 +35,17 @@ public:
     // The same face into a layer: its colour keyed into colour, its mask into mask.
     void PaintPointInto(HDC colour, HDC mask, int x, int y, int32_t pattern, int32_t state);
 
+    // A point of the step line: the centre x of a point and the y of its level, its pattern.
+    struct StepPoint {
+        int x;
+        int y;
+        int32_t pattern;
+    };
+    // The level in effect as a thin step line across the graph, beneath the points: from each
+    // point to the next at its level in the point's colour, and from the left edge at the
+    // level of before (none: at level 0, in the colour of silence). points lie in the graph.
+    void PaintSteps(HDC dc, const CTimeLineGeometry& g, const StepPoint* before, const std::vector<StepPoint>& points);
+
 private:
     bool SelectFace(int x, int y, int32_t pattern, int32_t state);
 
@@ -42,6 +54,8 @@ private:
     void PaintLines(HDC dc, const CTimeLineGeometry& g, float base, float off, long long firstLabel,
                     Labels labels) const;
 
+    CGdiObject<HPEN> m_stepPens[10];
+    CGdiObject<HPEN> m_silentPen;
     CGdiObject<HPEN> m_plainPen;
     CGdiObject<HPEN> m_playbackPen;
     CGdiObject<HPEN> m_majorPen;
@@ -54,6 +68,11 @@ private:
     CGdiTexture m_strip;
     int32_t m_stripColumn = -1;
 };
+
+// The colour the skin gives the points of a pattern (one outside 0 to 9 takes the nearer one),
+// and the colour of a stretch where no point is in effect.
+COLORREF PatternColour(int32_t pattern);
+constexpr COLORREF kSilentColour = RGB(70, 70, 84);
 
 // "%02d:%02d:%02d.%d" of a time (hours not limited to two digits) with the tenths digit given.
 std::wstring FormatClock(double seconds, int32_t tenthsDigit);

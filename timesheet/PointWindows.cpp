@@ -358,6 +358,17 @@ const CTimeSheetButton* CPointWindows::Pressed() const
     return PressedButton();
 }
 
+bool CPointWindows::CancelPress()
+{
+    CTimeSheetButton* button = PressedButton();
+    if (button == nullptr)
+        return false;
+    button->CancelPress();
+    if (GetCapture() == button->GetWindow())
+        ReleaseCapture();
+    return true;
+}
+
 LRESULT CPointWindows::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM)
 {
     POINT at;

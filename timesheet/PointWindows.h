@@ -93,6 +93,8 @@ public:
     int Count() const { return static_cast<int>(m_points.size() + m_spare.size() + m_retired.size()); }
     // The point being pressed or dragged, null when none is.
     const CTimeSheetButton* Pressed() const;
+    // A press (and the drag it became) is given up; false when there was none.
+    bool CancelPress();
 
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 

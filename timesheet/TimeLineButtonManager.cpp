@@ -100,7 +100,7 @@ int32_t CTimeLineButtonManager::PatternOf(int32_t key) const
 void CTimeLineButtonManager::Made(int32_t key)
 {
     m_selected.erase(key);
-    m_layer.Touch(m_geometry.EntryX(key));
+    TouchKeys({key});
     if (m_setUp)
         m_points.Give(key);
 }
@@ -139,13 +139,155 @@ bool CTimeLineButtonManager::MovePoint(int32_t from, POINT point)
     const double travel = point.x - (face.left + kPointSize / 2);
     const double ppt = m_geometry.pixelsPerTenth > 0.0f ? m_geometry.pixelsPerTenth : 1.0;
     const double tenths = std::fabs(travel) < ppt ? 0.0 : std::nearbyint(travel / ppt);
+    const int32_t level = LevelAtY(point.y);
+    if (IsSelected(from) && SelectedKeys().size() > 1) {
+        const bool moved = MoveSelected(SaturatedInt32(tenths), level - ShownLevel(entry.level));
+        if (!moved)
+            ReturnPoint(from);
+        return moved;
+    }
     const int32_t time = SaturatedInt32(std::max(0.0, entry.time + tenths * 1000.0));
     const int32_t to = TenthOfTime(time);
-    if (!m_document.Move(from, time, LevelAtY(point.y))) {
+    if (!m_document.Move(from, time, level)) {
         ReturnPoint(from);
         return false;
     }
     Made(to);
+    return true;
+}
+
+bool CTimeLineButtonManager::MoveSelected(int32_t tenths, int32_t levels)
+{
+    const std::vector<int32_t> keys = SelectedKeys();
+    if (keys.empty() || (tenths == 0 && levels == 0))
+        return false;
+    std::vector<int32_t> targets;
+    for (int32_t key : keys) {
+        CommandData entry;
+        m_document.EntryOf(key, entry);
+        targets.push_back(TenthOfTime(SaturatedInt32(std::max(0.0, entry.time + tenths * 1000.0))));
+    }
+    if (!m_document.MoveTenths(keys, SaturatedInt32(tenths * 1000.0), levels))
+        return false;
+    // The selection goes with the points; the tenths they left keep their mark for an undo.
+    m_selected.insert(targets.begin(), targets.end());
+    TouchKeys(targets);
+    return true;
+}
+
+bool CTimeLineButtonManager::NudgeSelected(int32_t tenths)
+{
+    return MoveSelected(tenths, 0);
+}
+
+std::vector<int32_t> CTimeLineButtonManager::SelectedKeys() const
+{
+    std::vector<int32_t> keys;
+    for (int32_t key : m_selected)
+        if (m_document.HasTenth(key))
+            keys.push_back(key);
+    return keys;
+}
+
+int CTimeLineButtonManager::SelectedCount() const
+{
+    return static_cast<int>(SelectedKeys().size());
+}
+
+void CTimeLineButtonManager::TouchKeys(const std::vector<int32_t>& keys)
+{
+    ++m_selectionRevision;
+    if (keys.size() > 64) {
+        m_layer.Invalidate();
+        return;
+    }
+    for (int32_t key : keys)
+        m_layer.Touch(m_geometry.EntryX(key));
+}
+
+void CTimeLineButtonManager::SelectAll()
+{
+    std::vector<int32_t> keys;
+    for (const auto& tenth : m_document.ByTenth())
+        if (m_selected.insert(tenth.first).second)
+            keys.push_back(tenth.first);
+    TouchKeys(keys);
+}
+
+void CTimeLineButtonManager::ClearSelection()
+{
+    const std::vector<int32_t> keys = SelectedKeys();
+    m_selected.clear();
+    TouchKeys(keys);
+}
+
+void CTimeLineButtonManager::Escape()
+{
+    RECT band;
+    if (m_band.Rect(band))
+        m_band.Cancel();
+    else if (!m_points.CancelPress())
+        ClearSelection();
+}
+
+void CTimeLineButtonManager::SelectWithin(const RECT& rect)
+{
+    int32_t first = 0, last = 0, visibleFirst = 0, visibleLast = 0;
+    KeysAcrossColumns(m_geometry, m_now, rect.left, rect.right, first, last);
+    KeysInRange(m_geometry, m_now, 0, visibleFirst, visibleLast);
+    std::vector<int32_t> keys;
+    View().Walk(std::max(first, visibleFirst), std::min(last, visibleLast), [&](const CTimeLineEntry& entry) {
+        const POINT corner = PointPosition(m_geometry, entry.key, entry.level, m_now);
+        const POINT centre = {corner.x + kPointSize / 2, corner.y + kPointSize / 2};
+        if (centre.x >= rect.left && centre.x < rect.right && centre.y >= rect.top && centre.y < rect.bottom &&
+            m_selected.insert(entry.key).second)
+            keys.push_back(entry.key);
+        return true;
+    });
+    TouchKeys(keys);
+}
+
+void CTimeLineButtonManager::ToggleAt(POINT at)
+{
+    int32_t key = 0;
+    if (TopmostKeyAt(at, key))
+        ToggleSelected(key);
+}
+
+std::string CTimeLineButtonManager::SelectionText() const
+{
+    CSheetDocument::Records records;
+    for (int32_t key : SelectedKeys()) {
+        const CSheetDocument::Records& tenth = m_document.ByTenth().at(key);
+        records.insert(records.end(), tenth.begin(), tenth.end());
+    }
+    if (records.empty())
+        return std::string();
+    const int32_t origin = records.front().time;
+    for (CommandData& record : records)
+        record = CommandData(record.time - origin, record.pattern, record.level);
+    return FormatRecordLines(records);
+}
+
+bool CTimeLineButtonManager::PasteText(const std::string& text, double seconds)
+{
+    CSheetDocument::Records records;
+    if (!ParseRecordLines(text, records))
+        return false;
+    int32_t origin = records.front().time;
+    for (const CommandData& record : records)
+        origin = std::min(origin, record.time);
+    const double at = CommandTimeOf(seconds);
+    std::vector<int32_t> keys;
+    for (CommandData& record : records) {
+        record = CommandData(SaturatedInt32(std::max(0.0, at + (static_cast<double>(record.time) - origin))),
+                             record.pattern, record.level);
+        keys.push_back(TenthOfTime(record.time));
+    }
+    ClearSelection();
+    m_document.PlaceRecords(records);
+    m_selected.insert(keys.begin(), keys.end());
+    TouchKeys(keys);
     return true;
 }
 
@@ -190,7 +332,7 @@ void CTimeLineButtonManager::SetSelected(int32_t key, bool selected)
         m_selected.insert(key);
     else
         m_selected.erase(key);
-    m_layer.Touch(m_geometry.EntryX(key));
+    TouchKeys({key});
 }
 
 bool CTimeLineButtonManager::DeleteSelected()
@@ -234,6 +376,7 @@ void CTimeLineButtonManager::OnTenthsChanged(const std::vector<int32_t>& tenths)
 void CTimeLineButtonManager::OnSheetReplaced()
 {
     m_selected.clear();
+    ++m_selectionRevision;
     m_points.ForgetAll();
     m_layer.Invalidate();
     TrackPointer();

@@ -12,6 +12,7 @@
 #include "timesheet/GraphPainter.h"
 #include "timesheet/PointLayer.h"
 #include "timesheet/PointWindows.h"
+#include "timesheet/SelectionBand.h"
 #include "timesheet/TimeLineButtonData.h"
 #include "timesheet/TimeLineEntry.h"
 #include "timesheet/TimeLineGeometry.h"
@@ -34,6 +35,7 @@ class ButtonData;
 class CTimeLineButtonManager : private IPointWindowsOwner,
                                private IPointHost,
                                private IDropHost,
+                               private ISelectionBandHost,
                                private ISheetObserver {
 public:
     static constexpr int32_t kFirstPointId = CPointWindows::kFirstId;
@@ -66,7 +68,9 @@ public:
     // point is drawn is under a tenth's width keeps the point's time (a drag up or down
     // changes only the level); a longer one moves it by the travel in tenths. It goes back to
     // its place, and nothing changes (false), when the drop lies off the graph, another entry
-    // holds the tenth it would land on, or it would land on its own tenth and level.
+    // holds the tenth it would land on, or it would land on its own tenth and level. A
+    // selected point takes every selected point with it, by the same time and level; those
+    // land over unselected points, which go.
     bool MovePoint(HWND window, POINT point);
     bool MovePoint(int32_t key, POINT point) override;
     void ReturnPoint(int32_t key) override;
@@ -81,6 +85,24 @@ public:
     void SetSelected(int32_t key, bool selected);
     // The selected points go, in one step (the Delete key); false when none was selected.
     bool DeleteSelected();
+    void SelectAll();
+    void ClearSelection();
+    // Points selected, those out of view included.
+    int SelectedCount() const;
+    // Counts every change of the selection.
+    uint64_t SelectionRevision() const { return m_selectionRevision; }
+    // Escape: a press or a band is given up; else the selection is cleared.
+    void Escape();
+    // The selected points move by whole tenths, in one step, over unselected points.
+    bool NudgeSelected(int32_t tenths);
+    // The records of the selected points as sheet text, times from the first one's; empty
+    // when none is selected.
+    std::string SelectionText() const;
+    // Records as sheet text (times from the first) placed with the first at seconds, over
+    // the points of the tenths they land on, in one step; they become the selection. False
+    // (nothing changes) when the text is not records.
+    bool PasteText(const std::string& text, double seconds);
+
     // Every entry goes, in one step that can be undone.
     void DeleteAll();
     bool Undo() { return m_document.Undo(); }
@@ -164,6 +186,20 @@ private:
     // ISheetObserver
     void OnTenthsChanged(const std::vector<int32_t>& tenths) override;
     void OnSheetReplaced() override;
+    // ISelectionBandHost
+    bool IsOverFreeSpotOrPoint(POINT at) const override { return IsOverGraph(m_geometry, at); }
+    void SelectWithin(const RECT& rect) override;
+    void ToggleAt(POINT at) override;
+    HWND GraphWindow() const override { return m_parentStatic; }
+
+    // The selected points that are there, in key order.
+    std::vector<int32_t> SelectedKeys() const;
+    // The faces of these points are drawn again (all of them for many).
+    void TouchKeys(const std::vector<int32_t>& keys);
+    // Moves the selected points by tenths and levels in one step; the selection follows them.
+    bool MoveSelected(int32_t tenths, int32_t levels);
+    // The step line under the points, for what the graph shows at now.
+    void PaintStepLine(HDC dc);
 
     CTimeLineEntries View() const { return CTimeLineEntries(m_document, m_selected); }
     // A point the user just made: not selected, and its window at hand.
@@ -177,6 +213,7 @@ private:
     // Tenths whose points the user selected; a tenth keeps its mark while its point is gone,
     // so that undo brings a deleted point back as it was.
     std::set<int32_t> m_selected;
+    uint64_t m_selectionRevision = 0;
     CTimeLineGeometry m_geometry;
     int m_zoomMode = 0;
     int m_sizeMode = 0;
@@ -196,5 +233,6 @@ private:
     CPointWindows m_points;
     CPointLayer m_layer;
     CFaceStack m_faceOver;
+    CSelectionBand m_band{*this};
     bool m_setUp = false;
 };

@@ -122,6 +122,32 @@ void CTimeLineButtonManager::PaintGraph(HDC dc, double now)
     POINT cursor;
     const bool over = CursorInParent(cursor);
     m_painter.PaintGrid(dc, m_geometry, m_zoomMode, now, over ? &cursor : nullptr);
+    PaintStepLine(dc);
+}
+
+void CTimeLineButtonManager::PaintStepLine(HDC dc)
+{
+    if (!m_setUp)
+        return;
+    int32_t first = 0, last = 0;
+    KeysInRange(m_geometry, m_now, 0, first, last);
+    const auto stepOf = [this](const CTimeLineEntry& entry) {
+        const POINT corner = PointPosition(m_geometry, entry.key, entry.level, m_now);
+        return CGraphPainter::StepPoint{corner.x + kPointSize / 2, corner.y + kPointSize / 2, entry.pattern};
+    };
+    const CTimeLineEntries entries = View();
+    CTimeLineEntry previous;
+    int32_t before = 0;
+    const bool hasBefore = entries.KeyBefore(first, before) && entries.Find(before, previous);
+    CGraphPainter::StepPoint start = {};
+    if (hasBefore)
+        start = CGraphPainter::StepPoint{m_geometry.graphLeft, stepOf(previous).y, previous.pattern};
+    std::vector<CGraphPainter::StepPoint> points;
+    entries.Walk(first, last, [&](const CTimeLineEntry& entry) {
+        points.push_back(stepOf(entry));
+        return true;
+    });
+    m_painter.PaintSteps(dc, m_geometry, hasBefore ? &start : nullptr, points);
 }
 
 // --- what the points' windows and the drop image ask ---
@@ -223,8 +249,11 @@ void CTimeLineButtonManager::PaintPoints(HDC dc)
     const CTimeSheetButton* pressed = m_points.Pressed();
     const bool dragging = pressed != nullptr && pressed->IsDragging();
     const int32_t pressedKey = pressed != nullptr ? pressed->Key() : INT32_MIN;
-    // A dragged point is drawn last, where the pointer has it.
+    // A dragged point is drawn last, where the pointer has it; a selection band over all.
     m_layer.Paint(dc, View(), m_geometry, m_now, m_painter, dragging ? pressedKey : INT32_MIN);
+    RECT band;
+    if (m_band.Rect(band))
+        DrawFocusRect(dc, &band);
     if (dragging) {
         const POINT at = pressed->DragPosition();
         m_painter.PaintPoint(dc, at.x, at.y, PatternOf(pressedKey), TervaneControl::kStatePressed);
@@ -299,6 +328,8 @@ void CTimeLineButtonManager::FinishSetUp()
     m_painter.MakeDrawingObjects();
     m_setUp = true;
     m_layer.Invalidate();
+    // The band sees a Shift+press before the points do.
+    ControlHookList().Add(&m_band);
     ControlHookList().Add(&m_points);
     RecomputePositions();
     TrackPointer();
@@ -309,6 +340,8 @@ void CTimeLineButtonManager::DetachWindow()
     CEditorContext& context = EditorContext();
     if (m_setUp || m_parentStatic != nullptr)
         context.deletePoint = nullptr;
+    m_band.Cancel();
+    ControlHookList().Remove(&m_band);
     ControlHookList().Remove(&m_points);
     m_points.Detach();
     if (m_dropButton) {

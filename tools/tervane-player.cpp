@@ -25,8 +25,9 @@ const char kUsage[] =
     "events: play, pause, stop, seek S, rate R, wait S, preview P L, preview off, add S P L,\n"
     "        remove S, deleteall, load PATH, unplug, replug, fault open|write [N]|timeout [N]|none,\n"
     "        open NAME DURATION, close, create,\n"
-    "        press ID, click X Y, rclick X Y, move X Y, drag X1 Y1 X2 Y2, wheel X Y N,\n"
-    "        type TEXT, key NAME, drop PATH..., answer yes|no|ok|cancel|PATH, shot FILE, dump\n";
+    "        press ID, click [MODS] X Y, rclick [MODS] X Y, move X Y, drag [MODS] X1 Y1 X2 Y2,\n"
+    "        wheel X Y N, type TEXT, key NAME, drop PATH..., answer yes|no|ok|cancel|PATH,\n"
+    "        clip TEXT, shot FILE, dump      (MODS: shift, ctrl, alt joined by '+')\n";
 
 int Fail(const std::string& message)
 {

@@ -86,16 +86,18 @@ def normal(img):
 
 
 GUIDE = [
-    ("グラフをクリック", "ポイントを追加"),
-    ("ドラッグ / 右クリック", "移動 / 削除"),
-    ("ポイントをクリック", "選択してパターン変更"),
-    ("グラフ上でホイール", "パターンを切り替え"),
+    ("クリック / ドラッグ", "ポイントを追加 / 移動"),
+    ("右クリック / Delete", "削除 / 選択したものを削除"),
+    ("ポイントをクリック", "選択 (パターンを変更)"),
+    ("Shift+ドラッグ", "範囲で選択 (Ctrl+A 全部)"),
+    ("Esc / Alt+← →", "選択解除 / 選択を 0.1 秒移動"),
+    ("Ctrl+C / X / V", "コピー / 切り取り / 貼り付け"),
     ("Ctrl+Z / Ctrl+Y", "元に戻す / やり直し"),
-    ("Space", "再生 / 一時停止"),
-    ("Delete", "選択したポイントを削除"),
-    ("← → / + −", "前後のポイント / 拡大・縮小"),
-    ("0〜9 / Ctrl+S / Ctrl+O", "パターン / 保存 / 読み込み"),
-    ("Ctrl+↑ / Ctrl+↓", "先行時間 ±10 ms"),
+    ("Space / ← → / + −", "再生 / 前後の点 / 拡大縮小"),
+    ("0〜9 / ホイール", "パターン"),
+    ("R (再生中 0〜9 ↑↓)", "記録 (レベルを置く)"),
+    ("Ctrl+S / N / O", "保存 / 新規 / 読み込み"),
+    ("Ctrl(+Alt)+↑ ↓", "先行時間 / 最大レベル"),
 ]
 
 
@@ -116,9 +118,9 @@ def wide(img):
     _console_text(rgb, 250, 149)
     text(rgb, (30, 498), "操作ガイド", 12, LAVENDER, anchor="lm")
     for i, (what, does) in enumerate(GUIDE):
-        y = 518 + i * 17
-        text(rgb, (26, y), what, 9, WHITE, anchor="lm")
-        text(rgb, (126, y), does, 9, LAVENDER_DIM, anchor="lm")
+        y = 516 + i * 14
+        text(rgb, (24, y), what, 9, WHITE, anchor="lm")
+        text(rgb, (122, y), does, 9, LAVENDER_DIM, anchor="lm")
     text(rgb, (764, 498), "パターンの色", 12, LAVENDER, anchor="lm")
     for i in range(len(PATTERN_COLOURS)):
         x, y = 784 + (i % 2) * 106, 528 + (i // 2) * 30
