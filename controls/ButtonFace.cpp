@@ -112,8 +112,14 @@ bool CButtonFace::IsEnabled() const
 
 void CButtonFace::Enable(bool enable)
 {
-    if (m_window != nullptr)
+    if (m_window != nullptr) {
+        // A button that turns itself off under a click (zoom in at the closest zoom) would
+        // take the keyboard with it: the player's window would get the keys. The window it
+        // sits on keeps them for the editor.
+        if (!enable && GetFocus() == m_window)
+            SetFocus(GetParent(m_window));
         EnableWindow(m_window, enable ? TRUE : FALSE);
+    }
     m_strip.SetState(enable ? kStateNormal : kStateDisabled);
 }
 

@@ -33,24 +33,33 @@ private:
 };
 
 // The editor takes no input while a question or a file dialog of its own is up; it is
-// enabled again however the scope ends, unless an outer scope had disabled it already.
+// enabled again however the scope ends, unless an outer scope had disabled it already. A
+// disabled editor loses the keyboard; when the question leaves it with no one or with the
+// player's window, the keys come back to where they were, so the next key still works.
 class CEditorDisabled {
 public:
-    explicit CEditorDisabled(HWND editor)
-        : m_editor(editor), m_wasDisabled(editor != nullptr && EnableWindow(editor, FALSE) != FALSE)
+    explicit CEditorDisabled(HWND editor) : m_editor(editor), m_focus(GetFocus())
     {
+        if (m_focus != editor && (editor == nullptr || !IsChild(editor, m_focus)))
+            m_focus = nullptr;
+        m_wasDisabled = editor != nullptr && EnableWindow(editor, FALSE) != FALSE;
     }
     ~CEditorDisabled()
     {
-        if (m_editor != nullptr && !m_wasDisabled)
-            EnableWindow(m_editor, TRUE);
+        if (m_editor == nullptr || m_wasDisabled)
+            return;
+        EnableWindow(m_editor, TRUE);
+        const HWND now = GetFocus();
+        if (m_focus != nullptr && IsWindow(m_focus) && (now == nullptr || now == GetAncestor(m_editor, GA_ROOT)))
+            SetFocus(m_focus);
     }
     CEditorDisabled(const CEditorDisabled&) = delete;
     CEditorDisabled& operator=(const CEditorDisabled&) = delete;
 
 private:
     HWND m_editor;
-    bool m_wasDisabled;
+    HWND m_focus;
+    bool m_wasDisabled = false;
 };
 
 } // namespace TervaneControl

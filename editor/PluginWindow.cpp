@@ -126,6 +126,11 @@ bool CPluginWindow::ProcessWindowMessage(HWND window, UINT message, WPARAM wPara
     case WM_NCLBUTTONUP:
         Forward(window, WM_LBUTTONUP, wParam, lParam);
         return false;
+    case WM_PLUGIN_STOPPED:
+    case WM_PLUGIN_PAUSED:
+        EndRecordingRun();
+        Forward(window, message, wParam, lParam);
+        return true;
     case WM_DRAWITEM:
     case WM_COMMAND:
     case WM_HSCROLL:
@@ -137,9 +142,6 @@ bool CPluginWindow::ProcessWindowMessage(HWND window, UINT message, WPARAM wPara
     case WM_MOUSEWHEEL:
     case WM_DROPFILES:
     case WM_CAPTURECHANGED:
-    case WM_PLUGIN_STOPPED:
-    case WM_PLUGIN_PAUSED:
-        EndRecordingRun();
         Forward(window, message, wParam, lParam);
         return true;
     case WM_PLUGIN_MEDIAOPEN:

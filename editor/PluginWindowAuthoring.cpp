@@ -59,10 +59,10 @@ void CPluginWindow::RecordLevel(int level)
         return;
     m_recordLevel = level < 0 ? 0 : level > 10 ? 10 : level;
     // From the first press to R, a pause or a stop: one step to undo.
-    CSheetDocument& sheet = m_owner.TimeLine().Document();
-    if (!sheet.InRun())
-        sheet.BeginRun();
-    m_owner.TimeLine().InsertAt(position, m_patternButton.GetCurrent(), m_recordLevel);
+    {
+        const CSheetDocument::CRunEdit run(m_owner.TimeLine().Document());
+        m_owner.TimeLine().InsertAt(position, m_patternButton.GetCurrent(), m_recordLevel);
+    }
     // The author feels what they write: the device takes it now, not at the next tick.
     if (CTervaneManager* manager = m_owner.DeviceManager())
         manager->FollowPosition(position);

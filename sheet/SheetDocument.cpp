@@ -112,8 +112,16 @@ CSheetDocument::CStep::~CStep()
 
 void CSheetDocument::BeginStep()
 {
-    if (m_stepDepth++ == 0)
+    if (m_stepDepth == 0) {
+        // A run is closed before anything else touches the records: its step holds only what
+        // the run did.
+        if (m_runOpen && !m_joinRun)
+            EndRun();
+        m_stepJoins = m_joinRun;
+        m_joinRun = false;
         m_stepBefore.clear();
+    }
+    ++m_stepDepth;
 }
 
 void CSheetDocument::EndStep()
@@ -127,7 +135,7 @@ void CSheetDocument::EndStep()
             tenths.push_back(item.first);
     }
     m_stepChanged = !tenths.empty();
-    if (m_runOpen) {
+    if (m_runOpen && m_stepJoins) {
         // The run keeps what each tenth held before its first edit.
         for (auto& item : m_stepBefore)
             m_runBefore.emplace(item.first, std::move(item.second));
@@ -155,9 +163,16 @@ bool CSheetDocument::PushStep(std::map<int32_t, Records>& before)
     return true;
 }
 
-void CSheetDocument::BeginRun()
+CSheetDocument::CRunEdit::CRunEdit(CSheetDocument& document) : m_document(document)
 {
-    m_runOpen = true;
+    m_document.m_runOpen = true;
+    m_document.m_joinRun = true;
+}
+
+CSheetDocument::CRunEdit::~CRunEdit()
+{
+    // An edit that changed nothing made no step: the flag is not left for the next one.
+    m_document.m_joinRun = false;
 }
 
 void CSheetDocument::EndRun()

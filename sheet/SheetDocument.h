@@ -98,10 +98,20 @@ public:
         CSheetDocument& m_document;
     };
 
-    // Edits from BeginRun to EndRun (a recording while the movie plays, ticks apart) are one
-    // step of the history; each is still told to the observers as it is made. An undo or redo
-    // ends a run first.
-    void BeginRun();
+    // Edits made under a CRunEdit while a run is open (the levels recorded while the movie
+    // plays, ticks apart) are one step of the history; each is still told to the observers as
+    // it is made. Any other edit, an undo or a redo, and a save end the run first, so it never
+    // takes in what the user did by other means.
+    class CRunEdit {
+    public:
+        explicit CRunEdit(CSheetDocument& document);
+        ~CRunEdit();
+        CRunEdit(const CRunEdit&) = delete;
+        CRunEdit& operator=(const CRunEdit&) = delete;
+
+    private:
+        CSheetDocument& m_document;
+    };
     void EndRun();
     bool InRun() const { return m_runOpen; }
 
@@ -113,7 +123,11 @@ public:
 
     bool IsModified() const { return !m_history.AtSaved() || !m_runBefore.empty(); }
     // The sheet as it is now is what its file holds.
-    void MarkSaved() { m_history.MarkSaved(); }
+    void MarkSaved()
+    {
+        EndRun();
+        m_history.MarkSaved();
+    }
     // The sheet as it is now differs from its file (a recovered copy of unsaved changes).
     void MarkUnsaved() { m_history.ForgetSaved(); }
     // Counts every change of the records.
@@ -146,6 +160,8 @@ private:
     bool m_stepChanged = false;
     // What each tenth the open run touched held before it.
     bool m_runOpen = false;
+    bool m_joinRun = false;    // the next outermost step belongs to the open run
+    bool m_stepJoins = false;  // the step being made does
     std::map<int32_t, Records> m_runBefore;
     std::vector<ISheetObserver*> m_observers;
 };

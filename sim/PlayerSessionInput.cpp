@@ -141,17 +141,24 @@ private:
 
 void CPlayerSession::Click(const std::vector<int>& at, bool right, const std::string& modifiers)
 {
-    const CHeldKeys held(modifiers);
     const POINT to = ToScreen(at[0], at[1]);
-    RealInput::Click(to.x, to.y, right ? RealInput::Button::Right : RealInput::Button::Left);
+    const RealInput::Button button = right ? RealInput::Button::Right : RealInput::Button::Left;
+    RealInput::MoveTo(to.x, to.y);
+    // The keys go down once the pointer is there: the display reports a moved pointer with the
+    // keys it knows of, and the system lets go of the others.
+    const CHeldKeys held(modifiers);
+    RealInput::Press(button);
+    RealInput::Release(button);
 }
 
 void CPlayerSession::Drag(const std::vector<int>& at, const std::string& modifiers)
 {
-    const CHeldKeys held(modifiers);
     const POINT from = ToScreen(at[0], at[1]);
     const POINT to = ToScreen(at[2], at[3]);
     RealInput::MoveTo(from.x, from.y);
+    // Held from the press on, as a user holds them; what the editor sees of them during the
+    // moves is what the display tells the system (see Click).
+    const CHeldKeys held(modifiers);
     RealInput::Press(RealInput::Button::Left);
     // Three ticks of 100 ms pass while the pointer travels; a loaded DLL reads the real clock.
     for (int step = 1; step <= 3; ++step) {
@@ -289,8 +296,9 @@ void CPlayerSession::Dump()
     }
     char line[512];
     for (const auto& entry : m_linked->TimeLine().Entries()) {
-        std::snprintf(line, sizeof line, "entry key=%d pattern=%d level=%d x=%d y=%d time=%.10g", entry.key,
-                      entry.data.pattern, entry.data.level, entry.data.x, entry.data.y, entry.data.time);
+        std::snprintf(line, sizeof line, "entry key=%d pattern=%d level=%d x=%d y=%d time=%.10g%s", entry.key,
+                      entry.data.pattern, entry.data.level, entry.data.x, entry.data.y, entry.data.time,
+                      entry.selected ? " selected" : "");
         m_out(line);
     }
     if (CTervaneManager* manager = m_linked->DeviceManager()) {
