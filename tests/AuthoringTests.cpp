@@ -271,3 +271,94 @@ TEST_F(Authoring, RecordingWhileWatching)
     Run("wait 2");
     EXPECT_EQ(LastReport(), "46");
 }
+
+// The sheet beside a movie loads with it (on both sides, the movie not opened again) unless the
+// editor holds unsaved changes; a sheet drives the device only against the movie it names,
+// compared by file name; "111111" names none and plays against any.
+TEST_F(Authoring, TheSheetFollowsItsMovie)
+{
+    const std::string clip = Path("\\clip.wmv"), second = Path("\\second.wmv"), music = Path("\\music.mp3");
+    for (const std::string& medium : {clip, second, music})
+        ASSERT_TRUE(WriteAt(m_dir, medium.substr(m_dir.Path().size()), "a medium"));
+    ASSERT_TRUE(WriteAt(m_dir, "\\clip.tms", SheetText(clip, {{30000, 6, 6}})));
+    ASSERT_TRUE(WriteAt(m_dir, "\\second.tms", SheetText("D:\\Elsewhere\\second.wmv", {{20000, 7, 7}})));
+    m_movie = clip;
+    Start();
+    EXPECT_EQ(Plugin().TimeSheetPath(), Path("\\clip.tms")) << "a.tms had no changes: the movie's own sheet came";
+    EXPECT_EQ(Text(Window().FileEditBox().GetWindow()), Path("\\clip.tms"));
+    ExpectGraph({{30000, 6, 6}}, "the movie's sheet on both sides");
+    EXPECT_EQ(Count("player opens " + clip), 1u) << "the sheet's movie is the one open: not opened again";
+    Run("play; wait 3.2");
+    EXPECT_EQ(LastReport(), "66");
+
+    // Music the sheet does not name: the device rests, the time box says why.
+    Run("open " + music + " 60; wait 0.1");
+    EXPECT_EQ(TimeBox(), L"別の動画のタイムシートです");
+    Run("play; wait 3.2");
+    EXPECT_EQ(LastReport(), "00");
+    Run("preview 2 2; wait 0.1");
+    EXPECT_EQ(LastReport(), "22") << "a preview is asked for: it plays against any movie";
+    Run("preview off; wait 0.1");
+    EXPECT_EQ(LastReport(), "00");
+
+    // With unsaved changes a movie's sheet does not load over them; the time box says it is there.
+    Run("pause; press 27; open " + second + " 60; wait 0.1");
+    EXPECT_EQ(TimeBox(), L"この動画のタイムシートがあります");
+    EXPECT_EQ(Plugin().TimeSheetPath(), Path("\\clip.tms"));
+    EXPECT_TRUE(TimeLine().IsModified());
+    // The change undone, the next open of the movie brings its sheet, whose movie has moved
+    // folders since.
+    Run("key ctrl+z; open " + music + " 60; open " + second + " 60; play; wait 2.2");
+    EXPECT_EQ(Plugin().TimeSheetPath(), Path("\\second.tms"));
+    ExpectGraph({{20000, 7, 7}}, "the second movie's sheet");
+    EXPECT_EQ(LastReport(), "77") << "compared by file name, the moved movie is the sheet's";
+    EXPECT_EQ(Count("player opens " + second), 2u);
+
+    // A sheet that names no movie plays against any.
+    Run("load " + Path("\\a.tms") + "; seek 4.9; wait 0.2");
+    EXPECT_EQ(LastReport(), "13");
+}
+
+// The comfort limit caps what the device receives, from the sheet and the preview, and nothing
+// else: the sheet, its graph and its file keep their levels. It is kept per user as a line of
+// its own beside the lead time, and not written at 10.
+TEST_F(Authoring, TheComfortLimitCapsTheDeviceNotTheSheet)
+{
+    ASSERT_TRUE(WriteAt(m_dir, "\\info.txt", "lastfile_path\t" + Path("\\a.tms") + "\r\nlead_time\t30\r\nmax_level\t4"));
+    Start();
+    EXPECT_EQ(Plugin().DeviceManager()->LeadMs(), 30);
+    EXPECT_EQ(Plugin().DeviceManager()->Device().MostLevel(), 4);
+    Run("play; wait 5.1");
+    EXPECT_EQ(LastReport(), "13") << "under the limit";
+    Run("wait 5");
+    EXPECT_EQ(LastReport(), "24") << "level 5 capped";
+    Run("pause; press 57; press 79; press 35; wait 0.1");
+    EXPECT_EQ(LastReport(), "74") << "the preview too";
+
+    // Ctrl+Alt+Up raises the limit: what plays is sent again at once, shown two seconds.
+    const size_t sent = Sent();
+    Run("key ctrl+alt+up; wait 0.1");
+    EXPECT_EQ(Sent(), sent + 1);
+    EXPECT_EQ(LastReport(), "75");
+    EXPECT_EQ(TimeBox(), L"最大レベル 5");
+    EXPECT_EQ(ReadWholeFile(Path("\\info.txt")),
+              "lastfile_path\t" + Path("\\a.tms") + "\r\nlead_time\t30\r\nmax_level\t5");
+    Run("press 35; wait 0.1");
+    EXPECT_EQ(LastReport(), "25") << "back to the sheet, at the new limit";
+    for (int i = 0; i < 7; ++i)
+        Run("key ctrl+alt+up");
+    EXPECT_EQ(Plugin().DeviceManager()->Device().MostLevel(), 10);
+    EXPECT_EQ(ReadWholeFile(Path("\\info.txt")), "lastfile_path\t" + Path("\\a.tms") + "\r\nlead_time\t30")
+        << "no line at 10: older versions read the file as before";
+    for (int i = 0; i < 12; ++i)
+        Run("key ctrl+alt+down");
+    Run("wait 0.1");
+    EXPECT_EQ(TimeBox(), L"最大レベル 1");
+    EXPECT_EQ(LastReport(), "21");
+    ExpectGraph({{50000, 1, 3}, {100000, 2, 5}}, "the sheet keeps its levels");
+    EXPECT_FALSE(TimeLine().IsModified());
+
+    // The limit outlives the editor and the player.
+    Run("close; create; wait 0.1");
+    EXPECT_EQ(Plugin().DeviceManager()->Device().MostLevel(), 1);
+}

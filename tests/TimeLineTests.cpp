@@ -151,6 +151,41 @@ protected:
                      static_cast<LONG>(g.baseline - level * g.pixelsPerLevel + 0.5)};
     }
 
+    // The level in effect as the device plays it, drawn as a model: from the left edge at the
+    // level of the last point before the view (0 in the silent colour when there is none),
+    // across to each shown point's centre and up or down to it in its colour, then on to the
+    // right edge. Pixel by pixel, each segment without its end, as a pen draws.
+    void PaintStepModel(HDC dc, double now)
+    {
+        const CTimeLineGeometry& g = m_manager.Geometry();
+        int x = g.graphLeft, y = g.EntryY(0);
+        COLORREF ink = kSilentColour;
+        const auto across = [&](int to) {
+            for (int column = x; column < to; ++column)
+                SetPixel(dc, column, y, ink);
+        };
+        bool shownAny = false;
+        for (const auto& entry : m_manager.Entries()) {
+            RECT face;
+            if (!m_manager.PointRect(entry.key, face)) {
+                if (shownAny || entry.key > TenthOf(now))
+                    break;
+                y = g.EntryY(entry.data.level);
+                ink = PatternColour(entry.data.pattern);
+                continue;
+            }
+            shownAny = true;
+            const int px = face.left + kPointSize / 2, py = face.top + kPointSize / 2;
+            across(px);
+            x = px;
+            ink = PatternColour(entry.data.pattern);
+            for (int row = y; row != py; row += py > y ? 1 : -1)
+                SetPixel(dc, x, row, ink);
+            y = py;
+        }
+        across(g.graphRight);
+    }
+
     std::vector<Command> DeviceCommands()
     {
         std::vector<Command> commands;
@@ -322,6 +357,7 @@ TEST_F(TimeLine, PointsLookAsDrawingEveryShownFaceWould)
         // The grid, captions, the time and the drop image at the pointer lie under the faces.
         m_view.HandleMessage(m_editor, WM_PAINT, reinterpret_cast<WPARAM>(reference.Dc()), 0);
         m_manager.DropButton()->HandleMessage(m_editor, WM_PAINT, reinterpret_cast<WPARAM>(reference.Dc()), 0);
+        PaintStepModel(reference.Dc(), now);
         int32_t hovered = INT32_MIN;
         std::vector<std::pair<RECT, CTimeLineButtonManager::EntryView>> shown;
         for (const auto& entry : m_manager.Entries()) {
@@ -380,6 +416,12 @@ TEST_F(TimeLine, PointsLookAsDrawingEveryShownFaceWould)
             } else if (what == 8) {
                 name = "pointer away";
                 RealInput::MoveTo(0, 0);
+            } else if (what == 9) {
+                name = "nudge";
+                m_manager.NudgeSelected(pick(21) - 10);
+            } else if (what == 10) {
+                name = "undo";
+                m_manager.Undo();
             }
             now += 0.1 * (1 + pick(3));
             m_host.m_now = now;

@@ -62,10 +62,15 @@ void CGraphPainter::PaintSteps(HDC dc, const CTimeLineGeometry& g, const StepPoi
     HPEN pen = before != nullptr ? m_stepPens[before->pattern < 0 ? 0 : before->pattern > 9 ? 9 : before->pattern].Get()
                                  : m_silentPen.Get();
     for (const StepPoint& point : points) {
-        // The stretch up to the point at the level before it, then up or down to its own.
+        // The stretch up to the point at the level before it, then up or down to its own. A
+        // point whose centre lies left of where the line starts (half out at the left edge)
+        // has no stretch before it.
         SelectObject(dc, pen);
         MoveToEx(dc, x, y, nullptr);
-        LineTo(dc, point.x, y);
+        if (point.x > x)
+            LineTo(dc, point.x, y);
+        else
+            MoveToEx(dc, point.x, y, nullptr);
         pen = m_stepPens[point.pattern < 0 ? 0 : point.pattern > 9 ? 9 : point.pattern].Get();
         SelectObject(dc, pen);
         LineTo(dc, point.x, point.y);
@@ -74,7 +79,8 @@ void CGraphPainter::PaintSteps(HDC dc, const CTimeLineGeometry& g, const StepPoi
     }
     SelectObject(dc, pen);
     MoveToEx(dc, x, y, nullptr);
-    LineTo(dc, g.graphRight, y);
+    if (x < g.graphRight)
+        LineTo(dc, g.graphRight, y);
     SelectObject(dc, old);
 }
 

@@ -122,7 +122,6 @@ void CTimeLineButtonManager::PaintGraph(HDC dc, double now)
     POINT cursor;
     const bool over = CursorInParent(cursor);
     m_painter.PaintGrid(dc, m_geometry, m_zoomMode, now, over ? &cursor : nullptr);
-    PaintStepLine(dc);
 }
 
 void CTimeLineButtonManager::PaintStepLine(HDC dc)
@@ -249,6 +248,8 @@ void CTimeLineButtonManager::PaintPoints(HDC dc)
     const CTimeSheetButton* pressed = m_points.Pressed();
     const bool dragging = pressed != nullptr && pressed->IsDragging();
     const int32_t pressedKey = pressed != nullptr ? pressed->Key() : INT32_MIN;
+    // What the device does between the points lies beneath them.
+    PaintStepLine(dc);
     // A dragged point is drawn last, where the pointer has it; a selection band over all.
     m_layer.Paint(dc, View(), m_geometry, m_now, m_painter, dragging ? pressedKey : INT32_MIN);
     RECT band;
