@@ -50,47 +50,10 @@ COLORREF PatternColour(int32_t pattern)
     return kColours[pattern < 0 ? 0 : pattern > 9 ? 9 : pattern];
 }
 
-void CGraphPainter::PaintSteps(HDC dc, const CTimeLineGeometry& g, const StepPoint* before,
-                               const std::vector<StepPoint>& points)
-{
-    if (dc == nullptr || !m_silentPen)
-        return;
-    const HPEN old = static_cast<HPEN>(SelectObject(dc, m_silentPen.Get()));
-    const int levelZero = g.EntryY(0);
-    int x = g.graphLeft;
-    int y = before != nullptr ? before->y : levelZero;
-    HPEN pen = before != nullptr ? m_stepPens[before->pattern < 0 ? 0 : before->pattern > 9 ? 9 : before->pattern].Get()
-                                 : m_silentPen.Get();
-    for (const StepPoint& point : points) {
-        // The stretch up to the point at the level before it, then up or down to its own. A
-        // point whose centre lies left of where the line starts (half out at the left edge)
-        // has no stretch before it.
-        SelectObject(dc, pen);
-        MoveToEx(dc, x, y, nullptr);
-        if (point.x > x)
-            LineTo(dc, point.x, y);
-        else
-            MoveToEx(dc, point.x, y, nullptr);
-        pen = m_stepPens[point.pattern < 0 ? 0 : point.pattern > 9 ? 9 : point.pattern].Get();
-        SelectObject(dc, pen);
-        LineTo(dc, point.x, point.y);
-        x = point.x;
-        y = point.y;
-    }
-    SelectObject(dc, pen);
-    MoveToEx(dc, x, y, nullptr);
-    if (x < g.graphRight)
-        LineTo(dc, g.graphRight, y);
-    SelectObject(dc, old);
-}
-
 void CGraphPainter::MakeDrawingObjects()
 {
     if (m_playbackPen)
         return;
-    for (int32_t pattern = 0; pattern < 10; ++pattern)
-        m_stepPens[pattern].Reset(CreatePen(PS_SOLID, 0, PatternColour(pattern)));
-    m_silentPen.Reset(CreatePen(PS_SOLID, 0, kSilentColour));
     m_plainPen.Reset(CreatePen(PS_SOLID, 0, RGB(0, 0, 0)));
     m_playbackPen.Reset(CreatePen(PS_SOLID, 1, RGB(255, 51, 0)));
     m_majorPen.Reset(CreatePen(PS_SOLID, 0, kGraphInk));

@@ -35,17 +35,6 @@ public:
     // The same face into a layer: its colour keyed into colour, its mask into mask.
     void PaintPointInto(HDC colour, HDC mask, int x, int y, int32_t pattern, int32_t state);
 
-    // A point of the step line: the centre x of a point and the y of its level, its pattern.
-    struct StepPoint {
-        int x;
-        int y;
-        int32_t pattern;
-    };
-    // The level in effect as a thin step line across the graph, beneath the points: from each
-    // point to the next at its level in the point's colour, and from the left edge at the
-    // level of before (none: at level 0, in the colour of silence). points lie in the graph.
-    void PaintSteps(HDC dc, const CTimeLineGeometry& g, const StepPoint* before, const std::vector<StepPoint>& points);
-
 private:
     bool SelectFace(int x, int y, int32_t pattern, int32_t state);
 
@@ -54,8 +43,6 @@ private:
     void PaintLines(HDC dc, const CTimeLineGeometry& g, float base, float off, long long firstLabel,
                     Labels labels) const;
 
-    CGdiObject<HPEN> m_stepPens[10];
-    CGdiObject<HPEN> m_silentPen;
     CGdiObject<HPEN> m_plainPen;
     CGdiObject<HPEN> m_playbackPen;
     CGdiObject<HPEN> m_majorPen;

@@ -95,6 +95,8 @@ void CPointLayer::Release()
 {
     m_colour.Reset();
     m_mask.Reset();
+    m_steps.clear();
+    m_stepMarks.clear();
     m_width = m_height = 0;
     m_valid = false;
     m_dirty.clear();
@@ -145,6 +147,7 @@ bool CPointLayer::MakeBitmaps(HDC reference, int width, int height)
     m_white = m_mask.Row(0)[0];
     m_width = width;
     m_height = height;
+    m_stepMarks.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
     m_clip = Span{0, width};
     return true;
 }
@@ -296,10 +299,12 @@ void CPointLayer::RedrawDirty(const CTimeLineEntries& entries, const CTimeLineGe
 }
 
 void CPointLayer::Paint(HDC dest, const CTimeLineEntries& entries, const CTimeLineGeometry& g, double now,
-                        CGraphPainter& painter, int32_t excluded)
+                        CGraphPainter& painter, int32_t excluded, const CStepLine& steps)
 {
     if (dest == nullptr || !(now >= 0.0))
         return;
+    // Whatever moves or redraws the faces finds the layer as the faces alone left it.
+    ClearSteps();
     const int shift = ShiftAt(g, now);
     const int screenLeft = std::max(0, g.graphLeft - kReach);
     const int screenRight = g.graphRight + kReach;
@@ -334,8 +339,62 @@ void CPointLayer::Paint(HDC dest, const CTimeLineEntries& entries, const CTimeLi
         RedrawDirty(entries, g, painter);
     }
 
+    DrawSteps(steps, shift);
     const int width = screenRight - screenLeft;
     GdiFlush();
     BitBlt(dest, screenLeft, m_top, width, m_height, m_mask.Dc(), left - m_base, 0, SRCAND);
     BitBlt(dest, screenLeft, m_top, width, m_height, m_colour.Dc(), left - m_base, 0, SRCPAINT);
+}
+
+void CPointLayer::ClearSteps()
+{
+    if (m_colour && m_mask) {
+        for (const StepPixel& step : m_steps) {
+            const size_t row = step.at / static_cast<size_t>(m_width), column = step.at % static_cast<size_t>(m_width);
+            m_colour.Row(static_cast<int>(row))[column] = step.colour;
+            m_mask.Row(static_cast<int>(row))[column] = step.mask;
+            m_stepMarks[step.at] = 0;
+        }
+    }
+    m_steps.clear();
+}
+
+void CPointLayer::DrawSteps(const CStepLine& steps, int shift)
+{
+    const auto pixelOf = [](COLORREF colour) {
+        return static_cast<uint32_t>(GetRValue(colour)) << 16 | static_cast<uint32_t>(GetGValue(colour)) << 8 |
+               GetBValue(colour);
+    };
+    // A pixel where no face lies (or where this line already passed: the later stretch wins,
+    // as with a pen) becomes opaque in the line's colour.
+    const auto put = [&](int x, int y, uint32_t pixel) {
+        const int column = x + shift - m_base, row = y - m_top;
+        if (column < 0 || column >= m_width || row < 0 || row >= m_height)
+            return;
+        const size_t at = static_cast<size_t>(row) * static_cast<size_t>(m_width) + static_cast<size_t>(column);
+        uint32_t& mask = m_mask.Row(row)[column];
+        if (m_stepMarks[at] == 0) {
+            // A face's clear pixels are white in their colour bits only.
+            if ((mask & 0x00FFFFFFu) != 0x00FFFFFFu)
+                return;
+            m_stepMarks[at] = 1;
+            m_steps.push_back(StepPixel{at, m_colour.Row(row)[column], mask});
+        }
+        mask = 0;
+        m_colour.Row(row)[column] = pixel;
+    };
+    int x = steps.left, y = steps.start.y;
+    uint32_t pixel = pixelOf(steps.start.colour);
+    const auto across = [&](int to) {
+        for (; x < to; ++x)
+            put(x, y, pixel);
+    };
+    for (const CStepLine::Vertex& vertex : steps.vertices) {
+        across(vertex.x);
+        x = vertex.x;
+        pixel = pixelOf(vertex.colour);
+        for (; y != vertex.y; y += vertex.y > y ? 1 : -1)
+            put(x, y, pixel);
+    }
+    across(steps.right);
 }

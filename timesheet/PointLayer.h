@@ -47,6 +47,22 @@ private:
     std::vector<Face> m_faces;
 };
 
+// The level in effect as the device plays it, a thin line beneath the faces: from the left
+// edge at start's level and colour across to each vertex (a shown point's centre), then up or
+// down to it in its colour, and on to the right edge. Each stretch ends short of its end
+// pixel, as a pen draws it.
+struct CStepLine {
+    struct Vertex {
+        int x;
+        int y;
+        COLORREF colour;
+    };
+    int left = 0;
+    int right = 0;
+    Vertex start = {0, 0, 0};
+    std::vector<Vertex> vertices;
+};
+
 // The faces of the shown points, drawn once into a layer and copied keyed into the back buffer
 // on every tick. Every shown point moves by the same whole number of pixels as the graph
 // scrolls (its x is its place at time 0 less the same truncated offset), so the layer is kept
@@ -59,6 +75,10 @@ private:
 // others, so a point leaving the view redraws that many faces, and three blits for each cost
 // more than the rest of the tick. Each face is drawn once through GDI into a small capture and
 // then applied with the same bitwise operations the blits perform, so the result is the same.
+//
+// The step line is written into the layer's clear pixels on every paint and taken out again at
+// the next: it changes with every point in view and costs a few hundred pixels, where drawing
+// it with a pen in zoom 2 cost two thousand calls a tick.
 class CPointLayer {
 public:
     CPointLayer() = default;
@@ -73,10 +93,11 @@ public:
     // The memory goes with the editor window.
     void Release();
 
-    // Brings the layer to the playback position now and copies it into dest. excluded is a
-    // key drawn elsewhere (a dragged point), INT32_MIN for none.
+    // Brings the layer to the playback position now and copies it into dest, with the step
+    // line beneath the faces. excluded is a key drawn elsewhere (a dragged point), INT32_MIN
+    // for none.
     void Paint(HDC dest, const CTimeLineEntries& entries, const CTimeLineGeometry& g, double now,
-               CGraphPainter& painter, int32_t excluded);
+               CGraphPainter& painter, int32_t excluded, const CStepLine& steps);
 
 private:
     struct Span {
@@ -100,6 +121,9 @@ private:
     // The time-0 columns of the span drawn again from the shown entries.
     void Redraw(const CTimeLineEntries& entries, const CTimeLineGeometry& g, CGraphPainter& painter, Span columns);
     void RedrawDirty(const CTimeLineEntries& entries, const CTimeLineGeometry& g, CGraphPainter& painter);
+    // The step line in graph pixels, the layer scrolled by shift; the last one taken out.
+    void DrawSteps(const CStepLine& steps, int shift);
+    void ClearSteps();
     // Column 0 becomes time-0 column base.
     void MoveTo(int base);
     // The shown keys become [first, last]; false when too much changed to follow piece by piece.
@@ -125,4 +149,12 @@ private:
     int32_t m_last = -1;
     int32_t m_excluded = INT32_MIN;
     std::vector<Span> m_dirty;
+    // The step line's pixels now in the layer (row * width + column) with what they held,
+    // each marked.
+    struct StepPixel {
+        size_t at;
+        uint32_t colour, mask;
+    };
+    std::vector<StepPixel> m_steps;
+    std::vector<uint8_t> m_stepMarks;
 };

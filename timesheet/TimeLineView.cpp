@@ -124,29 +124,25 @@ void CTimeLineButtonManager::PaintGraph(HDC dc, double now)
     m_painter.PaintGrid(dc, m_geometry, m_zoomMode, now, over ? &cursor : nullptr);
 }
 
-void CTimeLineButtonManager::PaintStepLine(HDC dc)
+CStepLine CTimeLineButtonManager::StepLine() const
 {
-    if (!m_setUp)
-        return;
+    CStepLine line;
+    line.left = m_geometry.graphLeft;
+    line.right = m_geometry.graphRight;
+    line.start = {line.left, m_geometry.EntryY(0), kSilentColour};
     int32_t first = 0, last = 0;
     KeysInRange(m_geometry, m_now, 0, first, last);
-    const auto stepOf = [this](const CTimeLineEntry& entry) {
-        const POINT corner = PointPosition(m_geometry, entry.key, entry.level, m_now);
-        return CGraphPainter::StepPoint{corner.x + kPointSize / 2, corner.y + kPointSize / 2, entry.pattern};
-    };
     const CTimeLineEntries entries = View();
     CTimeLineEntry previous;
     int32_t before = 0;
-    const bool hasBefore = entries.KeyBefore(first, before) && entries.Find(before, previous);
-    CGraphPainter::StepPoint start = {};
-    if (hasBefore)
-        start = CGraphPainter::StepPoint{m_geometry.graphLeft, stepOf(previous).y, previous.pattern};
-    std::vector<CGraphPainter::StepPoint> points;
+    if (entries.KeyBefore(first, before) && entries.Find(before, previous))
+        line.start = {line.left, m_geometry.EntryY(previous.level), PatternColour(previous.pattern)};
     entries.Walk(first, last, [&](const CTimeLineEntry& entry) {
-        points.push_back(stepOf(entry));
+        const POINT corner = PointPosition(m_geometry, entry.key, entry.level, m_now);
+        line.vertices.push_back({corner.x + kPointSize / 2, corner.y + kPointSize / 2, PatternColour(entry.pattern)});
         return true;
     });
-    m_painter.PaintSteps(dc, m_geometry, hasBefore ? &start : nullptr, points);
+    return line;
 }
 
 // --- what the points' windows and the drop image ask ---
@@ -248,10 +244,8 @@ void CTimeLineButtonManager::PaintPoints(HDC dc)
     const CTimeSheetButton* pressed = m_points.Pressed();
     const bool dragging = pressed != nullptr && pressed->IsDragging();
     const int32_t pressedKey = pressed != nullptr ? pressed->Key() : INT32_MIN;
-    // What the device does between the points lies beneath them.
-    PaintStepLine(dc);
     // A dragged point is drawn last, where the pointer has it; a selection band over all.
-    m_layer.Paint(dc, View(), m_geometry, m_now, m_painter, dragging ? pressedKey : INT32_MIN);
+    m_layer.Paint(dc, View(), m_geometry, m_now, m_painter, dragging ? pressedKey : INT32_MIN, StepLine());
     RECT band;
     if (m_band.Rect(band))
         DrawFocusRect(dc, &band);
