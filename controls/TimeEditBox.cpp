@@ -87,6 +87,25 @@ bool CTimeEditBox::Create(const EditBoxData& data, HWND parent, HWND editor)
     return true;
 }
 
+void CTimeEditBox::SetRecording(bool recording)
+{
+    if (recording == m_recording)
+        return;
+    m_recording = recording;
+    m_textColour = recording ? kRecordingColour : kTextColour;
+    if (m_edit == nullptr)
+        return;
+    if (m_richEdit) {
+        CHARFORMATA format = {};
+        format.cbSize = sizeof format;
+        format.dwMask = CFM_COLOR;
+        format.crTextColor = m_textColour;
+        SendMessageW(m_edit, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+        SendMessageW(m_edit, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+    }
+    InvalidateRect(m_edit, nullptr, TRUE);
+}
+
 void CTimeEditBox::ShowNote(const std::wstring& text, uint32_t milliseconds)
 {
     m_note = text;
@@ -106,17 +125,6 @@ void CTimeEditBox::OnDraw(HDC dc)
         GetWindowTextW(m_edit, shown, sizeof shown / sizeof shown[0]);
         if (text != shown)
             SetWindowTextW(m_edit, text.c_str());
-    }
-    if (m_recording && dc != nullptr) {
-        const RECT box = InsetRect(m_sizeMode);
-        const int x = box.left - kEditInset - 15;
-        const int y = box.top - kEditInset + 17;
-        CGdiObject<HBRUSH> lamp(CreateSolidBrush(kLampColour));
-        const HGDIOBJ oldBrush = SelectObject(dc, lamp.Get());
-        const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
-        Ellipse(dc, x - 6, y - 6, x + 7, y + 7);
-        SelectObject(dc, oldPen);
-        SelectObject(dc, oldBrush);
     }
     CEditBox::OnDraw(dc);
 }

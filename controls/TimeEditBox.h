@@ -15,7 +15,7 @@ std::wstring FormatMediaTime(double seconds);
 class CTimeEditBox : public CEditBox {
 public:
     static constexpr COLORREF kTextColour = 0x0005A5F8;
-    static constexpr COLORREF kLampColour = RGB(235, 40, 40);
+    static constexpr COLORREF kRecordingColour = RGB(255, 64, 64);
 
     static EditBoxData MakeData(const std::string& moduleDirectory);
 
@@ -30,8 +30,9 @@ public:
     // The box shows text instead of the position for this many milliseconds of the editor's
     // clock (a setting just changed).
     void ShowNote(const std::wstring& text, uint32_t milliseconds);
-    // While the editor records, a red lamp burns left of the box.
-    void SetRecording(bool recording) { m_recording = recording; }
+    // While the editor records, the box's text is red.
+    void SetRecording(bool recording);
+    bool IsRecording() const { return m_recording; }
 
 private:
     IPluginHost& m_host;

@@ -44,7 +44,7 @@ void CPluginWindow::ToggleRecording()
     if (!m_recording)
         EndRecordingRun();
     m_timeEditBox.SetRecording(m_recording);
-    ShowNote(m_recording ? L"記録開始: 0〜9 ↑↓" : L"記録終了");
+    ShowNote(m_recording ? L"記録開始" : L"記録終了");
 }
 
 void CPluginWindow::EndRecordingRun()

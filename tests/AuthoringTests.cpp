@@ -71,12 +71,13 @@ protected:
         return {at.x + kPointSize / 2, at.y + kPointSize / 2};
     }
     // A Shift+drag across the graph from just left of key `from` to just right of key `to`,
-    // over every level.
+    // from the grid's margin above level 10 to the one below level 0, as a user sweeps every
+    // level.
     void Band(int32_t from, int32_t to)
     {
         const CTimeLineGeometry& g = TimeLine().Geometry();
-        Run("drag shift " + std::to_string(Centre(from, 0).x - 3) + " " + std::to_string(g.graphTop + 2) + " " +
-            std::to_string(Centre(to, 0).x + 3) + " " + std::to_string(g.graphBottom - 2) + "; wait 0.1");
+        Run("drag shift " + std::to_string(Centre(from, 0).x - 3) + " " + std::to_string(g.gridTop + 1) + " " +
+            std::to_string(Centre(to, 0).x + 3) + " " + std::to_string(g.gridBottom - 1) + "; wait 0.1");
     }
     std::string Clipboard()
     {
@@ -213,6 +214,7 @@ TEST_F(Authoring, RecordingWhileWatching)
     const auto& patterns = Window().PatternButton();
     Run("press 53; play; wait 1; key r; wait 0.1");
     EXPECT_TRUE(Window().IsRecording());
+    EXPECT_TRUE(Window().TimeEditBox().IsRecording()) << "the time box shows it, in red";
     EXPECT_NE(TimeBox().find(L"記録"), std::wstring::npos) << TimeBox();
 
     // Each key sends at once, before the next tick; Up and Down go from the last level, up to 10.
@@ -252,6 +254,7 @@ TEST_F(Authoring, RecordingWhileWatching)
     // 0): the insert is a step of its own and the run goes on after it as another.
     Run("seek 20; play; rate 2; wait 0.1; key 2; wait 0.5; press 27; wait 0.5; key 6; wait 0.1; key r");
     EXPECT_FALSE(Window().IsRecording());
+    EXPECT_FALSE(Window().TimeEditBox().IsRecording());
     const std::vector<Record> fast = {{50000, 1, 3}, {100000, 2, 5}, {202000, 4, 2}, {212000, 4, 0}, {222000, 4, 6}};
     ExpectGraph(fast, "a tenth a key, a second of the movie apart");
     Run("key ctrl+z");

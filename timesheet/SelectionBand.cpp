@@ -29,7 +29,7 @@ LRESULT CSelectionBand::HandleMessage(HWND, UINT message, WPARAM, LPARAM)
     switch (message) {
     case WM_LBUTTONDOWN:
         // A press forwarded by a point's window carries that window, not the keys held.
-        if (GetKeyState(VK_SHIFT) >= 0 || !m_host.CursorInParent(at) || !m_host.IsOverFreeSpotOrPoint(at))
+        if (GetKeyState(VK_SHIFT) >= 0 || !m_host.CursorInParent(at) || !m_host.CanStartBandAt(at))
             return 0;
         m_active = true;
         m_start = m_end = at;

@@ -7,7 +7,9 @@ class ISelectionBandHost {
 public:
     // The pointer in the coordinates of the graph's window; false when it cannot be told.
     virtual bool CursorInParent(POINT& point) const = 0;
-    virtual bool IsOverFreeSpotOrPoint(POINT at) const = 0;
+    // Anywhere on the grid, its margins above level 10 and below level 0 too: a band that
+    // should take every level starts there.
+    virtual bool CanStartBandAt(POINT at) const = 0;
     // The points whose centres lie in rect join the selection.
     virtual void SelectWithin(const RECT& rect) = 0;
     // A Shift+click: the point drawn on top at at joins the selection or leaves it.

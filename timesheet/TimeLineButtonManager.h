@@ -187,7 +187,11 @@ private:
     void OnTenthsChanged(const std::vector<int32_t>& tenths) override;
     void OnSheetReplaced() override;
     // ISelectionBandHost
-    bool IsOverFreeSpotOrPoint(POINT at) const override { return IsOverGraph(m_geometry, at); }
+    bool CanStartBandAt(POINT at) const override
+    {
+        const CTimeLineGeometry& g = m_geometry;
+        return at.x >= g.gridLeft && at.x < g.gridRight && at.y >= g.gridTop && at.y < g.gridBottom;
+    }
     void SelectWithin(const RECT& rect) override;
     void ToggleAt(POINT at) override;
     HWND GraphWindow() const override { return m_parentStatic; }
