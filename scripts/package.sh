@@ -119,6 +119,13 @@ shoot undo-full normal undo.events undo-after.png
 convert \( "$work/undo-full/undo-before.png" -crop 500x207+0+98 +repage \) \
         \( "$work/undo-full/undo-after.png" -crop 500x207+0+98 +repage \) +append "$product/manual/undo.png"
 rm "$product/manual/undo-full.png"
+# Many points selected, and a recording: the graph down to the time box, which counts the
+# selection and turns red while recording, with the zoom and point buttons beside it whole.
+for picture in select record; do
+  shoot "$picture-full" normal "$picture.events" "$picture-full.png"
+  convert "$product/manual/$picture-full.png" -crop 500x272+0+98 +repage "$product/manual/$picture.png"
+  rm "$product/manual/$picture-full.png"
+done
 # The overview bar with the sheet along it, out of the whole editor, with the speed controls
 # below it whole: from under the point buttons to above the pattern buttons, left of the
 # play button's ring.
