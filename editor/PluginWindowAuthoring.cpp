@@ -15,6 +15,7 @@ namespace {
 
 constexpr uint32_t kNoteMs = 2000;
 const char kPasteCaption[] = "貼り付け";
+const char kTooMany[] = "貼り付けると記録が 1,000,000 件を超え、保存したタイムシートを読み込めなくなるため、貼り付けません。";
 const char kNotRecords[] =
     "貼り付けられるのは、タイムシートの記録 (時間・パターン・レベルの数字) を 1 行に 1 つずつ並べたものだけです。";
 
@@ -93,10 +94,14 @@ void CPluginWindow::Paste(HWND window)
     double position = 0.0;
     if (IsActivePlayState(m_owner.PlayState()) && !m_owner.Position(position))
         return;
-    if (ClipboardText(window, text) && m_owner.TimeLine().PasteText(text, position))
+    using Paste = CTimeLineButtonManager::Paste;
+    const Paste pasted =
+        ClipboardText(window, text) ? m_owner.TimeLine().PasteText(text, position) : Paste::kNotRecords;
+    if (pasted == Paste::kPasted)
         return;
     const TervaneControl::CEditorDisabled disabled(window);
-    UserPrompts().MessageBoxA(nullptr, kNotRecords, kPasteCaption, MB_OK | MB_ICONINFORMATION);
+    UserPrompts().MessageBoxA(nullptr, pasted == Paste::kTooMany ? kTooMany : kNotRecords, kPasteCaption,
+                              MB_OK | MB_ICONINFORMATION);
 }
 
 void CPluginWindow::NoteSelection()

@@ -45,6 +45,7 @@ void CSheetDocument::Replace(const CTimeSheetFileContent& content)
     m_stepBefore.clear();
     m_runBefore.clear();
     m_runOpen = false;
+    m_runChanged = false;
     ++m_revision;
     const std::vector<ISheetObserver*> observers = m_observers;
     for (ISheetObserver* observer : observers)
@@ -136,6 +137,7 @@ void CSheetDocument::EndStep()
     }
     m_stepChanged = !tenths.empty();
     if (m_runOpen && m_stepJoins) {
+        m_runChanged = m_runChanged || m_stepChanged;
         // The run keeps what each tenth held before its first edit.
         for (auto& item : m_stepBefore)
             m_runBefore.emplace(item.first, std::move(item.second));
@@ -180,6 +182,7 @@ void CSheetDocument::EndRun()
     if (!m_runOpen)
         return;
     m_runOpen = false;
+    m_runChanged = false;
     PushStep(m_runBefore);
 }
 
@@ -272,10 +275,8 @@ bool CSheetDocument::MoveTenths(const std::vector<int32_t>& tenths, int32_t time
     return m_stepDepth > 0 || m_stepChanged;
 }
 
-bool CSheetDocument::PlaceRecords(const Records& records)
+std::map<int32_t, CSheetDocument::Records> CSheetDocument::TenthsOf(const Records& records)
 {
-    if (records.empty())
-        return false;
     std::map<int32_t, Records> byTenth;
     Records sorted = records;
     std::stable_sort(sorted.begin(), sorted.end(),
@@ -284,6 +285,32 @@ bool CSheetDocument::PlaceRecords(const Records& records)
         const int32_t time = NotBeforeZero(record.time);
         byTenth[TenthOfTime(time)].push_back(CommandData(time, record.pattern, record.level));
     }
+    return byTenth;
+}
+
+bool CSheetDocument::HoldsTooMany(const std::map<int32_t, Records>& placed) const
+{
+    size_t after = m_recordCount;
+    for (const auto& tenth : placed) {
+        const auto held = m_tenths.find(tenth.first);
+        after = after - (held != m_tenths.end() ? held->second.size() : 0) + tenth.second.size();
+    }
+    return after > static_cast<size_t>(kMostSheetRecords);
+}
+
+bool CSheetDocument::CanPlace(const Records& records) const
+{
+    return !HoldsTooMany(TenthsOf(records));
+}
+
+bool CSheetDocument::PlaceRecords(const Records& records)
+{
+    if (records.empty())
+        return false;
+    std::map<int32_t, Records> byTenth = TenthsOf(records);
+    // A sheet its own file could not be read back from is refused whole.
+    if (HoldsTooMany(byTenth))
+        return false;
     {
         const CStep step(*this);
         for (auto& tenth : byTenth)

@@ -83,8 +83,11 @@ public:
     // holds its point's one record afterwards.
     bool MoveTenths(const std::vector<int32_t>& tenths, int32_t time, int32_t level);
     // The records become those of the tenths they fall in (times before 0 s at 0 s); the
-    // other records of those tenths go.
+    // other records of those tenths go. False, nothing changed, when the sheet would hold
+    // more records than a sheet file may.
     bool PlaceRecords(const Records& records);
+    // Whether PlaceRecords would keep the sheet within what a sheet file may hold.
+    bool CanPlace(const Records& records) const;
 
     // Edits made while one is alive become one step, told to the observers when it ends.
     class CStep {
@@ -118,10 +121,11 @@ public:
     // False when there is nothing to undo (redo).
     bool Undo();
     bool Redo();
-    bool CanUndo() const { return m_history.CanUndo(); }
-    bool CanRedo() const { return m_history.CanRedo(); }
+    // An open run is a step to undo, and leaves nothing to redo once it is closed.
+    bool CanUndo() const { return m_history.CanUndo() || m_runChanged; }
+    bool CanRedo() const { return m_history.CanRedo() && !m_runChanged; }
 
-    bool IsModified() const { return !m_history.AtSaved() || !m_runBefore.empty(); }
+    bool IsModified() const { return !m_history.AtSaved() || m_runChanged; }
     // The sheet as it is now is what its file holds.
     void MarkSaved()
     {
@@ -146,6 +150,8 @@ private:
     void TellChanged(const std::vector<int32_t>& tenths);
     // One step of the history from what tenths held before and hold now; false when none changed.
     bool PushStep(std::map<int32_t, Records>& before);
+    static std::map<int32_t, Records> TenthsOf(const Records& records);
+    bool HoldsTooMany(const std::map<int32_t, Records>& placed) const;
 
     Tenths m_tenths;
     size_t m_recordCount = 0;
@@ -160,6 +166,7 @@ private:
     bool m_stepChanged = false;
     // What each tenth the open run touched held before it.
     bool m_runOpen = false;
+    bool m_runChanged = false; // a step of the open run changed the records
     bool m_joinRun = false;    // the next outermost step belongs to the open run
     bool m_stepJoins = false;  // the step being made does
     std::map<int32_t, Records> m_runBefore;

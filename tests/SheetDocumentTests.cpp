@@ -290,12 +290,41 @@ TEST_F(SheetDocument, UndoAndRedoRetraceEveryEditOnBothSides)
     std::vector<std::string> states = {Describe(m_document.AllRecords())};
     size_t at = 0;
     long saved = 0;
-    for (int step = 0; step < 600; ++step) {
+    // A recording run is one state however many edits it takes; any other edit, an undo, a
+    // redo or a save closes it, and a run that came back to where it began is no step.
+    bool inRun = false;
+    const auto closeRun = [&] {
+        if (inRun && states[at] == states[at - 1]) {
+            states.pop_back();
+            --at;
+        }
+        inRun = false;
+    };
+    for (int step = 0; step < 800; ++step) {
         SCOPED_TRACE(step);
         const int32_t time = pick(2000) * 50 + pick(3);
-        const int what = pick(14);
+        const int what = pick(16);
         bool edit = true, done = false;
-        if (what <= 2) {
+        // An undo, a redo and a save close the run before anything else.
+        const bool save = what == 11 && pick(3) == 0;
+        if ((what >= 8 && what <= 10) || save)
+            closeRun();
+        if (what >= 14) {
+            const CSheetDocument::CRunEdit run(m_document);
+            done = m_document.Insert(time, pick(10), pick(11));
+            const std::string now = Describe(m_document.AllRecords());
+            EXPECT_EQ(done, now != states[at]);
+            if (done && inRun) {
+                states[at] = now;
+                edit = false;
+            }
+            inRun = inRun || done;
+        } else if (what == 12 && someTenth() >= 0) {
+            done = m_document.MoveTenths({someTenth(), someTenth()}, (pick(61) - 30) * 1000, pick(7) - 3);
+        } else if (what == 13) {
+            done = m_document.PlaceRecords({CommandData(time, pick(10), pick(11)),
+                                            CommandData(time + pick(40) * 1000, pick(10), pick(11))});
+        } else if (what <= 2) {
             done = m_document.Insert(time, pick(10), pick(11));
         } else if (what == 3 && someTenth() >= 0) {
             done = m_document.Delete(someTenth());
@@ -319,13 +348,16 @@ TEST_F(SheetDocument, UndoAndRedoRetraceEveryEditOnBothSides)
             const bool redone = m_document.Redo();
             EXPECT_EQ(at + 1 < states.size(), redone);
             at += redone ? 1 : 0;
-        } else if (what == 11 && pick(3) == 0) {
+        } else if (save) {
             edit = false;
             m_document.MarkSaved();
             saved = static_cast<long>(at);
         } else {
             edit = false;
         }
+        // Any other edit the document began closed the run first.
+        if (inRun && !m_document.InRun())
+            closeRun();
         const std::string now = Describe(m_document.AllRecords());
         if (edit) {
             EXPECT_EQ(done, now != states[at]) << "an edit reports whether it changed anything, what " << what;
@@ -350,6 +382,32 @@ TEST_F(SheetDocument, UndoAndRedoRetraceEveryEditOnBothSides)
     EXPECT_FALSE(m_document.CanUndo());
     EXPECT_FALSE(m_document.CanRedo());
     EXPECT_FALSE(m_document.IsModified());
+}
+
+// A sheet never grows past what its own file may hold, so that what is saved can be read back:
+// records placed beyond that are refused whole, records that only replace others are not.
+TEST_F(SheetDocument, PlacedRecordsNeverOutgrowASheetFile)
+{
+    Records full;
+    full.reserve(kMostSheetRecords);
+    for (int32_t i = 0; i < kMostSheetRecords; ++i)
+        full.push_back(CommandData(i * 1000, i % 10, i % 11));
+    ASSERT_TRUE(m_document.PlaceRecords(full));
+    ASSERT_EQ(static_cast<size_t>(kMostSheetRecords), m_document.RecordCount());
+    const Records beyond = {CommandData(kMostSheetRecords * 1000, 1, 1)};
+    EXPECT_FALSE(m_document.CanPlace(beyond));
+    EXPECT_FALSE(m_document.PlaceRecords(beyond));
+    const Records over = {CommandData(5000, 3, 3), CommandData(5500, 4, 4)};
+    EXPECT_FALSE(m_document.PlaceRecords(over)) << "two records in a tenth that held one";
+    EXPECT_EQ(static_cast<size_t>(kMostSheetRecords), m_document.RecordCount());
+    const Records replacing = {CommandData(5000, 3, 3), CommandData(7000, 4, 4)};
+    EXPECT_TRUE(m_document.CanPlace(replacing));
+    EXPECT_TRUE(m_document.PlaceRecords(replacing));
+    CommandData entry;
+    ASSERT_TRUE(m_document.EntryOf(7, entry));
+    EXPECT_EQ(4, entry.pattern);
+    EXPECT_EQ(static_cast<size_t>(kMostSheetRecords), m_document.RecordCount());
+    EXPECT_EQ(static_cast<int>(kMostSheetRecords), m_manager.Sheet().Count()) << "the device follows";
 }
 
 // A position and the command made of it fall in one tenth, however the floating point lands:

@@ -269,11 +269,11 @@ std::string CTimeLineButtonManager::SelectionText() const
     return FormatRecordLines(records);
 }
 
-bool CTimeLineButtonManager::PasteText(const std::string& text, double seconds)
+CTimeLineButtonManager::Paste CTimeLineButtonManager::PasteText(const std::string& text, double seconds)
 {
     CSheetDocument::Records records;
     if (!ParseRecordLines(text, records))
-        return false;
+        return Paste::kNotRecords;
     int32_t origin = records.front().time;
     for (const CommandData& record : records)
         origin = std::min(origin, record.time);
@@ -284,11 +284,13 @@ bool CTimeLineButtonManager::PasteText(const std::string& text, double seconds)
                              record.pattern, record.level);
         keys.push_back(TenthOfTime(record.time));
     }
+    if (!m_document.CanPlace(records))
+        return Paste::kTooMany;
     ClearSelection();
     m_document.PlaceRecords(records);
     m_selected.insert(keys.begin(), keys.end());
     TouchKeys(keys);
-    return true;
+    return Paste::kPasted;
 }
 
 void CTimeLineButtonManager::ReturnPoint(int32_t key)

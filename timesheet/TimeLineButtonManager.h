@@ -99,9 +99,11 @@ public:
     // when none is selected.
     std::string SelectionText() const;
     // Records as sheet text (times from the first) placed with the first at seconds, over
-    // the points of the tenths they land on, in one step; they become the selection. False
-    // (nothing changes) when the text is not records.
-    bool PasteText(const std::string& text, double seconds);
+    // the points of the tenths they land on, in one step; they become the selection. Nothing
+    // changes when the text is not records, or when the sheet would hold more records than
+    // its file may.
+    enum class Paste { kPasted, kNotRecords, kTooMany };
+    Paste PasteText(const std::string& text, double seconds);
 
     // Every entry goes, in one step that can be undone.
     void DeleteAll();
