@@ -365,3 +365,37 @@ TEST_F(Authoring, TheComfortLimitCapsTheDeviceNotTheSheet)
     Run("close; create; wait 0.1");
     EXPECT_EQ(Plugin().DeviceManager()->Device().MostLevel(), 1);
 }
+
+// Ctrl+N starts an empty sheet, asking about unsaved changes as a load does; Ctrl+S saves to
+// the sheet's own file without a word and asks only while it has none, proposing the movie's
+// name; Ctrl+Shift+S always asks, proposing the sheet's own.
+TEST_F(Authoring, SaveWithOneKeyAndStartANewSheet)
+{
+    m_movie = Path("\\clip.wmv");
+    Start();
+    Run("play; wait 1; pause; press 27");
+    ASSERT_TRUE(TimeLine().IsModified());
+    Run("answer cancel; key ctrl+n");
+    EXPECT_EQ(Count("prompt message 確認:"), 1u);
+    EXPECT_EQ(Graph().size(), 3u) << "cancelled: the sheet stays";
+    Run("answer no; key ctrl+n");
+    ExpectGraph({}, "a new sheet, the changes given up");
+    EXPECT_EQ(Plugin().TimeSheetPath(), "");
+    EXPECT_FALSE(TimeLine().IsModified());
+    EXPECT_FALSE(TimeLine().CanUndo());
+    EXPECT_EQ(ReadWholeFile(Path("\\a.tms")), TestSupport::kSheet) << "its file as it was";
+
+    Run("press 27; answer ok; key ctrl+s");
+    EXPECT_EQ(Count("prompt save TimeSheet files {*.tms} " + Path("\\clip.tms")), 1u) << "the movie's name proposed";
+    EXPECT_EQ(Plugin().TimeSheetPath(), Path("\\clip.tms"));
+    EXPECT_FALSE(TimeLine().IsModified());
+    EXPECT_EQ(ReadWholeFile(Path("\\clip.tms")).substr(0, Path("\\clip.wmv").size()), Path("\\clip.wmv"));
+    const size_t prompts = Count("prompt");
+    Run("seek 2; press 27; key ctrl+s");
+    EXPECT_EQ(Count("prompt"), prompts) << "its own file: saved without a word";
+    EXPECT_NE(ReadWholeFile(Path("\\clip.tms")).find("\n20000\t"), std::string::npos);
+    Run("answer " + Path("\\copy.tms") + "; key ctrl+shift+s");
+    EXPECT_EQ(Count("prompt save TimeSheet files {*.tms} " + Path("\\clip.tms")), 2u) << "its own name proposed";
+    EXPECT_EQ(Plugin().TimeSheetPath(), Path("\\copy.tms"));
+    EXPECT_EQ(ReadWholeFile(Path("\\copy.tms")), ReadWholeFile(Path("\\clip.tms")));
+}
