@@ -1,5 +1,6 @@
 # Sourced: an X display and a running Wine server for a whole test run.
 # shellcheck shell=bash
+source "$ROOT/scripts/usb-session.sh"
 # Both are started detached from the caller's pipes: a Wine service that inherits CTest's
 # output pipe outlives the test and CTest waits on it forever.
 
@@ -85,6 +86,8 @@ desktop_running() {
 }
 
 session_stop() {
+  # The prefix of the virtual device, when a test or tool of the session started it.
+  usb_session_stop
   "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
   "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
   if [ -n "${TERVANE_XVFB_PID:-}" ]; then

@@ -112,7 +112,7 @@ int Replug()
 {
     if (VirtualTervaneNode::Count() > 0)
         return Fail("the virtual Tervane device is plugged in already");
-    return Plug("plugged in");
+    return Plug("plugged in again");
 }
 
 int Remove()
