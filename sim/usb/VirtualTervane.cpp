@@ -81,65 +81,68 @@ std::string CVirtualTervane::DefaultFolder()
     return IsFolder(beside) ? beside : own + "\\usb";
 }
 
-bool CVirtualTervane::RunTool(const std::string& arguments, std::string& said, std::string& error)
+int CVirtualTervane::Run(const std::string& arguments, std::string& output)
 {
     const std::string tool = m_folder + "\\tervane-usb.exe";
     if (GetFileAttributesA(tool.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        error = "no " + tool + " (build the target tervane_usb)";
-        return false;
+        output = "no " + tool + " (build the target tervane_usb)";
+        return -1;
     }
-    COutputFile output;
-    if (output.Handle() == INVALID_HANDLE_VALUE) {
-        error = "no temporary file for tervane-usb's output";
-        return false;
+    COutputFile file;
+    if (file.Handle() == INVALID_HANDLE_VALUE) {
+        output = "no temporary file for tervane-usb's output";
+        return -1;
     }
     std::string line = "\"" + tool + "\" " + arguments;
     STARTUPINFOA start = {};
     start.cb = sizeof(start);
     start.dwFlags = STARTF_USESTDHANDLES;
-    start.hStdInput = nullptr;
-    start.hStdOutput = output.Handle();
-    start.hStdError = output.Handle();
+    start.hStdOutput = file.Handle();
+    start.hStdError = file.Handle();
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &start,
                         &process)) {
         char text[160];
         std::snprintf(text, sizeof text, "cannot run tervane-usb (error %lu): the virtual device needs a 64-bit prefix",
                       static_cast<unsigned long>(GetLastError()));
-        error = text;
-        return false;
+        output = text;
+        return -1;
     }
     CloseHandle(process.hThread);
-    DWORD code = 1;
+    DWORD code = 0;
     const bool ended = WaitForSingleObject(process.hProcess, kToolMilliseconds) == WAIT_OBJECT_0;
     if (!ended)
         TerminateProcess(process.hProcess, 1);
     GetExitCodeProcess(process.hProcess, &code);
     CloseHandle(process.hProcess);
-    const std::string text = output.Text();
-    if (ended && code == 0) {
-        said = text;
+    output = ended ? file.Text() : "tervane-usb " + arguments + " did not end";
+    return ended ? static_cast<int>(code) : -1;
+}
+
+bool CVirtualTervane::Act(const std::string& arguments, std::string& said, std::string& error)
+{
+    std::string output;
+    if (Run(arguments, output) == 0) {
+        said = output;
         return true;
     }
-    error = ended ? text : "tervane-usb " + arguments + " did not end";
-    if (error.empty())
-        error = "tervane-usb " + arguments + " failed";
+    error = output.empty() ? "tervane-usb " + arguments + " failed" : output;
     return false;
 }
 
 bool CVirtualTervane::Ensure(std::string& said, std::string& error)
 {
-    return RunTool("install", said, error);
+    return Act("install", said, error);
 }
 
 bool CVirtualTervane::Unplug(std::string& said, std::string& error)
 {
-    return RunTool("unplug", said, error);
+    return Act("unplug", said, error);
 }
 
 bool CVirtualTervane::Replug(std::string& said, std::string& error)
 {
-    return RunTool("replug", said, error);
+    return Act("replug", said, error);
 }
 
 bool CVirtualTervane::FailWrites(uint32_t count, std::string& error)

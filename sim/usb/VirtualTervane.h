@@ -36,9 +36,13 @@ public:
     // What the device recorded since the last call, in order.
     std::vector<VtRecordEntry> TakeNew();
 
+    // Runs tervane-usb with the arguments: its exit code, or -1 (with a reason as the output)
+    // when it could not run or did not end; its output, trimmed.
+    int Run(const std::string& arguments, std::string& output);
+
 private:
-    // Runs tervane-usb with the arguments; its output, trimmed, goes to `said` or `error`.
-    bool RunTool(const std::string& arguments, std::string& said, std::string& error);
+    // A command that says what it did, or why it failed.
+    bool Act(const std::string& arguments, std::string& said, std::string& error);
 
     std::string m_folder;
     uint32_t m_next = 0;
