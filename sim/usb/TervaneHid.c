@@ -345,15 +345,31 @@ static NTSTATUS NTAPI DispatchInternalControl(PDEVICE_OBJECT device, PIRP irp)
     }
 }
 
+/* Everything goes down to the root node; what a function driver must agree to, it agrees to,
+ * and the rest passes as it came. */
 static NTSTATUS NTAPI DispatchPnp(PDEVICE_OBJECT device, PIRP irp)
 {
     PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
-    if (stack->MinorFunction == IRP_MN_SURPRISE_REMOVAL || stack->MinorFunction == IRP_MN_REMOVE_DEVICE) {
+    switch (stack->MinorFunction) {
+    case IRP_MN_SURPRISE_REMOVAL:
+    case IRP_MN_REMOVE_DEVICE: {
         PIRP read = (PIRP)InterlockedExchangePointer((PVOID*)&DeviceOf(device)->pendingRead, NULL);
         if (read != NULL)
             Complete(read, STATUS_DEVICE_NOT_CONNECTED, 0);
+        irp->IoStatus.Status = STATUS_SUCCESS;
+        break;
     }
-    irp->IoStatus.Status = STATUS_SUCCESS;
+    case IRP_MN_START_DEVICE:
+    case IRP_MN_QUERY_REMOVE_DEVICE:
+    case IRP_MN_CANCEL_REMOVE_DEVICE:
+    case IRP_MN_QUERY_STOP_DEVICE:
+    case IRP_MN_CANCEL_STOP_DEVICE:
+    case IRP_MN_STOP_DEVICE:
+        irp->IoStatus.Status = STATUS_SUCCESS;
+        break;
+    default:
+        break;
+    }
     IoSkipCurrentIrpStackLocation(irp);
     return IoCallDriver(LowerOf(device), irp);
 }
