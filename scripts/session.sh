@@ -45,17 +45,21 @@ session_start() {
   "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
     </dev/null >/dev/null 2>&1 || true
   wine_fonts
-  # The desktop process must not be started by a test program: it would keep that program's
-  # output open and the test runner would wait for it. The keeper starts it, detached.
+  desktop_begin
+}
+
+# The desktop process must not be started by a test program: it would keep that program's
+# output open and the test runner would wait for it. The keeper starts it, detached, unless
+# the prefix has one.
+desktop_begin() {
   local keeper=$ROOT/build/$TERVANE_TEST_ARCH/tools/session-keeper.exe
-  if [ -x "$keeper" ]; then
-    "$WINE" "$keeper" </dev/null >/dev/null 2>&1 &
-    local i
-    for i in $(seq 1 50); do
-      desktop_running && break
-      sleep 0.1
-    done
-  fi
+  [ -x "$keeper" ] && ! desktop_running || return 0
+  "$WINE" "$keeper" </dev/null >/dev/null 2>&1 &
+  local i
+  for i in $(seq 1 50); do
+    desktop_running && break
+    sleep 0.1
+  done
 }
 
 # The editor asks for Japanese faces of Windows; the prefix draws them with the installed
@@ -77,10 +81,12 @@ windows_documents_copy() {
   printf 'C:\\Users\\Public\\Documents\\TervanePlugin\\%s' "$(basename "$1")"
 }
 
+# Whether the desktop process of $WINEPREFIX runs (another prefix's does not count).
 desktop_running() {
   local f
-  for f in /proc/[0-9]*/cmdline; do
-    grep -qa 'explorer.exe' "$f" 2>/dev/null && return 0
+  for f in /proc/[0-9]*; do
+    grep -qa 'explorer.exe' "$f/cmdline" 2>/dev/null &&
+      grep -qaz "^WINEPREFIX=$WINEPREFIX\$" "$f/environ" 2>/dev/null && return 0
   done
   return 1
 }

@@ -22,16 +22,6 @@ prefix_server_running() {
   return 1
 }
 
-# Whether the desktop process of $WINEPREFIX runs (another prefix's does not count).
-prefix_desktop_running() {
-  local f
-  for f in /proc/[0-9]*; do
-    grep -qa 'explorer.exe' "$f/cmdline" 2>/dev/null &&
-      grep -qaz "^WINEPREFIX=$WINEPREFIX\$" "$f/environ" 2>/dev/null && return 0
-  done
-  return 1
-}
-
 # Starts the prefix (the first boot takes 10-20 s) and installs the device unless it is there.
 # SetupAPI does not replace a driver the prefix has loaded: a changed build goes in while the
 # prefix's server is down. Returns 77 (CTest's skip) where no 64-bit Wine can run.
@@ -58,15 +48,7 @@ usb_session_begin() {
       </dev/null >/dev/null 2>&1 || true
     echo "usb: the prefix $WINEPREFIX started in $((SECONDS - started)) s"
   fi
-  local keeper=$ROOT/build/$TERVANE_TEST_ARCH/tools/session-keeper.exe
-  if [ -n "${DISPLAY:-}" ] && [ -x "$keeper" ] && ! prefix_desktop_running; then
-    "$WINE" "$keeper" </dev/null >/dev/null 2>&1 &
-    local i
-    for i in $(seq 1 50); do
-      prefix_desktop_running && break
-      sleep 0.1
-    done
-  fi
+  [ -z "${DISPLAY:-}" ] || desktop_begin
   # Through a file: a service woken by the install must not hold a pipe of ours.
   local said rc=0
   said=$(mktemp)

@@ -1,32 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "support/FaultSession.h"
-#include "support/ScratchFile.h"
-#include "support/SkinFiles.h"
 
 // The shipped DLL, loaded from the product folder as it is, finds the simulated device
 // through its own SetupAPI, HID and file imports and sends what the linked plug-in sends,
 // fault for fault, with the same questions to the user.
 TEST(ShippedDll, PlaysEveryDeviceFaultWithTheReportsOfTheLinkedPlugin)
 {
-    const std::string folder = ProductFolder();
-    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((folder + "\\TervanePlugin.dll").c_str()))
-        << folder << ": run scripts/package.sh first";
-    CScratchFile sheet(kDemoSheet);
-    TestSupport::CTempDir settings;
-
-    PlayerOptions linked;
-    linked.sheet = sheet.Path();
-    linked.settings = settings.Path();
-    linked.moduleFolder = folder;
-    const SessionRun inside = PlayFaultSession(linked);
-
-    PlayerOptions shipped;
-    shipped.sheet = sheet.Path();
-    shipped.dll = folder + "\\TervanePlugin.dll";
-    const SessionRun dll = PlayFaultSession(shipped);
+    CFaultSessionSetup setup;
+    ASSERT_TRUE(setup.HasDll()) << setup.Folder() << ": run scripts/package.sh first";
+    const SessionRun inside = PlayFaultSession(setup.Linked());
+    const SessionRun dll = PlayFaultSession(setup.Shipped());
 
     ASSERT_GE(inside.device.size(), 30u);
     EXPECT_EQ(inside.device, dll.device);

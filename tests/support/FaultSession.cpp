@@ -4,11 +4,11 @@
 
 #include <algorithm>
 
+namespace {
+
 const char kDemoSheet[] =
 #include "sample_demo_tms.inc"
     ;
-
-namespace {
 
 const char kFaultSession[] =
 #include "sample_device_faults_events.inc"
@@ -24,6 +24,30 @@ bool StartsWith(const std::string& line, const std::string& start)
 std::string ProductFolder()
 {
     return sizeof(void*) == 8 ? "..\\package\\amd64\\TervanePlugin" : "..\\package\\TervanePlugin";
+}
+
+CFaultSessionSetup::CFaultSessionSetup() : m_folder(ProductFolder()), m_sheet(kDemoSheet) {}
+
+bool CFaultSessionSetup::HasDll() const
+{
+    return GetFileAttributesA((m_folder + "\\TervanePlugin.dll").c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+PlayerOptions CFaultSessionSetup::Linked() const
+{
+    PlayerOptions options;
+    options.sheet = m_sheet.Path();
+    options.settings = m_settings.Path();
+    options.moduleFolder = m_folder;
+    return options;
+}
+
+PlayerOptions CFaultSessionSetup::Shipped() const
+{
+    PlayerOptions options;
+    options.sheet = m_sheet.Path();
+    options.dll = m_folder + "\\TervanePlugin.dll";
+    return options;
 }
 
 SessionRun PlayFaultSession(PlayerOptions options, const std::vector<std::string>& leaveOut)

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "sim/PlayerSession.h"
+#include "support/ScratchFile.h"
+#include "support/SkinFiles.h"
 
 struct SessionRun {
     std::vector<std::string> device; // what the device received and what the user was asked
@@ -15,12 +17,26 @@ struct SessionRun {
     int misuses = 0;
 };
 
-// The demo sheet as the session loads it.
-extern const char kDemoSheet[];
-
 // The product folder that the package holds for this architecture: the shipped DLL with its
 // skins and address files. The test programs run in build/<arch>.
 std::string ProductFolder();
+
+// The demo sheet and a settings folder of the test's own, and the two ways to play the
+// session: the linked plug-in with the product folder's skins, and the product folder's DLL.
+class CFaultSessionSetup {
+public:
+    CFaultSessionSetup();
+    const std::string& Folder() const { return m_folder; }
+    // The product folder holds the DLL (scripts/package.sh makes it).
+    bool HasDll() const;
+    PlayerOptions Linked() const;
+    PlayerOptions Shipped() const;
+
+private:
+    std::string m_folder;
+    CScratchFile m_sheet;
+    TestSupport::CTempDir m_settings;
+};
 
 // Plays the fault session; `leaveOut` names events ("fault open") that are not played.
 SessionRun PlayFaultSession(PlayerOptions options, const std::vector<std::string>& leaveOut = {});

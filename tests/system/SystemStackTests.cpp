@@ -12,8 +12,6 @@
 #include "device/HidSystem.h"
 #include "sim/usb/VirtualTervane.h"
 #include "support/FaultSession.h"
-#include "support/ScratchFile.h"
-#include "support/SkinFiles.h"
 #include "support/TransportCases.h"
 
 namespace {
@@ -172,25 +170,14 @@ TEST(SystemHid, ToolDrivesTheDeviceAndRefusesBadCommands)
 // every device fault on the system's stack and sends what the linked plug-in sends on the
 // simulated bus. The one fault the virtual device cannot make is a refused open: the system's
 // HID class driver opens it for every program. So the linked plug-in plays the session
-// without that fault, and 38 s, lost to it there, arrives here.
+// without that fault, and the report at 38 s that the fault loses arrives on both.
 TEST(ShippedDll, PlaysEveryDeviceFaultOnTheSystemStackWithTheReportsOfTheLinkedPlugin)
 {
     REQUIRE_VIRTUAL_DEVICE();
-    const std::string folder = ProductFolder();
-    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((folder + "\\TervanePlugin.dll").c_str()))
-        << folder << ": run scripts/package.sh first";
-    CScratchFile sheet(kDemoSheet);
-    TestSupport::CTempDir settings;
-
-    PlayerOptions linked;
-    linked.sheet = sheet.Path();
-    linked.settings = settings.Path();
-    linked.moduleFolder = folder;
-    const SessionRun inside = PlayFaultSession(linked, {"fault open"});
-
-    PlayerOptions shipped;
-    shipped.sheet = sheet.Path();
-    shipped.dll = folder + "\\TervanePlugin.dll";
+    CFaultSessionSetup setup;
+    ASSERT_TRUE(setup.HasDll()) << setup.Folder() << ": run scripts/package.sh first";
+    const SessionRun inside = PlayFaultSession(setup.Linked(), {"fault open"});
+    PlayerOptions shipped = setup.Shipped();
     shipped.systemDevice = true;
     const SessionRun system = PlayFaultSession(shipped);
 
