@@ -3,9 +3,9 @@
 # then opens its editor in a simulated media player with the sample time sheet, plays a short
 # scripted session with the mouse (printing every report the simulated Tervane device
 # receives) and leaves pictures of the editor in build/screenshots; then plays the sample sheet
-# with the built DLL on the system's own HID stack, a virtual Tervane device below it, and
-# prints what that device recorded; ends by building the product folder with its Japanese
-# manual and the installer into build/package.
+# through every device fault with the built DLL on the system's own HID stack, a virtual
+# Tervane device below it, and prints what that device recorded; ends by building the product
+# folder with its Japanese manual and the installer into build/package.
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
 "$ROOT/scripts/setup.sh"
@@ -42,16 +42,17 @@ ls -1 "$shots" | sed 's/^/  /'
 
 # The product's own device code with no stand-in for the device: the built DLL, nothing of it
 # redirected, finds and drives a virtual Tervane device below the system's own SetupAPI, HID
-# and hidclass, in a 64-bit prefix of its own; every report line is what the device recorded.
-"$ROOT/scripts/build.sh" "$arch" --target tervane-sim TervanePlugin >/dev/null
+# and hidclass, in a 64-bit prefix of its own, through every fault the device can make; every
+# report line is what the device recorded.
 echo
 echo "the device through the system's own HID stack (a virtual Tervane device in build/wine-usb):"
-echo "  tervane-sim samples/demo.tms --dll build/$arch/TervanePlugin.dll --device system" \
-     "--events-file samples/demo.events"
+echo "  tervane-player --dll build/$arch/TervanePlugin.dll --device system --sheet samples/demo.tms" \
+     "--events-file samples/device-faults.events"
 (
   usb_session_begin
-  "$WINE" "$ROOT/build/$arch/tools/tervane-sim.exe" "$(windows_documents_copy "$ROOT/samples/demo.tms")" \
-    --dll "$ROOT/build/$arch/TervanePlugin.dll" --device system --events-file "$ROOT/samples/demo.events" </dev/null
+  "$WINE" "$player" --dll "$ROOT/build/$arch/TervanePlugin.dll" --device system \
+    --sheet "$(windows_documents_copy "$ROOT/samples/demo.tms")" --events-file "$ROOT/samples/device-faults.events" \
+    </dev/null
   echo "the device's own count (tervane-usb status): $("$WINE" "$TERVANE_USB/tervane-usb.exe" status </dev/null)"
 ) || echo "run: the session on the system's HID stack did not run through (see above); the rest goes on"
 
