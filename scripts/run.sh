@@ -46,11 +46,11 @@ ls -1 "$shots" | sed 's/^/  /'
 # report line is what the device recorded.
 echo
 echo "the device through the system's own HID stack (a virtual Tervane device in build/wine-usb):"
-echo "  tervane-player --dll build/$arch/TervanePlugin.dll --device system --sheet samples/demo.tms" \
-     "--events-file samples/device-faults.events"
+echo "  tervane-player --dll build/$arch/TervanePlugin.dll --device system --movie demo.wmv" \
+     "--sheet samples/demo.tms --events-file samples/device-faults.events"
 (
   usb_session_begin
-  "$WINE" "$player" --dll "$ROOT/build/$arch/TervanePlugin.dll" --device system \
+  "$WINE" "$player" --dll "$ROOT/build/$arch/TervanePlugin.dll" --device system --movie demo.wmv \
     --sheet "$(windows_documents_copy "$ROOT/samples/demo.tms")" --events-file "$ROOT/samples/device-faults.events" \
     </dev/null
   echo "the device's own count (tervane-usb status): $("$WINE" "$TERVANE_USB/tervane-usb.exe" status </dev/null)"

@@ -33,9 +33,13 @@ bool CFaultSessionSetup::HasDll() const
     return GetFileAttributesA((m_folder + "\\TervanePlugin.dll").c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// The movie the sample sheet is made for, named as the sheet names it.
+const char kDemoMovie[] = "demo.wmv";
+
 PlayerOptions CFaultSessionSetup::Linked() const
 {
     PlayerOptions options;
+    options.movie = kDemoMovie;
     options.sheet = m_sheet.Path();
     options.settings = m_settings.Path();
     options.moduleFolder = m_folder;
@@ -45,6 +49,7 @@ PlayerOptions CFaultSessionSetup::Linked() const
 PlayerOptions CFaultSessionSetup::Shipped() const
 {
     PlayerOptions options;
+    options.movie = kDemoMovie;
     options.sheet = m_sheet.Path();
     options.dll = m_folder + "\\TervanePlugin.dll";
     return options;
