@@ -49,11 +49,12 @@ session_start() {
 }
 
 # The desktop process must not be started by a test program: it would keep that program's
-# output open and the test runner would wait for it. The keeper starts it, detached, unless
-# the prefix has one.
+# output open and the test runner would wait for it. The keeper starts it, detached, and
+# holds it for the session (a desktop that boot started ends when it is idle); one keeper
+# for each prefix.
 desktop_begin() {
   local keeper=$ROOT/build/$TERVANE_TEST_ARCH/tools/session-keeper.exe
-  [ -x "$keeper" ] && ! desktop_running || return 0
+  [ -x "$keeper" ] && ! prefix_runs session-keeper.exe || return 0
   "$WINE" "$keeper" </dev/null >/dev/null 2>&1 &
   local i
   for i in $(seq 1 50); do
@@ -81,11 +82,15 @@ windows_documents_copy() {
   printf 'C:\\Users\\Public\\Documents\\TervanePlugin\\%s' "$(basename "$1")"
 }
 
-# Whether the desktop process of $WINEPREFIX runs (another prefix's does not count).
 desktop_running() {
+  prefix_runs explorer.exe
+}
+
+# Whether a program of that name runs in $WINEPREFIX (another prefix's does not count).
+prefix_runs() {
   local f
   for f in /proc/[0-9]*; do
-    grep -qa 'explorer.exe' "$f/cmdline" 2>/dev/null &&
+    grep -qaF "$1" "$f/cmdline" 2>/dev/null &&
       grep -qaz "^WINEPREFIX=$WINEPREFIX\$" "$f/environ" 2>/dev/null && return 0
   done
   return 1
