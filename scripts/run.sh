@@ -2,8 +2,10 @@
 # The main job: builds the plug-in and shows where it is and what it imports and exports,
 # then opens its editor in a simulated media player with the sample time sheet, plays a short
 # scripted session with the mouse (printing every report the simulated Tervane device
-# receives) and leaves pictures of the editor in build/screenshots; ends by building the
-# product folder with its Japanese manual and the installer into build/package.
+# receives) and leaves pictures of the editor in build/screenshots; then plays the sample sheet
+# through every device fault with the built DLL on the system's own HID stack, a virtual
+# Tervane device below it, and prints what that device recorded; ends by building the product
+# folder with its Japanese manual and the installer into build/package.
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
 "$ROOT/scripts/setup.sh"
@@ -37,6 +39,22 @@ echo "  tervane-player --movie demo.wmv --sheet samples/demo.tms --news samples/
 echo
 echo "screenshots of the editor: $shots"
 ls -1 "$shots" | sed 's/^/  /'
+
+# The product's own device code with no stand-in for the device: the built DLL, nothing of it
+# redirected, finds and drives a virtual Tervane device below the system's own SetupAPI, HID
+# and hidclass, in a 64-bit prefix of its own, through every fault the device can make; every
+# report line is what the device recorded.
+echo
+echo "the device through the system's own HID stack (a virtual Tervane device in build/wine-usb):"
+echo "  tervane-player --dll build/$arch/TervanePlugin.dll --device system --movie demo.wmv" \
+     "--sheet samples/demo.tms --events-file samples/device-faults.events"
+(
+  usb_session_begin
+  "$WINE" "$player" --dll "$ROOT/build/$arch/TervanePlugin.dll" --device system --movie demo.wmv \
+    --sheet "$(windows_documents_copy "$ROOT/samples/demo.tms")" --events-file "$ROOT/samples/device-faults.events" \
+    </dev/null
+  echo "the device's own count (tervane-usb status): $("$WINE" "$TERVANE_USB/tervane-usb.exe" status </dev/null)"
+) || echo "run: the session on the system's HID stack did not run through (see above); the rest goes on"
 
 # What a user on Windows receives: the product folder, its manual and the installer.
 echo

@@ -1,5 +1,6 @@
 # Sourced: an X display and a running Wine server for a whole test run.
 # shellcheck shell=bash
+source "$ROOT/scripts/usb-session.sh"
 # Both are started detached from the caller's pipes: a Wine service that inherits CTest's
 # output pipe outlives the test and CTest waits on it forever.
 
@@ -44,17 +45,22 @@ session_start() {
   "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
     </dev/null >/dev/null 2>&1 || true
   wine_fonts
-  # The desktop process must not be started by a test program: it would keep that program's
-  # output open and the test runner would wait for it. The keeper starts it, detached.
+  desktop_begin
+}
+
+# The desktop process must not be started by a test program: it would keep that program's
+# output open and the test runner would wait for it. The keeper starts it, detached, and
+# holds it for the session (a desktop that boot started ends when it is idle); one keeper
+# for each prefix.
+desktop_begin() {
   local keeper=$ROOT/build/$TERVANE_TEST_ARCH/tools/session-keeper.exe
-  if [ -x "$keeper" ]; then
-    "$WINE" "$keeper" </dev/null >/dev/null 2>&1 &
-    local i
-    for i in $(seq 1 50); do
-      desktop_running && break
-      sleep 0.1
-    done
-  fi
+  [ -x "$keeper" ] && ! prefix_runs session-keeper.exe || return 0
+  "$WINE" "$keeper" </dev/null >/dev/null 2>&1 &
+  local i
+  for i in $(seq 1 50); do
+    desktop_running && break
+    sleep 0.1
+  done
 }
 
 # The editor asks for Japanese faces of Windows; the prefix draws them with the installed
@@ -77,14 +83,22 @@ windows_documents_copy() {
 }
 
 desktop_running() {
+  prefix_runs explorer.exe
+}
+
+# Whether a program of that name runs in $WINEPREFIX (another prefix's does not count).
+prefix_runs() {
   local f
-  for f in /proc/[0-9]*/cmdline; do
-    grep -qa 'explorer.exe' "$f" 2>/dev/null && return 0
+  for f in /proc/[0-9]*; do
+    grep -qaF "$1" "$f/cmdline" 2>/dev/null &&
+      grep -qaz "^WINEPREFIX=$WINEPREFIX\$" "$f/environ" 2>/dev/null && return 0
   done
   return 1
 }
 
 session_stop() {
+  # The prefix of the virtual device, when a test or tool of the session started it.
+  usb_session_stop
   "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
   "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
   if [ -n "${TERVANE_XVFB_PID:-}" ]; then

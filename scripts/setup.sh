@@ -5,7 +5,10 @@ source "$(dirname "$0")/env.sh"
 
 sudo_() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
+# The x86_64 compilers build the virtual Tervane device (a driver for a 64-bit prefix) on
+# every machine, and the test programs where those run as 64-bit.
 pkgs=(cmake make file g++-mingw-w64-i686 mingw-w64-i686-dev libz-mingw-w64-dev googletest
+      g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
       xvfb xauth locales python3-pil imagemagick fonts-ipafont-gothic
       nsis chromium)
 # X libraries Wine's display driver loads at run time (only recommended by the Wine packages).
@@ -14,7 +17,7 @@ if [ "$TERVANE_TEST_ARCH" = i686 ]; then
   # wine64 beside wine32 gives the 64-bit prefix of the installer test, with its 32-bit side.
   pkgs+=(wine wine32:i386 "${xlibs[@]/%/:i386}" wine64 "${xlibs[@]}")
 else
-  pkgs+=(wine wine64 g++-mingw-w64-x86-64 mingw-w64-x86-64-dev "${xlibs[@]}")
+  pkgs+=(wine wine64 "${xlibs[@]}")
 fi
 
 missing=()

@@ -22,10 +22,12 @@
 #include "plugin/TervanePlugin.h"
 #include "sim/PngFile.h"
 #include "sim/RealInput.h"
+#include "sim/ScriptedDialogs.h"
 #include "sim/ScriptedUser.h"
 #include "sim/SimHidImports.h"
 #include "sim/SimHtmlDocument.h"
 #include "sim/SimHtmlReader.h"
+#include "sim/usb/VirtualTervane.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -86,6 +88,16 @@ void CPlayerSession::Say(const std::string& what)
 // of that step.
 void CPlayerSession::Drain()
 {
+    if (m_virtual) {
+        for (const VtRecordEntry& entry : m_virtual->TakeNew()) {
+            if (entry.outcome == VT_TAKEN)
+                m_out(FormatReportLine(m_player.Position(), entry.bytes));
+            else
+                Say(entry.outcome == VT_FAILED ? "device failed a write, as told"
+                                               : "device held a write past the transport's wait, then failed it");
+        }
+        return;
+    }
     const auto& reports = m_bus.Reports();
     for (; m_reportsShown < reports.size(); ++m_reportsShown)
         m_out(FormatReportLine(m_player.Position(), reports[m_reportsShown].bytes.data()));
@@ -136,15 +148,20 @@ bool CPlayerSession::Start(std::string& error)
         }
     }
     auto say = [this](const std::string& line) { m_out(line); };
-    m_prompts.reset(new CScriptedPrompts(say, [this] { return m_editor != nullptr && IsWindowEnabled(m_editor); }));
+    // A modal box disables the top-level window that owns the editor, or the editor itself.
+    m_prompts.reset(new CScriptedPrompts(say, [this] {
+        return m_editor != nullptr && IsWindowEnabled(m_editor) && IsWindowEnabled(GetAncestor(m_editor, GA_ROOT));
+    }));
     for (const std::string& answer : m_options.answers)
         m_prompts->Queue(answer);
     m_shell.reset(new CScriptedShell(say));
+    if (m_options.systemDevice && !StartVirtualDevice(error))
+        return false;
     if (linked) {
         if (!m_options.moduleFolder.empty())
             SetModuleDirectoryOverride(m_options.moduleFolder);
         SetSettingsFolder(m_options.settings);
-        BindHidSystem(&m_bus);
+        BindHidSystem(m_virtual ? nullptr : &m_bus);
         m_previousPrompts = SetUserPrompts(m_prompts.get());
         m_previousShell = SetShell(m_shell.get());
         g_clockOwner = this;
@@ -181,13 +198,21 @@ bool CPlayerSession::Start(std::string& error)
                              ? reinterpret_cast<GetClassObject>(
                                    reinterpret_cast<void*>(GetProcAddress(m_dll, "DllGetClassObject")))
                              : nullptr;
-        // The DLL's own device code drives the simulated bus, and its prompts reach the script.
+        // The DLL's own device code drives the simulated bus, and its prompts reach the script;
+        // on the system's device nothing of it is redirected, and its dialogs are answered as
+        // they open.
         g_clockOwner = this;
-        m_hidImports.reset(new CSimHidImports(m_bus, &VirtualClock));
-        m_userImports.reset(new CScriptedUserImports(*m_prompts, *m_shell));
-        if (m_dll != nullptr && (!m_hidImports->Attach(m_dll, error) || !m_userImports->Attach(m_dll, error))) {
-            error = "cannot bind '" + m_options.dll + "' to the simulated device: " + error;
-            return false;
+        if (m_virtual) {
+            m_dialogs.reset(new CScriptedDialogs(*m_prompts, say));
+            if (!m_dialogs->Attach(error))
+                return false;
+        } else {
+            m_hidImports.reset(new CSimHidImports(m_bus, &VirtualClock));
+            m_userImports.reset(new CScriptedUserImports(*m_prompts, *m_shell));
+            if (m_dll != nullptr && (!m_hidImports->Attach(m_dll, error) || !m_userImports->Attach(m_dll, error))) {
+                error = "cannot bind '" + m_options.dll + "' to the simulated device: " + error;
+                return false;
+            }
         }
         CComRef<IClassFactory> factory;
         if (get == nullptr || FAILED(get(CLSID_TervanePlugin, IID_IClassFactory, factory.OutVoid())) ||
@@ -278,6 +303,19 @@ void CPlayerSession::Finish()
     // Only once the module is gone: it calls through them until it unloads.
     m_userImports.reset();
     m_hidImports.reset();
+    m_dialogs.reset();
     if (g_clockOwner == this)
         g_clockOwner = nullptr;
+}
+
+bool CPlayerSession::StartVirtualDevice(std::string& error)
+{
+    m_virtual.reset(new CVirtualTervane());
+    std::string said;
+    if (!m_virtual->Ensure(said, error) || !m_virtual->ClearFaults(error) || !m_virtual->Restart(error)) {
+        error = "the virtual Tervane device: " + error;
+        return false;
+    }
+    m_out("device: " + said + ", below the system's own HID stack");
+    return true;
 }

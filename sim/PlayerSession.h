@@ -4,6 +4,8 @@
 // events plays against it. The plug-in is linked in or loaded from a built DLL through its
 // class factory; either way a simulated HID bus has one Tervane device plugged in (the DLL
 // reaches it through its own imports) but only the linked plug-in's insides can be inspected.
+// With the system's device, the transport meets the system's own HID stack and a virtual
+// device below it instead, and a loaded DLL keeps its imports as the loader made them.
 //
 // Time is virtual and the window's own timer never fires: each tick advances the player's
 // clock by 100 ms and sends the editor window one WM_TIMER, so every run is deterministic.
@@ -24,10 +26,12 @@
 
 class CTervanePlugin;
 class CSimHtmlSource;
+class CScriptedDialogs;
 class CScriptedPrompts;
 class CScriptedShell;
 class CScriptedUserImports;
 class CSimHidImports;
+class CVirtualTervane;
 class IShell;
 class IUserPrompts;
 
@@ -49,6 +53,9 @@ struct PlayerOptions {
     // Replies to the first prompts, queued before the editor opens: an editor may ask while
     // it is being created (a recovery copy left by a crash).
     std::vector<std::string> answers;
+    // The virtual Tervane device below the system's own HID stack instead of the simulated
+    // bus (installed into the prefix when it is not there).
+    bool systemDevice = false;
 };
 
 class CPlayerSession {
@@ -97,6 +104,8 @@ private:
     void Shot(const std::string& path);
     void Dump();
     bool Linked(const SimEvent& event);
+    bool StartVirtualDevice(std::string& error);
+    void ApplyToVirtualDevice(const SimEvent& event);
 
     PlayerOptions m_options;
     LineSink m_out;
@@ -113,6 +122,9 @@ private:
     // Declared before the module handle's users: they must outlive the loaded DLL.
     std::unique_ptr<CSimHidImports> m_hidImports;
     std::unique_ptr<CScriptedUserImports> m_userImports;
+    std::unique_ptr<CScriptedDialogs> m_dialogs;
+    // The system's device, when the session drives it; the bus then stays idle.
+    std::unique_ptr<CVirtualTervane> m_virtual;
     HMODULE m_dll = nullptr;
     CComRef<IWMPPluginUI> m_plugin;
     CTervanePlugin* m_linked = nullptr;

@@ -30,6 +30,7 @@
 #include "sim/SimHidImports.h"
 #include "sim/SimHtmlDocument.h"
 #include "sim/SimHtmlReader.h"
+#include "sim/usb/VirtualTervane.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -48,13 +49,39 @@ void ApplyDeviceFault(CSimHidBus& bus, size_t device, const SimEvent& e)
     } else if (e.path == "open") {
         bus.SetOpenFails(device, true);
     } else {
-        bus.SetWriteFault(device, e.path == "write" ? SimWriteFault::Fails : SimWriteFault::PendingNeverCompletes,
-                          count);
+        bus.SetWriteFault(device, e.path == "write" ? SimWriteFault::Fails : SimWriteFault::HeldPastTheWait, count);
     }
 }
 
 
 } // namespace
+
+// Unplug, replug and faults on the virtual device; a node is removed or added again through
+// the system, which takes about as long as a device that comes and goes.
+void CPlayerSession::ApplyToVirtualDevice(const SimEvent& e)
+{
+    std::string said;
+    std::string error;
+    bool done = true;
+    if (e.kind == SimEvent::kUnplug) {
+        done = m_virtual->Unplug(said, error);
+    } else if (e.kind == SimEvent::kReplug) {
+        done = m_virtual->Replug(said, error);
+    } else if (e.path == "none") {
+        done = m_virtual->ClearFaults(error);
+    } else if (e.path == "open") {
+        Say("event fault open not made: the system's HID class driver opens the virtual device for every program, and "
+            "its driver never sees an open");
+        return;
+    } else {
+        const uint32_t count = e.ticks > 0 ? static_cast<uint32_t>(e.ticks) : VT_EVERY_WRITE;
+        done = e.path == "write" ? m_virtual->FailWrites(count, error) : m_virtual->HoldWrites(count, error);
+    }
+    if (!done)
+        Say("event " + e.text + " failed: " + error);
+    else if (!said.empty())
+        Say("device " + said);
+}
 
 bool CPlayerSession::Linked(const SimEvent& e)
 {
@@ -143,16 +170,17 @@ void CPlayerSession::Apply(const SimEvent& e)
         LoadSheet(e.path);
         break;
     case SimEvent::kUnplug:
-        Say("event " + e.text);
-        m_bus.Unplug(m_tervane);
-        break;
     case SimEvent::kReplug:
-        Say("event " + e.text);
-        m_bus.Replug(m_tervane);
-        break;
     case SimEvent::kFault:
         Say("event " + e.text);
-        ApplyDeviceFault(m_bus, m_tervane, e);
+        if (m_virtual)
+            ApplyToVirtualDevice(e);
+        else if (e.kind == SimEvent::kUnplug)
+            m_bus.Unplug(m_tervane);
+        else if (e.kind == SimEvent::kReplug)
+            m_bus.Replug(m_tervane);
+        else
+            ApplyDeviceFault(m_bus, m_tervane, e);
         break;
     case SimEvent::kOpen: {
         std::wstring url;

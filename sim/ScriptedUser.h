@@ -22,6 +22,9 @@ public:
     }
 
     void Queue(const std::string& answer) { m_answers.push_back(answer); }
+    // The next answer for a prompt of another kind, printed as the others are; false (and
+    // printed as unanswered) when the queue is empty.
+    bool Take(const char* kind, const std::string& text, std::string& answer) { return Next(kind, text, answer); }
 
     int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override;
     BOOL GetOpenFileNameA(LPOPENFILENAMEA dialog) override { return FileDialog("open", dialog); }

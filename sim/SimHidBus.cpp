@@ -245,7 +245,7 @@ BOOL CSimHidBus::SetupDiDestroyDeviceInfoList(HDEVINFO set)
     return TRUE;
 }
 
-HANDLE CSimHidBus::CreateFileA(LPCSTR path, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD,
+HANDLE CSimHidBus::CreateFileA(LPCSTR path, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD flags,
                                HANDLE)
 {
     if (!path) {
@@ -263,6 +263,7 @@ HANDLE CSimHidBus::CreateFileA(LPCSTR path, DWORD, DWORD, LPSECURITY_ATTRIBUTES,
         HandleRecord record{HandleKind::Device};
         record.interfaceIndex = index;
         record.generation = device.generation;
+        record.overlapped = (flags & FILE_FLAG_OVERLAPPED) != 0;
         ++device.opens;
         return NewHandle(record);
     }
@@ -278,18 +279,23 @@ BOOL CSimHidBus::WriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD writte
     Interface* device = LiveDevice(file);
     if (!device)
         return FALSE;
-    // A HID write carries exactly one output report.
-    if (!data || size != kSimReportSize)
+    // A HID write carries one output report: less is refused, more is cut to its length.
+    if (!data || size == 0)
         return Fail(ERROR_INVALID_USER_BUFFER);
+    if (size < kSimReportSize)
+        return Fail(ERROR_INVALID_PARAMETER);
     HandleRecord* event = overlapped ? Find(overlapped->hEvent, HandleKind::Event) : nullptr;
     if (event)
         event->signalled = false; // the I/O manager resets it as the write starts
 
+    const HandleRecord* handle = Find(file, HandleKind::Device);
     SimHidReport report;
-    report.interfaceIndex = Find(file, HandleKind::Device)->interfaceIndex;
+    report.interfaceIndex = handle->interfaceIndex;
     std::memcpy(report.bytes.data(), data, kSimReportSize);
 
     SimWriteFault fault = TakeWriteFault(*device);
+    if (fault == SimWriteFault::HeldPastTheWait && !handle->overlapped)
+        return Fail(ERROR_SEM_TIMEOUT); // WriteFile returned only when the device let go
     switch (fault) {
     case SimWriteFault::None:
         FinishWrite(overlapped, event, kStatusSuccess, &report);
@@ -305,6 +311,7 @@ BOOL CSimHidBus::WriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD writte
         FinishWrite(overlapped, event, kStatusDeviceNotConnected, nullptr);
         break;
     case SimWriteFault::PendingNeverCompletes:
+    case SimWriteFault::HeldPastTheWait:
     case SimWriteFault::PendingWaitFails:
         if (overlapped) {
             overlapped->Internal = kStatusPending;
@@ -435,8 +442,9 @@ CSimHidBus::Interface* CSimHidBus::LiveDevice(HANDLE handle)
         return nullptr;
     }
     Interface& device = m_interfaces[record->interfaceIndex];
+    // The handle's device object is gone for good; the system refuses the handle itself.
     if (!device.plugged || device.generation != record->generation) {
-        Fail(ERROR_DEVICE_NOT_CONNECTED);
+        Fail(ERROR_ACCESS_DENIED);
         return nullptr;
     }
     return &device;

@@ -18,6 +18,9 @@
 // Time is virtual: a wait on an event that nobody signalled returns WAIT_TIMEOUT at once.
 // Handle values are never reused, so a handle from before an unplug stays dead. Single
 // threaded, like the transport. The bus must outlive every controller bound to it.
+// It answers as Windows' HID stack does (checked against it with a virtual device): a write
+// shorter than the 16-byte report fails with ERROR_INVALID_PARAMETER, a longer one is cut to
+// 16 bytes, and a handle from before an unplug fails with ERROR_ACCESS_DENIED.
 #include <array>
 #include <cstdint>
 #include <map>
@@ -28,13 +31,20 @@
 
 class HIDController;
 
+// A write is answered "pending" only on a handle opened for overlapped I/O; on a handle opened
+// for synchronous I/O, as the transport opens it, WriteFile returns when the device has
+// finished with the write. The Pending faults model the first kind of answer whatever the
+// handle, for the transport's wait path; HeldPastTheWait answers as the system's stack does.
 enum class SimWriteFault {
     None,
-    Fails,                     // WriteFile fails at once
+    Fails,                     // WriteFile fails at once (ERROR_GEN_FAILURE)
     PendingCompletes,          // reported pending, then completes: the report arrives
     PendingNeverCompletes,     // reported pending, never completes: nothing arrives
     PendingCompletesWithError, // reported pending, completes as failed: nothing arrives
     PendingWaitFails,          // reported pending; waiting on its event fails
+    // The device holds the write longer than any wait, then fails it (ERROR_SEM_TIMEOUT);
+    // on an overlapped handle it is reported pending and never completes.
+    HeldPastTheWait,
 };
 
 struct SimHidReport {
@@ -153,6 +163,7 @@ private:
         HandleKind kind;
         size_t interfaceIndex = 0;      // Device
         unsigned generation = 0;        // Device
+        bool overlapped = false;        // Device: opened with FILE_FLAG_OVERLAPPED
         bool autoReset = false;         // Event
         bool signalled = false;         // Event
         bool waitFails = false;         // Event

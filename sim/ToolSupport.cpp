@@ -53,6 +53,16 @@ std::string ProductFolderOfTool()
     return own;
 }
 
+bool ParseDevice(const std::string& value, PlayerOptions& options, std::string& error)
+{
+    if (value != "sim" && value != "system") {
+        error = "bad device '" + value + "': sim or system";
+        return false;
+    }
+    options.systemDevice = value == "system";
+    return true;
+}
+
 int PlayEvents(const char* tool, PlayerOptions options, const std::vector<SimEvent>& events)
 {
     options.moduleFolder = ProductFolderOfTool();

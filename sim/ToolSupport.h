@@ -19,6 +19,9 @@ std::string FromUtf8IfItIs(const std::string& text);
 void PrintLine(const std::string& line);
 // The build folder beside the tools (holding obj and cfg) when there is one, else the tool's.
 std::string ProductFolderOfTool();
+// The value of --device: "sim" (the simulated bus) or "system" (the virtual device below the
+// system's own HID stack). False, with a message, for anything else.
+bool ParseDevice(const std::string& value, PlayerOptions& options, std::string& error);
 
 // Starts a session of the player with the product folder of the tool, plays the events and
 // closes the player; the tool's exit code (1 when the session could not start).

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
 
 #include "device/HIDController.h"
 #include "sim/SimHidBus.h"
 #include "support/HidReports.h"
+#include "support/TransportCases.h"
 
 namespace {
 const uint16_t kMouseVendorId = 0x046D;
@@ -219,6 +221,8 @@ TEST(HidTransport, WriteOutcomes)
         {SimWriteFault::PendingNeverCompletes, HIDController::kSendTimedOut, false, 0, 500},
         {SimWriteFault::PendingCompletesWithError, HIDController::kSendFailed, false, 0, 500},
         {SimWriteFault::PendingWaitFails, HIDController::kSendFailed, false, 0, 500},
+        // On the transport's synchronous handle a held write returns failed: nothing is waited on.
+        {SimWriteFault::HeldPastTheWait, HIDController::kSendFailed, false, 0, 0},
     };
     for (const Case& k : cases) {
         const int id = static_cast<int>(k.fault);
@@ -291,4 +295,81 @@ TEST(HidTransportWin32, WithoutDeviceConnectFailsAndNothingIsSent)
     EXPECT_FALSE(hid.Connect());
     EXPECT_FALSE(hid.HasHandle());
     EXPECT_EQ(HIDController::kSendLinkDown, hid.Send(kIdle.data()));
+}
+
+// The bus answers a write as the system's HID stack does, by its length and by how the handle
+// was opened (the facts were taken from the stack with a virtual device).
+TEST(HidTransport, BusAnswersWritesAsTheSystemStack)
+{
+    struct Case {
+        DWORD flags;
+        DWORD size;
+        SimWriteFault fault;
+        BOOL ok;
+        DWORD error;
+        DWORD written;
+        size_t reports;
+    };
+    const Case cases[] = {
+        {0, 16, SimWriteFault::None, TRUE, 0, 16, 1},
+        {0, 20, SimWriteFault::None, TRUE, 0, 16, 1},
+        {0, 15, SimWriteFault::None, FALSE, ERROR_INVALID_PARAMETER, 0, 0},
+        {0, 1, SimWriteFault::None, FALSE, ERROR_INVALID_PARAMETER, 0, 0},
+        {0, 0, SimWriteFault::None, FALSE, ERROR_INVALID_USER_BUFFER, 0, 0},
+        {0, 16, SimWriteFault::Fails, FALSE, ERROR_GEN_FAILURE, 0, 0},
+        {0, 16, SimWriteFault::HeldPastTheWait, FALSE, ERROR_SEM_TIMEOUT, 0, 0},
+        {FILE_FLAG_OVERLAPPED, 16, SimWriteFault::HeldPastTheWait, FALSE, ERROR_IO_PENDING, 0, 0},
+    };
+    uint8_t bytes[20] = {};
+    const HidReportBytes report = TervaneReport('0', '3', '7');
+    std::copy(report.begin(), report.end(), bytes);
+    for (const Case& k : cases) {
+        CSimHidBus bus;
+        const size_t tervane = bus.AddTervane();
+        const HANDLE device = bus.CreateFileA(bus.DevicePath(tervane).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, k.flags,
+                                              nullptr);
+        OVERLAPPED completion = {};
+        completion.hEvent = bus.CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        bus.SetWriteFault(tervane, k.fault, 1);
+        DWORD written = 99;
+        EXPECT_EQ(k.ok, bus.WriteFile(device, bytes, k.size, &written, &completion)) << k.size;
+        EXPECT_EQ(k.error, k.ok ? 0u : bus.GetLastError()) << k.size;
+        EXPECT_EQ(k.written, written) << k.size;
+        ASSERT_EQ(k.reports, bus.Reports().size()) << k.size;
+        if (k.reports != 0) {
+            EXPECT_EQ(report, bus.Reports()[0].bytes) << "a longer write is cut to the report";
+        }
+    }
+}
+
+// A handle from before an unplug is refused by the system, before and after the replug.
+TEST(HidTransport, BusRefusesAHandleFromBeforeAnUnplug)
+{
+    TervaneOnBus t;
+    ASSERT_TRUE(t.hid.Connect());
+    const HANDLE stale = t.hid.FindDevice(HIDController::kTervaneVendorId, HIDController::kTervaneProductId);
+    for (bool replug : {false, true}) {
+        t.bus.Unplug(t.tervane);
+        if (replug)
+            t.bus.Replug(t.tervane);
+        DWORD written = 0;
+        HIDD_ATTRIBUTES attributes = {sizeof(attributes)};
+        EXPECT_FALSE(t.bus.WriteFile(stale, kIdle.data(), 16, &written, nullptr)) << replug;
+        EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), t.bus.GetLastError()) << replug;
+        EXPECT_FALSE(t.bus.HidD_GetAttributes(stale, &attributes)) << replug;
+        EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), t.bus.GetLastError()) << replug;
+    }
+    t.bus.CloseHandle(stale);
+}
+
+// The cases that the tests on the system's own stack play against the virtual device give,
+// on the bus, the answers that the stack gives.
+TEST(HidTransport, CasesAnswerAsTheSystemStackDoes)
+{
+    for (const TransportCase& k : TransportCases()) {
+        CSimTervaneBench bench;
+        EXPECT_EQ(k.transcript, PlayTransportCase(k, bench)) << k.name;
+        EXPECT_TRUE(bench.Bus().IsClean()) << k.name << ": " << bench.Bus().Accounting();
+    }
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "sim/PlayerSession.h"
+#include "sim/ToolSupport.h"
 #include "support/ScratchFile.h"
 #include "support/SkinFiles.h"
 
@@ -214,4 +215,23 @@ TEST(PlaybackSession, EditsAndLoadsTakeEffectOnTheNextTick)
                               "3.000 080", "3.000 088",
                               "4.000 008", "4.000 000", // delete all
                               "5.000 000", "5.000 000"}));
+}
+
+// The tools' --device takes the simulated bus or the system's stack, nothing else.
+TEST(SimEvents, DeviceOptionTakesSimOrSystem)
+{
+    const struct {
+        const char* value;
+        bool taken;
+        bool system;
+    } cases[] = {{"sim", true, false}, {"system", true, true}, {"", false, false}, {"System", false, false},
+                 {"usb", false, false}, {"system ", false, false}};
+    for (const auto& k : cases) {
+        PlayerOptions options;
+        options.systemDevice = !k.system; // a refused value leaves it as it was
+        std::string error;
+        EXPECT_EQ(k.taken, ToolSupport::ParseDevice(k.value, options, error)) << k.value;
+        EXPECT_EQ(k.taken ? k.system : !k.system, options.systemDevice) << k.value;
+        EXPECT_EQ(k.taken, error.empty()) << k.value << ": " << error;
+    }
 }

@@ -2,11 +2,12 @@
 // plug-in object in it (linked in, or loaded from a built DLL with --dll), gives it a
 // simulated player core and plays a script of player, editor and user events. It prints the
 // device's reports, prompts and shell requests, and can take pictures of the editor and dump
-// the editor's entries and the device's commands. Needs a display.
+// the editor's entries and the device's commands. Needs a display. With --device system the
+// device is the virtual one below the system's own HID stack (a 64-bit Wine prefix).
 //
 //   tervane-player [--movie NAME] [--duration S] [--sheet PATH] [--settings DIR]
 //                  [--size normal|wide|mini] [--events "E1; E2"] [--events-file F]
-//                  [--news FILE] [--dll PATH]
+//                  [--news FILE] [--dll PATH] [--device sim|system]
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -21,7 +22,7 @@ namespace {
 const char kUsage[] =
     "usage: tervane-player [--movie NAME] [--duration S] [--sheet PATH] [--settings DIR]\n"
     "                      [--size normal|wide|mini] [--events \"E1; E2\"] [--events-file F]\n"
-    "                      [--news FILE] [--dll PATH]\n"
+    "                      [--news FILE] [--dll PATH] [--device sim|system]\n"
     "events: play, pause, stop, seek S, rate R, wait S, preview P L, preview off, add S P L,\n"
     "        remove S, deleteall, load PATH, unplug, replug, fault open|write [N]|timeout [N]|none,\n"
     "        open NAME DURATION, close, create,\n"
@@ -88,6 +89,9 @@ int main(int argc, char** argv)
             options.news = value;
         } else if (arg == "--dll") {
             options.dll = value;
+        } else if (arg == "--device") {
+            if (!ToolSupport::ParseDevice(value, options, error))
+                return Fail(error);
         } else {
             return Fail("unknown option '" + arg + "'");
         }

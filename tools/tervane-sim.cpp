@@ -1,8 +1,10 @@
-// tervane-sim: plays a time sheet in the real plug-in inside a simulated media player, with
-// a simulated HID bus that has one Tervane device, and prints every report the device
-// receives. Needs a display, as the plug-in's editor window is real.
+// tervane-sim: plays a time sheet in the real plug-in (linked in, or loaded from a built DLL
+// with --dll) inside a simulated media player, with a simulated HID bus that has one Tervane
+// device or, with --device system, the virtual device below the system's own HID stack, and
+// prints every report the device receives. Needs a display, as the plug-in's editor window is real.
 //
 //   tervane-sim SHEET.tms [--duration SECONDS] [--events "E1; E2; ..."] [--events-file FILE]
+//               [--dll PATH] [--device sim|system]
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +23,7 @@ constexpr double kMaxDuration = 200000.0;
 
 const char kUsage[] =
     "usage: tervane-sim SHEET.tms [--duration SECONDS] [--events \"E1; E2; ...\"] [--events-file FILE]\n"
+    "                   [--dll PATH] [--device sim|system]\n"
     "events: play, pause, stop, seek S, rate R, wait S, preview P L, preview off,\n"
     "        add S P L, remove S, deleteall, load PATH, unplug, replug,\n"
     "        fault open|write [N]|timeout [N]|none\n";
@@ -89,6 +92,13 @@ int main(int argc, char** argv)
                 return Fail(std::string("cannot read the events file '") + argv[i] + "'");
             if (!ParseSimEvents(ToolSupport::FromUtf8IfItIs(text), events, error))
                 return Fail(std::string(argv[i]) + ": " + error);
+        } else if (arg == "--dll") {
+            if (!hasValue)
+                return Fail("--dll needs the path of a built TervanePlugin.dll");
+            options.dll = argv[++i];
+        } else if (arg == "--device") {
+            if (!hasValue || !ToolSupport::ParseDevice(argv[++i], options, error))
+                return Fail(hasValue ? error : "--device needs sim or system");
         } else if (arg.size() > 1 && arg[0] == '-') {
             return Fail("unknown option '" + arg + "'");
         } else if (options.sheet.empty()) {
@@ -107,7 +117,9 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    // A loaded DLL keeps its settings where the product keeps them.
     CScratchSettings settings;
-    options.settings = settings.Folder();
+    if (options.dll.empty())
+        options.settings = settings.Folder();
     return ToolSupport::PlayEvents("tervane-sim", options, events);
 }
