@@ -1,7 +1,8 @@
 // tervane-sim: plays a time sheet in the real plug-in (linked in, or loaded from a built DLL
 // with --dll) inside a simulated media player, with a simulated HID bus that has one Tervane
 // device or, with --device system, the virtual device below the system's own HID stack, and
-// prints every report the device receives. Needs a display, as the plug-in's editor window is real.
+// prints every report the device receives. The player opens the movie the sheet names (or
+// "movie.wmv"), so that the sheet plays rather than rests as against another movie. Needs a display, as the plug-in's editor window is real.
 //
 //   tervane-sim SHEET.tms [--duration SECONDS] [--events "E1; E2; ..."] [--events-file FILE]
 //               [--dll PATH] [--device sim|system]
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "base/Win32.h"
+#include "base/file/FilePath.h"
 #include "sheet/SheetDocument.h"
 #include "sim/PlayerSession.h"
 #include "sim/ToolSupport.h"
@@ -116,6 +118,10 @@ int main(int argc, char** argv)
                      options.sheet.c_str());
         return 1;
     }
+    // The movie the sheet was made for, by file name: a sheet rests against any other one.
+    const std::string named = probe.HeaderLine(0);
+    if (!Quorvel::Base::File::ExtensionOfPath(named).empty())
+        options.movie = Quorvel::Base::File::FileNameOfPath(named);
 
     // A loaded DLL keeps its settings where the product keeps them.
     CScratchSettings settings;
