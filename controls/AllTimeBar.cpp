@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "editor/EditorContext.h"
+#include "editor/PaintLook.h"
 #include "editor/PluginHost.h"
 #include "editor/PluginMessages.h"
 #include "timesheet/TimeLineButtonManager.h"
@@ -71,10 +72,20 @@ void CAllTimeBar::Paint(HDC dest)
         return;
     const CTimeLineButtonManager& timeLine = m_host.TimeLine();
     const RECT strip = GetStripRect();
-    m_strip.Paint(dest, strip.left, strip.top, strip.right - strip.left, timeLine.Document(), m_duration);
     double position = 0.0;
     if (!m_dragging && m_host.Position(position))
         MoveBox(m_geometry.LeftAt(position, m_duration));
+    RECT bounds;
+    UnionRect(&bounds, &strip, &m_boxRect);
+    const uint64_t look = CLookDigest()
+                              .Add(static_cast<uint64_t>(timeLine.Document().Revision()))
+                              .Add(m_duration)
+                              .Add(strip)
+                              .Add(m_boxRect)
+                              .Value();
+    if (PaintLook::Note(dest, bounds, look))
+        return;
+    m_strip.Paint(dest, strip.left, strip.top, strip.right - strip.left, timeLine.Document(), m_duration);
     const CScopedSelect pen(dest, m_pen.Get());
     const CScopedSelect brush(dest, GetStockObject(NULL_BRUSH));
     Rectangle(dest, m_boxRect.left, m_boxRect.top, m_boxRect.right, m_boxRect.bottom);

@@ -100,26 +100,8 @@ void CEditBox::OnSizeMode(WPARAM request)
     m_sizeMode = mode;
 }
 
-void CEditBox::OnTick()
-{
-    if (m_edit == nullptr)
-        return;
-    RECT client;
-    GetClientRect(m_edit, &client);
-    MapWindowPoints(m_edit, m_parent, reinterpret_cast<POINT*>(&client), 2);
-    ValidateRect(m_parent, &client);
-    ValidateRect(m_editor, &client);
-    SendMessageW(m_edit, WM_SETREDRAW, FALSE, 0);
-}
+void CEditBox::OnTick() {}
 
-void CEditBox::OnDraw(HDC)
-{
-    if (m_edit == nullptr)
-        return;
-    SendMessageW(m_edit, WM_SETREDRAW, TRUE, 0);
-    // The back buffer is copied over the whole parent after this pass; the box paints
-    // itself again once that is done.
-    InvalidateRect(m_edit, nullptr, FALSE);
-}
+void CEditBox::OnDraw(HDC) {}
 
 } // namespace TervaneControl

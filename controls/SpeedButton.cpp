@@ -1,5 +1,6 @@
 #include "controls/SpeedButton.h"
 #include "editor/Font.h"
+#include "editor/PaintLook.h"
 
 #include <algorithm>
 #include <cmath>
@@ -96,6 +97,10 @@ void CSpeedButton::DrawDigits(HDC dc)
         return;
     const RECT(&rects)[2] = kDigitRects[m_sizeMode == kSizeModeWide ? 1 : 0];
     const int32_t digits[2] = {m_speed / 10, m_speed % 10};
+    RECT bounds;
+    UnionRect(&bounds, &rects[0], &rects[1]);
+    if (PaintLook::Note(dc, bounds, CLookDigest().Add(m_speed).Add(static_cast<int32_t>(m_sizeMode)).Value()))
+        return;
     const CScopedSelect font(dc, m_font.Get());
     const COLORREF previousColour = SetTextColor(dc, kDigitColour);
     const int previousMode = SetBkMode(dc, TRANSPARENT);

@@ -1,5 +1,6 @@
 #include "editor/BitmapObject.h"
 #include "editor/Font.h"
+#include "editor/PaintLook.h"
 
 #include <algorithm>
 #include <windowsx.h>
@@ -161,6 +162,7 @@ void CBitmapObject::BuildTickerEntries()
         }
     }
     m_tickerReady = true;
+    ++m_tickerBuilds;
 }
 
 void CBitmapObject::ResetTicker()
@@ -210,13 +212,24 @@ void CBitmapObject::TickTicker()
 
 void CBitmapObject::DrawTicker(HDC dest)
 {
-    if (!m_tickerReady || m_tickerEntries.empty() || dest == nullptr)
+    const bool shown = m_tickerReady && !m_tickerEntries.empty() && dest != nullptr &&
+                       m_tickerEntries[static_cast<size_t>(m_tickerIndex)].state != kTickerWaiting;
+    // Noted in every tick, shown or not, so that the line it leaves is painted away.
+    if (!shown) {
+        PaintLook::Note(dest, RECT{0, 0, 0, 0}, 0);
         return;
+    }
     const TickerEntry& entry = m_tickerEntries[static_cast<size_t>(m_tickerIndex)];
-    if (entry.state == kTickerWaiting)
-        return;
     const int32_t top = m_slideCounter.GetValue();
     RECT strip = {0, top, entry.right, top + kTickerStripHeight};
+    // The entries are made again only with new news: which one it is, and where, tells all.
+    const uint64_t look = CLookDigest()
+                              .Add(static_cast<uint64_t>(m_tickerBuilds))
+                              .Add(static_cast<uint64_t>(m_tickerIndex))
+                              .Add(strip)
+                              .Value();
+    if (PaintLook::Note(dest, strip, look))
+        return;
     const CScopedSelect font(dest, m_tickerFont.Get());
     const COLORREF previousColour = SetTextColor(dest, kTickerColour);
     const int previousMode = SetBkMode(dest, TRANSPARENT);

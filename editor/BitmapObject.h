@@ -99,6 +99,7 @@ private:
     HWND m_child = nullptr;
     std::vector<TickerEntry> m_tickerEntries;
     int32_t m_tickerIndex = 0;
+    uint32_t m_tickerBuilds = 0;
     Quorvel::Base::Math::CLinearCounter m_slideCounter;
     Quorvel::Base::Math::CLinearCounter m_pauseCounter;
     HCURSOR m_arrowCursor = nullptr;

@@ -5,6 +5,27 @@
 #include "editor/PluginMessages.h"
 #include "editor/PointerSample.h"
 
+#include <vector>
+
+namespace {
+
+std::vector<RECT> RegionRects(HRGN region)
+{
+    std::vector<RECT> rects;
+    const DWORD size = GetRegionData(region, 0, nullptr);
+    if (size < sizeof(RGNDATAHEADER))
+        return rects;
+    std::vector<char> bytes(size);
+    RGNDATA* data = reinterpret_cast<RGNDATA*>(bytes.data());
+    if (GetRegionData(region, size, data) != size)
+        return rects;
+    const RECT* first = reinterpret_cast<const RECT*>(data->Buffer);
+    rects.assign(first, first + data->rdh.nCount);
+    return rects;
+}
+
+} // namespace
+
 CParentStaticObject::~CParentStaticObject()
 {
     // The controls die with the editor; none may be offered a message from now on.
@@ -44,7 +65,7 @@ bool CParentStaticObject::Create(HINSTANCE instance, HWND parent)
     ReleaseDC(m_window, windowDC);
     if (made)
         m_scratchDC = CreateCompatibleDC(m_backBuffer.Dc());
-    if (!made || m_scratchDC == nullptr) {
+    if (!made || m_scratchDC == nullptr || !m_looks.Create(m_backBuffer.Dc())) {
         DestroyWindow(m_window);
         m_window = nullptr;
         m_backBuffer.Reset();
@@ -68,9 +89,24 @@ void CParentStaticObject::Render(HWND window)
     const CPointerSample pointer;
     PAINTSTRUCT paint;
     BeginPaint(window, &paint);
-    if (m_backBuffer)
-        ControlHookList().Dispatch(window, WM_PAINT, reinterpret_cast<WPARAM>(m_backBuffer.Dc()), 0, nullptr,
-                                   true);
+    m_damage.Clear();
+    if (m_backBuffer) {
+        const std::vector<Quorvel::Base::AppFrame::IWinMsgHook*> hooks = ControlHookList().Hooks();
+        m_looks.Record(window, hooks, m_damage);
+        if (!m_damage.Empty()) {
+            // Everything under a changed rectangle paints it again from the background up,
+            // and nothing paints outside it.
+            const HDC dc = m_backBuffer.Dc();
+            const HRGN region = m_damage.MakeRegion();
+            SelectClipRgn(dc, region);
+            for (size_t i = 0; i < hooks.size(); ++i)
+                if (m_looks.Touches(i, m_damage))
+                    hooks[i]->HandleMessage(window, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+            SelectClipRgn(dc, nullptr);
+            if (region != nullptr)
+                DeleteObject(region);
+        }
+    }
     EndPaint(window, &paint);
 }
 
@@ -89,11 +125,24 @@ LRESULT CParentStaticObject::ChildProcGuarded(HWND window, UINT message, WPARAM 
     CEditorContext& context = EditorContext();
     switch (message) {
     case WM_PAINT: {
+        // Rectangle by rectangle: a copy clipped to several would move their whole span.
+        const HRGN update = CreateRectRgn(0, 0, 0, 0);
+        const bool partial = update != nullptr && GetUpdateRgn(window, update, FALSE) == COMPLEXREGION;
         PAINTSTRUCT paint;
         const HDC dc = BeginPaint(window, &paint);
-        if (dc != nullptr && context.backBufferDC != nullptr)
-            BitBlt(dc, 0, 0, kBackBufferWidth, kBackBufferHeight, context.backBufferDC, 0, 0, SRCCOPY);
+        if (dc != nullptr && context.backBufferDC != nullptr) {
+            std::vector<RECT> rects;
+            if (partial)
+                rects = RegionRects(update);
+            if (rects.empty())
+                rects.push_back(paint.rcPaint);
+            for (const RECT& r : rects)
+                BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, context.backBufferDC, r.left, r.top,
+                       SRCCOPY);
+        }
         EndPaint(window, &paint);
+        if (update != nullptr)
+            DeleteObject(update);
         return 0;
     }
     case WM_ERASEBKGND:

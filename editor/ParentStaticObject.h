@@ -1,10 +1,8 @@
 #pragma once
 #include "base/Win32.h"
 #include "editor/GdiObjects.h"
+#include "editor/PaintLook.h"
 #include "editor/WinMsgHook.h"
-
-constexpr int kBackBufferWidth = 1000;
-constexpr int kBackBufferHeight = 750;
 
 // The full-size STATIC child window that covers the editor window, and the 1000 x 750 back
 // buffer that every control paints into. It publishes the back-buffer DC, the scratch DC
@@ -19,8 +17,12 @@ public:
 
     // False (and nothing published) when the child window or the back buffer can't be made.
     bool Create(HINSTANCE instance, HWND parent);
-    // Has every control paint into the back buffer, in hook list order.
+    // Has the controls whose look changed, and those over or under them, paint the changed
+    // rectangles of the back buffer, in hook list order; Damage() tells which they were.
     void Render(HWND window);
+    // The next Render paints everything (a size mode, a full redraw asked for).
+    void RedrawAll() { m_looks.Forget(); }
+    const CDamage& Damage() const { return m_damage; }
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
     HWND GetWindow() const { return m_window; }
@@ -36,4 +38,6 @@ private:
     CMemoryBitmapDC m_backBuffer;
     HWND m_parent = nullptr;
     HDC m_scratchDC = nullptr;
+    CLookRecorder m_looks;
+    CDamage m_damage;
 };

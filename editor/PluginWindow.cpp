@@ -360,13 +360,37 @@ void CPluginWindow::OnTimer()
 
 void CPluginWindow::ShowBackBuffer(HWND parentStatic)
 {
-    // The back buffer covers the buttons and points too, which paint nothing of their own:
-    // repainting them all as well, every tick, cost more than the whole rest of it. Only the
-    // two edit boxes draw themselves, after the copy.
-    RedrawWindow(parentStatic, nullptr, nullptr, RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN | RDW_UPDATENOW);
-    for (const HWND edit : {m_fileEditBox.GetWindow(), m_timeEditBox.GetWindow()})
-        if (edit != nullptr)
+    // Only the rectangles that changed go to the screen. The back buffer covers the buttons
+    // and points too, which paint nothing of their own; the two edit boxes draw themselves,
+    // again where the copy went over them, and otherwise only when what they show changed.
+    const CDamage& damage = m_parentStatic.Damage();
+    if (!damage.Empty()) {
+        const HRGN region = damage.MakeRegion();
+        RedrawWindow(parentStatic, nullptr, region, RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN | RDW_UPDATENOW);
+        if (region != nullptr)
+            DeleteObject(region);
+    }
+    for (const HWND edit : {m_fileEditBox.GetWindow(), m_timeEditBox.GetWindow()}) {
+        if (edit == nullptr)
+            continue;
+        RECT box;
+        GetWindowRect(edit, &box);
+        MapWindowPoints(nullptr, parentStatic, reinterpret_cast<POINT*>(&box), 2);
+        if (damage.Intersects(box))
             RedrawWindow(edit, nullptr, nullptr, RDW_INVALIDATE | RDW_NOERASE | RDW_UPDATENOW);
+        else
+            UpdateWindow(edit);
+    }
+}
+
+void CPluginWindow::RedrawAll()
+{
+    const HWND parentStatic = m_parentStatic.GetWindow();
+    if (parentStatic == nullptr)
+        return;
+    m_parentStatic.RedrawAll();
+    m_parentStatic.Render(parentStatic);
+    ShowBackBuffer(parentStatic);
 }
 
 void CPluginWindow::OnSizeMode(HWND window, WPARAM wParam)
@@ -378,6 +402,7 @@ void CPluginWindow::OnSizeMode(HWND window, WPARAM wParam)
         m_owner.TimeLine().SetSizeMode(mode);
     }
     Forward(window, WM_PLUGIN_SIZEMODE, wParam, 0);
+    m_parentStatic.RedrawAll();
     const HWND parentStatic = m_parentStatic.GetWindow();
     if (parentStatic != nullptr) {
         InvalidateRect(parentStatic, nullptr, TRUE);

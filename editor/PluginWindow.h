@@ -90,6 +90,8 @@ public:
 
     // Copies the back buffer to the screen, with the two edit boxes over it.
     void ShowBackBuffer(HWND parentStatic);
+    // Every control paints again and the whole editor goes to the screen, as at the first tick.
+    void RedrawAll();
     // The time box says this for two seconds instead of the position.
     void ShowNote(const std::wstring& text);
     bool IsRecording() const { return m_recording; }

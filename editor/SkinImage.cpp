@@ -5,6 +5,7 @@
 #include <new>
 
 #include "editor/GdiplusApi.h"
+#include "editor/PaintLook.h"
 
 using namespace Gdiplus::DllExports;
 
@@ -82,6 +83,7 @@ void CSkinImage::Release()
 bool CSkinImage::Load(const char* path)
 {
     Release();
+    ++m_loads;
     if (path == nullptr)
         return false;
     // Skin paths are Shift-JIS, whatever locale the host process runs in.
@@ -147,9 +149,23 @@ void CSkinImage::BuildMasks(HDC reference)
     }
 }
 
+bool CSkinImage::NotedOrHidden(int32_t way, HDC dest, int32_t dx, int32_t dy, int32_t sx, int32_t sy, int32_t w,
+                               int32_t h) const
+{
+    const RECT cell = {dx, dy, dx + w, dy + h};
+    const uint64_t digest = CLookDigest()
+                                .Add(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(this)))
+                                .Add(static_cast<uint64_t>(m_loads))
+                                .Add(way)
+                                .Add(sx)
+                                .Add(sy)
+                                .Value();
+    return PaintLook::Note(dest, cell, digest) || RectVisible(dest, &cell) == FALSE;
+}
+
 void CSkinImage::DrawKeyed(HDC dest, int32_t dx, int32_t dy, int32_t sx, int32_t sy, int32_t w, int32_t h) const
 {
-    if (dest == nullptr || !m_colour || !m_maskCopy)
+    if (dest == nullptr || !m_colour || !m_maskCopy || NotedOrHidden(0, dest, dx, dy, sx, sy, w, h))
         return;
     BitBlt(dest, dx, dy, w, h, m_maskCopy.Dc(), sx, sy, SRCAND);
     BitBlt(dest, dx, dy, w, h, m_colour.Dc(), sx, sy, SRCPAINT);
@@ -157,7 +173,7 @@ void CSkinImage::DrawKeyed(HDC dest, int32_t dx, int32_t dy, int32_t sx, int32_t
 
 void CSkinImage::DrawMask(HDC dest, int32_t dx, int32_t dy, int32_t sx, int32_t sy, int32_t w, int32_t h) const
 {
-    if (dest != nullptr && m_maskCopy)
+    if (dest != nullptr && m_maskCopy && !NotedOrHidden(1, dest, dx, dy, sx, sy, w, h))
         BitBlt(dest, dx, dy, w, h, m_maskCopy.Dc(), sx, sy, SRCAND);
 }
 
@@ -166,7 +182,7 @@ void CSkinImage::DrawOpaque(HDC dest, HDC scratch, int32_t dx, int32_t dy, int32
 {
     // The scratch DC stays the condition for drawing even though the converted image is
     // kept: callers that hand none over rely on nothing being copied.
-    if (dest == nullptr || scratch == nullptr || !m_image)
+    if (dest == nullptr || scratch == nullptr || !m_image || NotedOrHidden(2, dest, dx, dy, sx, sy, w, h))
         return;
     if (!m_opaque)
         m_opaque.Create(dest, m_image->ToOpaqueBitmap());

@@ -48,7 +48,13 @@ public:
                     int32_t h) const;
 
 private:
+    // In a tick's look the cell is noted instead of drawn; outside the rectangles being
+    // painted again it is not drawn either.
+    bool NotedOrHidden(int32_t way, HDC dest, int32_t dx, int32_t dy, int32_t sx, int32_t sy, int32_t w,
+                       int32_t h) const;
+
     std::unique_ptr<CGdipImage> m_image;
+    uint32_t m_loads = 0;
     CBitmapHandle m_loadedColour; // until BuildMasks moves it into the colour DC
     CMemoryBitmapDC m_colour;
     CMemoryBitmapDC m_mask;

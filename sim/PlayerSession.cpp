@@ -253,13 +253,15 @@ bool CPlayerSession::LoadSheet(const std::string& path)
     return true;
 }
 
-void CPlayerSession::Tick()
+void CPlayerSession::Tick(const std::function<void()>& afterTimer)
 {
-    m_player.Tick([this] {
+    m_player.Tick([this, &afterTimer] {
         m_milliseconds += 100;
         if (m_editor != nullptr && IsWindow(m_editor))
             SendMessageW(m_editor, WM_TIMER, CPluginWindow::kTimerId, 0);
         Drain();
+        if (afterTimer)
+            afterTimer();
     });
     RealInput::Pump();
     m_player.Deliver();

@@ -71,7 +71,8 @@ public:
     bool Start(std::string& error);
     void Apply(const SimEvent& event);
     // One timer period of virtual time.
-    void Tick();
+    // afterTimer runs right after the editor's timer, before the player's position moves on.
+    void Tick(const std::function<void()>& afterTimer = nullptr);
     // The player closes: the window, then the plug-in object go; the last reports are shown.
     void Finish();
     // Loads a time sheet as the file button does; false when the device manager can't read it.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "editor/PaintLook.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -27,6 +29,10 @@ public:
         m_messages.push_back(message);
         m_windows.push_back(window);
         if (message == WM_PAINT) {
+            const HDC dc = reinterpret_cast<HDC>(wParam);
+            if (PaintLook::Note(dc, m_area, m_colour))
+                return 0;
+            ++m_paints;
             const HBRUSH brush = CreateSolidBrush(m_colour);
             FillRect(reinterpret_cast<HDC>(wParam), &m_area, brush);
             DeleteObject(brush);
@@ -34,6 +40,7 @@ public:
         }
         return m_result;
     }
+    int m_paints = 0;
     bool Saw(UINT message) const
     {
         for (UINT seen : m_messages)
@@ -81,13 +88,52 @@ TEST_F(BackBuffer, RenderPaintsEveryControlInRegistrationOrder)
     EXPECT_EQ(RGB(200, 0, 0), GetPixel(context.backBufferDC, 10, 10));
     EXPECT_EQ(RGB(0, 0, 200), GetPixel(context.backBufferDC, 60, 60));
     EXPECT_EQ(RGB(0, 0, 200), GetPixel(context.backBufferDC, 999, 749));
-    EXPECT_EQ(std::vector<HWND>{parent.GetWindow()}, first.m_windows);
+    EXPECT_EQ(std::vector<HWND>(first.m_windows.size(), parent.GetWindow()), first.m_windows);
 
     // Handed a message as a hook, the object offers it to the controls.
     first.m_result = 3;
     EXPECT_EQ(3, parent.HandleMessage(m_editor.Get(), WM_PLUGIN_FILENAME, 0, 0));
     EXPECT_EQ(m_editor.Get(), first.m_windows.back());
     EXPECT_FALSE(second.Saw(WM_PLUGIN_FILENAME));
+}
+
+// A tick paints only where a look changed: everything over or under it paints there again,
+// clipped to it, and what did not change is left alone.
+TEST_F(BackBuffer, RenderPaintsOnlyWhereALookChanged)
+{
+    CParentStaticObject parent;
+    ASSERT_TRUE(parent.Create(GetModuleHandleW(nullptr), m_editor.Get()));
+    const HDC buffer = EditorContext().backBufferDC;
+    CPaintingHook under({0, 0, 1000, 750}, RGB(10, 10, 10));
+    CPaintingHook left({100, 100, 200, 200}, RGB(200, 0, 0));
+    CPaintingHook right({600, 100, 700, 200}, RGB(0, 200, 0));
+    for (CPaintingHook* hook : {&under, &left, &right})
+        ControlHookList().Add(hook);
+    parent.Render(parent.GetWindow());
+    EXPECT_EQ(1u, parent.Damage().Rects().size());
+    EXPECT_EQ((std::vector<int>{1, 1, 1}), (std::vector<int>{under.m_paints, left.m_paints, right.m_paints}));
+
+    parent.Render(parent.GetWindow());
+    EXPECT_TRUE(parent.Damage().Empty());
+    EXPECT_EQ((std::vector<int>{1, 1, 1}), (std::vector<int>{under.m_paints, left.m_paints, right.m_paints}));
+
+    // The left one moves and changes colour: its old and new places are painted from the
+    // bottom up; the right one is not painted at all.
+    left.m_area = RECT{150, 120, 250, 220};
+    left.m_colour = RGB(0, 0, 200);
+    SetPixel(buffer, 650, 150, RGB(1, 2, 3)); // would be painted over by a full redraw
+    parent.Render(parent.GetWindow());
+    EXPECT_EQ((std::vector<int>{2, 2, 1}), (std::vector<int>{under.m_paints, left.m_paints, right.m_paints}));
+    EXPECT_EQ(RGB(10, 10, 10), GetPixel(buffer, 110, 110));
+    EXPECT_EQ(RGB(0, 0, 200), GetPixel(buffer, 240, 210));
+    EXPECT_EQ(RGB(10, 10, 10), GetPixel(buffer, 300, 300)) << "outside the damage";
+    EXPECT_EQ(RGB(1, 2, 3), GetPixel(buffer, 650, 150)) << "nothing changed there";
+
+    // Asked for, everything paints again.
+    parent.RedrawAll();
+    parent.Render(parent.GetWindow());
+    EXPECT_EQ(RGB(0, 200, 0), GetPixel(buffer, 650, 150));
+    EXPECT_EQ((std::vector<int>{3, 3, 2}), (std::vector<int>{under.m_paints, left.m_paints, right.m_paints}));
 }
 
 TEST_F(BackBuffer, ChildWindowRoutesItsMessages)

@@ -147,6 +147,10 @@ public:
     void RepositionAt(double now);
     // The grid with its labels, the playback line and the time under the cursor.
     void PaintGraph(HDC dc, double now);
+    // What decides the pixels of the grid at now, and of the points; where both may paint.
+    uint64_t GraphLook(double now) const;
+    uint64_t PointsLook() const;
+    RECT LookBounds() const;
     // True when the cursor is over the graph and over no point: the drop image shows there.
     bool IsOverFreeSpot(POINT cursor) const override;
     // The pointer moved, or the graph under it: the points near it get their windows in place.

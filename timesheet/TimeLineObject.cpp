@@ -1,8 +1,10 @@
 #include "timesheet/TimeLineObject.h"
 #include "editor/Font.h"
 
+#include <algorithm>
 #include <cwchar>
 
+#include "editor/PaintLook.h"
 #include "editor/PluginMessages.h"
 #include "timesheet/TimeLineButtonManager.h"
 
@@ -60,6 +62,23 @@ LRESULT CTimeLineObject::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM
     }
 }
 
+void CTimeLineObject::NoteLook(HDC dc, double now, int right) const
+{
+    const bool wide = m_sizeMode == kSizeModeWide;
+    const std::wstring media = m_host != nullptr ? m_host->MediaName() : L"not filename";
+    const std::wstring sheet = m_host != nullptr ? m_host->TimeSheetName() : L"not filename";
+    PaintLook::Note(dc, RECT{wide ? 120 : 115, 4, wide ? right : 330, 34},
+                    CLookDigest().Add(static_cast<int32_t>(m_sizeMode)).Add(right).Add(media).Add(sheet).Value());
+    if (m_sizeMode == kSizeModeMini || m_manager == nullptr)
+        return;
+    // The captions lie beside the grid, within what the points may reach.
+    RECT bounds = m_manager->LookBounds();
+    bounds.top = std::min<LONG>(bounds.top, 110);
+    bounds.bottom = std::max<LONG>(bounds.bottom, (wide ? 441 : 295) + 20);
+    PaintLook::Note(dc, bounds,
+                    CLookDigest().Add(static_cast<int32_t>(m_sizeMode)).Add(right).Add(m_manager->GraphLook(now)).Value());
+}
+
 void CTimeLineObject::Paint(HDC dc)
 {
     if (dc == nullptr)
@@ -73,6 +92,11 @@ void CTimeLineObject::Paint(HDC dc)
     RECT client;
     if (m_window != nullptr && GetClientRect(m_window, &client) && client.right > 0)
         right = client.right;
+    if (PaintLook::Recording(dc)) {
+        NoteLook(dc, now, right);
+        SetTextColor(dc, oldInk);
+        return;
+    }
 
     if (m_sizeMode != kSizeModeMini) {
         CScopedSelect font(dc, m_gothic10.Get());

@@ -38,6 +38,8 @@ public:
 
 private:
     void Paint(HDC dc);
+    // In a tick's look: the names and the graph with its captions, noted instead of painted.
+    void NoteLook(HDC dc, double now, int right) const;
 
     ITimeLineHost* m_host = nullptr;
     CTervaneManager* m_device = nullptr;

@@ -9,6 +9,7 @@
 
 #include "controls/ButtonFace.h"
 #include "editor/EditorContext.h"
+#include "editor/PaintLook.h"
 #include "editor/PluginMessages.h"
 #include "editor/PointerSample.h"
 #include "sheet/SheetTime.h"
@@ -122,6 +123,70 @@ void CTimeLineButtonManager::PaintGraph(HDC dc, double now)
     POINT cursor;
     const bool over = CursorInParent(cursor);
     m_painter.PaintGrid(dc, m_geometry, m_zoomMode, now, over ? &cursor : nullptr);
+}
+
+namespace {
+
+void AddGeometry(CLookDigest& digest, const CTimeLineGeometry& g)
+{
+    for (int value : {g.gridLeft, g.gridTop, g.gridRight, g.gridBottom, g.graphLeft, g.graphTop, g.graphRight,
+                      g.graphBottom, g.keysBefore, g.keysAfter})
+        digest.Add(static_cast<int32_t>(value));
+    for (float value : {g.pixelsPerTenth, g.origin, g.pixelsPerLevel, g.baseline})
+        digest.Add(static_cast<double>(value));
+}
+
+} // namespace
+
+uint64_t CTimeLineButtonManager::GraphLook(double now) const
+{
+    CLookDigest digest;
+    AddGeometry(digest, m_geometry);
+    digest.Add(static_cast<int32_t>(m_zoomMode)).Add(now);
+    POINT cursor;
+    if (CursorInParent(cursor) && IsOverGraph(m_geometry, cursor))
+        digest.Add(static_cast<int32_t>(cursor.x)).Add(static_cast<int32_t>(cursor.y));
+    return digest.Value();
+}
+
+uint64_t CTimeLineButtonManager::PointsLook() const
+{
+    CLookDigest digest;
+    AddGeometry(digest, m_geometry);
+    digest.Add(m_now).Add(m_setUp);
+    // Every point that can reach the graph, and the one before them where the step line starts.
+    int32_t first = 0, last = 0;
+    KeysAcrossColumns(m_geometry, m_now, m_geometry.graphLeft, m_geometry.graphRight, first, last);
+    const CTimeLineEntries entries = View();
+    int32_t before = 0;
+    if (entries.KeyBefore(first, before))
+        first = before;
+    entries.Walk(first, last, [&](const CTimeLineEntry& entry) {
+        digest.Add(entry.key).Add(entry.level).Add(entry.pattern).Add(entry.selected);
+        return true;
+    });
+    const CTimeSheetButton* pressed = m_points.Pressed();
+    if (pressed != nullptr) {
+        digest.Add(pressed->Key()).Add(pressed->IsDragging());
+        const POINT at = pressed->DragPosition();
+        digest.Add(static_cast<int32_t>(at.x)).Add(static_cast<int32_t>(at.y));
+    }
+    RECT band;
+    if (m_band.Rect(band))
+        digest.Add(band);
+    POINT cursor;
+    int32_t key = 0;
+    if (pressed == nullptr && CursorInParent(cursor) && TopmostKeyAt(cursor, key))
+        digest.Add(key).Add(IsSelected(key));
+    return digest.Value();
+}
+
+RECT CTimeLineButtonManager::LookBounds() const
+{
+    // The time labels above the grid, the points half out of it and the captions beside it.
+    const CTimeLineGeometry& g = m_geometry;
+    return RECT{0, std::min(g.gridTop, g.graphTop) - 30, kBackBufferWidth,
+                std::max(g.gridBottom, g.graphBottom) + kPointSize + 20};
 }
 
 CStepLine CTimeLineButtonManager::StepLine() const
@@ -239,7 +304,7 @@ std::wstring CTimeLineButtonManager::TooltipOf(int32_t key) const
 
 void CTimeLineButtonManager::PaintPoints(HDC dc)
 {
-    if (dc == nullptr || !m_setUp)
+    if (dc == nullptr || !m_setUp || PaintLook::Note(dc, LookBounds(), PointsLook()))
         return;
     const CTimeSheetButton* pressed = m_points.Pressed();
     const bool dragging = pressed != nullptr && pressed->IsDragging();

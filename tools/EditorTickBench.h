@@ -20,6 +20,7 @@ std::string SheetText(int count);
 // player's state and position, the time line, the device; the ticker; the controls' tick;
 // every control painting into the back buffer; the back buffer to the screen), for sheets of
 // 100 and 36,000 entries on a one-minute and an hour-long movie, in zoom modes 0 and 2, with
-// the pointer resting on the graph and away from it. Prints each case with where the time
-// goes; returns false when a tick takes 20 ms or more, or grows with the sheet or the movie.
+// the pointer resting on the graph and away from it, beside a full redraw of every control in
+// the same state, and paused with nothing changing. Returns false when a tick takes 20 ms or
+// more, grows with the sheet or the movie, or misses what drawing only what changed promises.
 bool MeasureEditorTicks(const std::string& scratchFolder);

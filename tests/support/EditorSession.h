@@ -52,6 +52,7 @@ protected:
             options.sheet = m_dir / "\\a.tms";
         if (!m_movie.empty())
             options.movie = m_movie;
+        options.news = m_news;
         char folder[MAX_PATH] = {};
         GetCurrentDirectoryA(MAX_PATH, folder);
         m_moduleFolder = folder;
@@ -160,6 +161,7 @@ protected:
 
     CTempDir m_dir;
     std::string m_movie; // what the player opens at the start, when not its own stand-in
+    std::string m_news;  // a news page for the ticker, when one is wanted
     std::string m_moduleFolder;
     std::vector<std::string> m_lines;
     std::unique_ptr<CPlayerSession> m_session;

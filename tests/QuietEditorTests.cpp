@@ -1,0 +1,178 @@
+// The editor paints only what changed and copies only that to the screen: whatever a session
+// does, the screen after every tick is what a full redraw of the same state shows.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "controls/ButtonLayout.h"
+#include "editor/DibCanvas.h"
+#include "editor/PluginMessages.h"
+#include "support/EditorSession.h"
+
+using TestSupport::EditorSession;
+using TervaneControl::ButtonLayout;
+using TervaneControl::EditorButtonLayouts;
+using TervaneControl::kIdFirstLevel;
+using TervaneControl::kIdFirstPattern;
+
+namespace {
+
+const char kNews[] = "<html><body><div id=\"ticker\"><div><div><div><ul>"
+                     "<li><a href=\"https://news.example/1\">First headline of the ticker</a></li>"
+                     "<li><a href=\"https://news.example/2\">Second one, a little longer than the first</a></li>"
+                     "</ul></div></div></div></div></body></html>";
+
+// The player's area as the user sees it.
+std::unique_ptr<CDibCanvas> Capture(HWND host)
+{
+    RECT client;
+    if (!GetClientRect(host, &client) || client.right <= 0 || client.bottom <= 0)
+        return nullptr;
+    std::unique_ptr<CDibCanvas> canvas(new CDibCanvas(client.right, client.bottom, RGB(0, 0, 0)));
+    const HDC window = GetDC(host);
+    const bool copied =
+        canvas->Valid() && BitBlt(canvas->Dc(), 0, 0, client.right, client.bottom, window, 0, 0, SRCCOPY);
+    ReleaseDC(host, window);
+    return copied ? std::move(canvas) : nullptr;
+}
+
+// How many pixels differ, and the first of them.
+int Differences(const CDibCanvas& a, const CDibCanvas& b, POINT& first)
+{
+    if (a.Width() != b.Width() || a.Height() != b.Height())
+        return a.Width() * a.Height();
+    int count = 0;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            if (a.Pixel(x, y) != b.Pixel(x, y) && count++ == 0)
+                first = POINT{x, y};
+    return count;
+}
+
+} // namespace
+
+TEST_F(EditorSession, EveryTickShowsWhatAFullRedrawWould)
+{
+    ASSERT_TRUE(TestSupport::WriteAt(m_dir, "\\news.html", kNews));
+    m_news = Path("\\news.html");
+    Start(120.0);
+    std::mt19937 random(20261209);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    std::string done;
+
+    // A spot on the graph as it is laid out now, and the centre of a button.
+    auto onGraph = [&] {
+        const CTimeLineGeometry& g = TimeLine().Geometry();
+        return POINT{g.gridLeft + 5 + pick(g.gridRight - g.gridLeft - 10), g.gridTop + 5 + pick(g.gridBottom - g.gridTop - 10)};
+    };
+    const std::vector<ButtonLayout> buttons = EditorButtonLayouts();
+    int size = 0;
+    auto onButton = [&] {
+        const ButtonLayout& b = buttons[static_cast<size_t>(pick(static_cast<int>(buttons.size())))];
+        const int x = size == 1 ? b.wideX : size == 2 ? b.miniX : b.normalX;
+        const int y = size == 1 ? b.wideY : size == 2 ? b.miniY : b.normalY;
+        return POINT{x + static_cast<int>(b.width) / 2, y + static_cast<int>(b.height) / 2};
+    };
+    // A point of the sheet that the graph shows, if any.
+    auto onPoint = [&](POINT& at) {
+        const CTimeLineGeometry& g = TimeLine().Geometry();
+        for (const auto& entry : TimeLine().Entries()) {
+            const POINT p = PointPosition(g, entry.key, entry.data.level, TimeLine().GetNow());
+            if (p.x > g.gridLeft && p.x + kPointSize < g.gridRight) {
+                at = POINT{p.x + kPointSize / 2, p.y + kPointSize / 2};
+                return true;
+            }
+        }
+        return false;
+    };
+    auto tickAndCompare = [&](int ticks) {
+        for (int t = 0; t < ticks && !HasFatalFailure(); ++t) {
+            // Compared before the player's position moves on: the full redraw sees the same state.
+            m_session->Tick([&] {
+                const std::unique_ptr<CDibCanvas> shown = Capture(m_session->Host());
+                Window().RedrawAll();
+                const std::unique_ptr<CDibCanvas> full = Capture(m_session->Host());
+                ASSERT_TRUE(shown && full);
+                POINT first = {};
+                const int differ = Differences(*shown, *full, first);
+                if (differ != 0) {
+                    shown->SaveBmp24("quiet-editor-shown.bmp");
+                    full->SaveBmp24("quiet-editor-full.bmp");
+                }
+                ASSERT_EQ(0, differ) << "first at (" << first.x << ", " << first.y << ") after: " << done;
+            });
+        }
+    };
+
+    const std::vector<std::function<void()>> actions = {
+        [&] { Run("play"); },
+        [&] { Run("pause"); },
+        [&] { Run("press 39"); },
+        [&] { Run("seek " + std::to_string(pick(115))); },
+        [&] { Run(pick(2) ? "rate 2" : "rate 1"); },
+        [&] { const POINT p = onGraph(); MoveTo(p.x, p.y); },
+        [&] { const POINT p = onButton(); MoveTo(p.x, p.y); },
+        [&] { RealInput::MoveTo(1270, 1010); },
+        [&] {
+            POINT p;
+            if (onPoint(p))
+                MoveTo(p.x + pick(5) - 2, p.y + pick(5) - 2);
+        },
+        [&] { const POINT p = onGraph(); Run("click " + std::to_string(p.x) + " " + std::to_string(p.y)); },
+        [&] {
+            POINT p;
+            if (onPoint(p))
+                Run("rclick " + std::to_string(p.x) + " " + std::to_string(p.y));
+        },
+        [&] {
+            // A button held down over a tick, then let go.
+            const POINT p = onButton();
+            PressAt(p.x, p.y);
+            tickAndCompare(1);
+            Release();
+        },
+        [&] {
+            // A point dragged, seen on the way.
+            POINT from;
+            if (!onPoint(from))
+                return;
+            const POINT to = onGraph();
+            PressAt(from.x, from.y);
+            MoveTo((from.x + to.x) / 2, (from.y + to.y) / 2);
+            tickAndCompare(1);
+            MoveTo(to.x, to.y);
+            Release();
+        },
+        [&] {
+            const POINT a = onGraph(), b = onGraph();
+            Run("drag shift " + std::to_string(a.x) + " " + std::to_string(a.y) + " " + std::to_string(b.x) + " " +
+                std::to_string(b.y));
+        },
+        [&] { const POINT p = onGraph(); Run("wheel " + std::to_string(p.x) + " " + std::to_string(p.y) + " 1"); },
+        [&] {
+            static const char* const keys[] = {"ctrl+z", "ctrl+y", "ctrl+a", "escape", "r", "3", "up", "ctrl+alt+up",
+                                               "ctrl+alt+down", "alt+right", "delete", "space"};
+            Run(std::string("key ") + keys[pick(sizeof keys / sizeof keys[0])]);
+        },
+        [&] { Run(pick(2) ? "press 29" : "press 30"); },
+        [&] { Run("press " + std::to_string(kIdFirstPattern + pick(10))); },
+        [&] { Run("press " + std::to_string(kIdFirstLevel + pick(11))); },
+        [&] { Run("answer no; press 40"); },
+        [&] { Run("press 35"); },
+        [&] {
+            size = pick(3);
+            SendMessageW(m_session->Editor(), WM_PLUGIN_SIZEMODE, size == 2 ? static_cast<WPARAM>(-1) : size, 0);
+        },
+    };
+    tickAndCompare(2);
+    for (int step = 0; step < 160 && !HasFatalFailure(); ++step) {
+        const int which = pick(static_cast<int>(actions.size()));
+        done += std::to_string(which) + " ";
+        actions[static_cast<size_t>(which)]();
+        tickAndCompare(1 + pick(3));
+    }
+}
