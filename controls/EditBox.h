@@ -70,6 +70,19 @@ public:
 
     HWND GetWindow() const { return m_edit; }
     const EditBoxData& GetData() const { return m_data; }
+    // Where the box lies in its parent now.
+    RECT Place() const
+    {
+        const RECT at = InsetRect(m_sizeMode);
+        return RECT{at.left, at.top, at.left + at.right, at.top + at.bottom};
+    }
+    // Whether what it shows changed since the last ask: it is then painted at the tick's end.
+    bool TakeChanged()
+    {
+        const bool changed = m_changed;
+        m_changed = false;
+        return changed;
+    }
 
 protected:
     // The edit window's place in its parent for a size mode: x, y, width, height.
@@ -85,6 +98,7 @@ protected:
     COLORREF m_textColour = RGB(255, 255, 255);
     SizeMode m_sizeMode = kSizeModeNormal;
     CFont m_font;
+    bool m_changed = false;
 };
 
 } // namespace TervaneControl

@@ -104,6 +104,7 @@ void CTimeEditBox::SetRecording(bool recording)
         SendMessageW(m_edit, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
     }
     InvalidateRect(m_edit, nullptr, TRUE);
+    m_changed = true;
 }
 
 void CTimeEditBox::ShowNote(const std::wstring& text, uint32_t milliseconds)
@@ -123,8 +124,10 @@ void CTimeEditBox::OnDraw(HDC dc)
         // Set only when it changed (typing changes it too): a rich edit repaints on every set.
         wchar_t shown[48] = {};
         GetWindowTextW(m_edit, shown, sizeof shown / sizeof shown[0]);
-        if (text != shown)
+        if (text != shown) {
             SetWindowTextW(m_edit, text.c_str());
+            m_changed = true;
+        }
     }
     CEditBox::OnDraw(dc);
 }

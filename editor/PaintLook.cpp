@@ -113,6 +113,23 @@ bool PaintLook::Note(HDC dc, const RECT& bounds, uint64_t digest)
     return true;
 }
 
+PaintLook::CRecording::CRecording(HDC dc, std::vector<LookItem>* items)
+{
+    g_lookDc = dc;
+    g_noted = items;
+}
+
+PaintLook::CRecording::~CRecording()
+{
+    g_lookDc = nullptr;
+    g_noted = nullptr;
+}
+
+void PaintLook::CRecording::Into(std::vector<LookItem>* items)
+{
+    g_noted = items;
+}
+
 CLookRecorder::~CLookRecorder()
 {
     if (g_lookDc == m_dc)
@@ -166,13 +183,13 @@ void CLookRecorder::Record(HWND window, const std::vector<Quorvel::Base::AppFram
                            CDamage& damage)
 {
     std::vector<std::vector<LookItem>> items(hooks.size());
-    g_lookDc = m_dc;
-    for (size_t i = 0; i < hooks.size(); ++i) {
-        g_noted = &items[i];
-        hooks[i]->HandleMessage(window, WM_PAINT, reinterpret_cast<WPARAM>(m_dc), 0);
+    {
+        PaintLook::CRecording recording(m_dc, nullptr);
+        for (size_t i = 0; i < hooks.size(); ++i) {
+            recording.Into(&items[i]);
+            hooks[i]->HandleMessage(window, WM_PAINT, reinterpret_cast<WPARAM>(m_dc), 0);
+        }
     }
-    g_noted = nullptr;
-    g_lookDc = nullptr;
 
     if (m_forgotten || hooks != m_hooks) {
         damage.AddAll();

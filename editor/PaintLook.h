@@ -57,6 +57,16 @@ namespace PaintLook {
 bool Note(HDC dc, const RECT& bounds, uint64_t digest);
 bool Recording(HDC dc);
 
+// While it lives, painting into dc notes items instead (into items).
+class CRecording {
+public:
+    CRecording(HDC dc, std::vector<LookItem>* items);
+    CRecording(const CRecording&) = delete;
+    CRecording& operator=(const CRecording&) = delete;
+    ~CRecording();
+    void Into(std::vector<LookItem>* items);
+};
+
 } // namespace PaintLook
 
 // Records, without painting, what every control of the hook list shows: each control paints
@@ -74,6 +84,7 @@ public:
     // full redraw asked for).
     void Forget() { m_forgotten = true; }
     void Record(HWND window, const std::vector<Quorvel::Base::AppFrame::IWinMsgHook*>& hooks, CDamage& damage);
+    HDC Dc() const { return m_dc; }
     // Whether the hook at index has a part in the damage (one that notes nothing always has).
     bool Touches(size_t index, const CDamage& damage) const;
 

@@ -87,8 +87,6 @@ bool CParentStaticObject::Create(HINSTANCE instance, HWND parent)
 void CParentStaticObject::Render(HWND window)
 {
     const CPointerSample pointer;
-    PAINTSTRUCT paint;
-    BeginPaint(window, &paint);
     m_damage.Clear();
     if (m_backBuffer) {
         const std::vector<Quorvel::Base::AppFrame::IWinMsgHook*> hooks = ControlHookList().Hooks();
@@ -107,7 +105,6 @@ void CParentStaticObject::Render(HWND window)
                 DeleteObject(region);
         }
     }
-    EndPaint(window, &paint);
 }
 
 LRESULT CParentStaticObject::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

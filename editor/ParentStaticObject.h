@@ -23,6 +23,7 @@ public:
     // The next Render paints everything (a size mode, a full redraw asked for).
     void RedrawAll() { m_looks.Forget(); }
     const CDamage& Damage() const { return m_damage; }
+    HDC GetLookDC() const { return m_looks.Dc(); }
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
     HWND GetWindow() const { return m_window; }

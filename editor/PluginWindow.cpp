@@ -370,15 +370,15 @@ void CPluginWindow::ShowBackBuffer(HWND parentStatic)
         if (region != nullptr)
             DeleteObject(region);
     }
-    for (const HWND edit : {m_fileEditBox.GetWindow(), m_timeEditBox.GetWindow()}) {
+    for (TervaneControl::CEditBox* box : {static_cast<TervaneControl::CEditBox*>(&m_fileEditBox),
+                                          static_cast<TervaneControl::CEditBox*>(&m_timeEditBox)}) {
+        const HWND edit = box->GetWindow();
+        const bool changed = box->TakeChanged();
         if (edit == nullptr)
             continue;
-        RECT box;
-        GetWindowRect(edit, &box);
-        MapWindowPoints(nullptr, parentStatic, reinterpret_cast<POINT*>(&box), 2);
-        if (damage.Intersects(box))
+        if (damage.Intersects(box->Place()))
             RedrawWindow(edit, nullptr, nullptr, RDW_INVALIDATE | RDW_NOERASE | RDW_UPDATENOW);
-        else
+        else if (changed)
             UpdateWindow(edit);
     }
 }

@@ -257,8 +257,13 @@ void CPlayerSession::Tick(const std::function<void()>& afterTimer)
 {
     m_player.Tick([this, &afterTimer] {
         m_milliseconds += 100;
-        if (m_editor != nullptr && IsWindow(m_editor))
+        if (m_editor != nullptr && IsWindow(m_editor)) {
+            LARGE_INTEGER begin, end;
+            QueryPerformanceCounter(&begin);
             SendMessageW(m_editor, WM_TIMER, CPluginWindow::kTimerId, 0);
+            QueryPerformanceCounter(&end);
+            m_timerTicks += end.QuadPart - begin.QuadPart;
+        }
         Drain();
         if (afterTimer)
             afterTimer();
@@ -266,6 +271,15 @@ void CPlayerSession::Tick(const std::function<void()>& afterTimer)
     RealInput::Pump();
     m_player.Deliver();
     Drain();
+}
+
+double CPlayerSession::TakeTimerMilliseconds()
+{
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    const double ms = static_cast<double>(m_timerTicks) * 1000.0 / static_cast<double>(frequency.QuadPart);
+    m_timerTicks = 0;
+    return ms;
 }
 
 void CPlayerSession::Finish()

@@ -73,6 +73,8 @@ public:
     // One timer period of virtual time.
     // afterTimer runs right after the editor's timer, before the player's position moves on.
     void Tick(const std::function<void()>& afterTimer = nullptr);
+    // The time the editor's timer took since the last ask: the plug-in's own cost of the ticks.
+    double TakeTimerMilliseconds();
     // The player closes: the window, then the plug-in object go; the last reports are shown.
     void Finish();
     // Loads a time sheet as the file button does; false when the device manager can't read it.
@@ -136,6 +138,7 @@ private:
     DWORD m_lastPressTick = 0;
     uint32_t m_milliseconds = 0;
     bool m_started = false;
+    long long m_timerTicks = 0;
 };
 
 // The report line for one report written at position seconds.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cxxabi.h>
+#include <typeinfo>
 #include <cstdio>
 #include <map>
 #include <tuple>
@@ -12,6 +14,7 @@
 #include "device/TervaneManager.h"
 #include "editor/EditorContext.h"
 #include "editor/PluginWindow.h"
+#include "editor/PointerSample.h"
 #include "plugin/TervanePlugin.h"
 #include "sim/PlayerSession.h"
 #include "sim/RealInput.h"
@@ -41,8 +44,18 @@ struct Case {
     bool pointerOnGraph;
 };
 
+std::string TypeName(const Quorvel::Base::AppFrame::IWinMsgHook& hook)
+{
+    int status = 0;
+    std::unique_ptr<char, void (*)(void*)> name(abi::__cxa_demangle(typeid(hook).name(), nullptr, nullptr, &status),
+                                                 std::free);
+    std::string text = status == 0 && name ? name.get() : typeid(hook).name();
+    const size_t colon = text.rfind("::");
+    return colon == std::string::npos ? text : text.substr(colon + 2);
+}
+
 // Where a tick's time goes, part by part, on the same window in the same state.
-std::string Breakdown(CPlayerSession& session)
+std::string Breakdown(CPlayerSession& session, bool moving)
 {
     CTervanePlugin& plugin = *session.Plugin();
     CPluginWindow& window = *plugin.Window();
@@ -51,8 +64,10 @@ std::string Breakdown(CPlayerSession& session)
     double parts[5] = {};
     constexpr int kRounds = 20;
     for (int round = 0; round < kRounds; ++round) {
+        // As the timer does: one sample of the pointer for the whole tick.
+        const CPointerSample pointer;
         auto begin = Clock::now();
-        plugin.TimeLine().RefreshAt(plugin.TimeLine().GetNow());
+        plugin.TimeLine().RefreshAt(plugin.TimeLine().GetNow() + (moving ? 0.1 : 0.0));
         parts[0] += Microseconds(Clock::now() - begin);
         begin = Clock::now();
         window.Background().TickTicker();
@@ -65,14 +80,36 @@ std::string Breakdown(CPlayerSession& session)
         window.ShowBackBuffer(parentStatic);
         parts[3] += Microseconds(Clock::now() - begin);
     }
-    char text[200];
+    // The look of each control, the dearest first.
+    std::vector<std::pair<double, std::string>> looks;
+    {
+        const std::vector<Quorvel::Base::AppFrame::IWinMsgHook*> hooks = ControlHookList().Hooks();
+        std::vector<LookItem> items;
+        const CPointerSample pointer;
+        PaintLook::CRecording recording(parent.GetLookDC(), &items);
+        for (auto* hook : hooks) {
+            const auto begin = Clock::now();
+            for (int round = 0; round < kRounds; ++round)
+                hook->HandleMessage(parentStatic, WM_PAINT, reinterpret_cast<WPARAM>(parent.GetLookDC()), 0);
+            looks.emplace_back(Microseconds(Clock::now() - begin) / kRounds, TypeName(*hook));
+        }
+    }
+    std::sort(looks.rbegin(), looks.rend());
+    std::string dearest;
+    for (size_t i = 0; i < looks.size() && i < 4; ++i) {
+        char part[80];
+        std::snprintf(part, sizeof part, " %s %.3f", looks[i].second.c_str(), looks[i].first / 1000.0);
+        dearest += part;
+    }
+    char text[400];
     std::snprintf(text, sizeof text, "time line %.3f; ticker and controls' tick %.3f; look and paint %.3f; to the screen %.3f",
                   parts[0] / kRounds / 1000.0, parts[1] / kRounds / 1000.0, parts[2] / kRounds / 1000.0,
                   parts[3] / kRounds / 1000.0);
-    return text;
+    return text + std::string("; looks:") + dearest;
 }
 
-// The fastest of five rounds of 20 ticks, as milliseconds per tick; with full, every tick
+// The editor's timer (what the player's thread spends on the plug-in, without the simulated
+// player's own work): the fastest of five rounds of 20 ticks, as milliseconds per tick; with full, every tick
 // paints every control and copies the whole editor, as one tick did before it drew only what
 // changed.
 double TickCost(CPlayerSession& session, bool full = false)
@@ -80,13 +117,13 @@ double TickCost(CPlayerSession& session, bool full = false)
     CParentStaticObject& parent = session.Plugin()->Window()->ParentStatic();
     double best = 1e30;
     for (int round = 0; round < 5; ++round) {
-        const auto begin = Clock::now();
+        session.TakeTimerMilliseconds();
         for (int tick = 0; tick < 20; ++tick) {
             if (full)
                 parent.RedrawAll();
             session.Tick();
         }
-        best = std::min(best, Microseconds(Clock::now() - begin) / 20.0 / 1000.0);
+        best = std::min(best, session.TakeTimerMilliseconds() / 20.0);
     }
     return best;
 }
@@ -149,8 +186,9 @@ bool MeasureEditorTicks(const std::string& scratchFolder)
                     ticks[std::make_tuple(entries, static_cast<int>(duration), zoom, onGraph)] = tick;
                     const bool quiet = tick <= 0.5 && full >= 6.0 * tick;
                     quietOk = quietOk && quiet;
-                    std::printf("%-7d %-6.0f %-4d %-9s %9.3f %9.3f %6.1f  %s\n", entries, duration, zoom,
-                                onGraph ? "on graph" : "away", tick, full, full / tick, quiet ? "met" : "MISSED");
+                    std::printf("%-7d %-6.0f %-4d %-9s %9.3f %9.3f %6.1f  %s  %s\n", entries, duration, zoom,
+                                onGraph ? "on graph" : "away", tick, full, full / tick, quiet ? "met" : "MISSED",
+                                Breakdown(session, true).c_str());
                     if (onGraph)
                         continue;
                     // Paused with the pointer away: nothing changes on screen.
@@ -161,7 +199,7 @@ bool MeasureEditorTicks(const std::string& scratchFolder)
                     stillOk = stillOk && still <= 0.1;
                     std::printf("%-7d %-6.0f %-4d %-9s %9.3f   (paused, nothing changing; limit 0.1 ms: %s) %s\n",
                                 entries, duration, zoom, "away", still, still <= 0.1 ? "met" : "MISSED",
-                                Breakdown(session).c_str());
+                                Breakdown(session, false).c_str());
                     ParseSimEvents("play", events, error, true);
                     session.Apply(events.back());
                     session.Tick();
