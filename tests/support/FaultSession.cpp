@@ -23,14 +23,19 @@ bool StartsWith(const std::string& line, const std::string& start)
 
 std::string ProductFolder()
 {
-    return sizeof(void*) == 8 ? "..\\package\\amd64\\TervanePlugin" : "..\\package\\TervanePlugin";
+    return "..\\package\\TervanePlugin";
+}
+
+std::string ShippedDllOf(const std::string& folder)
+{
+    return folder + (sizeof(void*) == 8 ? "\\x64" : "") + "\\TervanePlugin.dll";
 }
 
 CFaultSessionSetup::CFaultSessionSetup() : m_folder(ProductFolder()), m_sheet(kDemoSheet) {}
 
 bool CFaultSessionSetup::HasDll() const
 {
-    return GetFileAttributesA((m_folder + "\\TervanePlugin.dll").c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesA(ShippedDllOf(m_folder).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // The movie the sample sheet is made for, named as the sheet names it.
@@ -51,7 +56,7 @@ PlayerOptions CFaultSessionSetup::Shipped() const
     PlayerOptions options;
     options.movie = kDemoMovie;
     options.sheet = m_sheet.Path();
-    options.dll = m_folder + "\\TervanePlugin.dll";
+    options.dll = ShippedDllOf(m_folder);
     return options;
 }
 
