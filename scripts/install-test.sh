@@ -314,35 +314,48 @@ check_install() {
   fi
 }
 
-# Created by its class identifier as the player creates it, each installed DLL of a program that
-# runs here plays the session through every device fault on the system's stack with the
-# reports of the linked plug-in (tests/system/InstalledPluginTests.cpp).
+# The installed DLL of the programs of build/TREE, created by its class identifier as the player
+# creates it, in the InstalledPlugin tests that FILTER names (tests/system/InstalledPluginTests.cpp).
+run_installed() { # run_installed TREE FILTER WHAT
+  local tree=$1 filter=$2 what=$3 dll said rc=0
+  dll=$([ "$tree" = i686 ] && echo TervanePlugin.dll || echo 'x64\TervanePlugin.dll')
+  said=$(mktemp)
+  (cd "$ROOT/build/$tree" &&
+     TERVANE_VIRTUAL_DEVICE=1 TERVANE_INSTALLED_PLUGIN="$location\\$dll" TERVANE_SHARED_SHEET="$shared_sheet" \
+     timeout 300 "$WINE" tests/tervane_system_tests.exe --gtest_filter="InstalledPlugin.$filter" \
+     </dev/null >"$said" 2>&1) || rc=$?
+  check "$what" grep -q "^\\[       OK \\] InstalledPlugin\\.$filter" "$said"
+  [ "$rc" -eq 0 ] && ! grep -q '^\[  SKIPPED \]' "$said" || iconv -c -f CP932 -t UTF-8 "$said" | tail -n 40 >&2
+  rm -f "$said"
+}
+
+# Each installed DLL that a program here can load plays every device fault on the system's
+# stack; and what one player remembers for the user, the other opens: both read and write one
+# per-user settings file (and keep their recovery copies beside it).
 play_installed() {
-  local side dll tree registered said rc appdata
-  # The settings file starts absent, so that what it holds afterwards is these sessions' own.
+  local pairs pair writer reader appdata settings
+  [ "$runs32" = yes ] || echo "not run: a 32-bit program with TervanePlugin.dll (this machine runs no 32-bit programs)"
+  shared_sheet=$(windows_documents_copy "$ROOT/samples/demo.tms")
   appdata=$(unix_path "$(win cmd /c echo %APPDATA% | tr -d '\r')")
-  [ -n "$appdata" ] && rm -f "$appdata/TervanePlugin/info.txt"
-  for side in "${sides[@]}"; do
-    IFS='|' read -r dll _ tree registered <<<"$side"
-    if [ "$registered" = no ] || { [ "$tree" = i686 ] && [ "$runs32" = no ]; }; then
-      echo "not run: the session of a 32-bit program with $dll (this machine runs no 32-bit programs)"
-      continue
-    fi
-    said=$(mktemp)
-    rc=0
-    (cd "$ROOT/build/$tree" &&
-       TERVANE_VIRTUAL_DEVICE=1 TERVANE_INSTALLED_PLUGIN="$location\\$dll" \
-       timeout 300 "$WINE" tests/tervane_system_tests.exe --gtest_filter='InstalledPlugin.*' \
-       </dev/null >"$said" 2>&1) || rc=$?
-    check "created by its class identifier, $dll plays every device fault on the system's stack as the linked plug-in does" \
-      grep -q '^\[       OK \] InstalledPlugin\.' "$said"
-    [ "$rc" -eq 0 ] && ! grep -q '^\[  SKIPPED \]' "$said" || iconv -c -f CP932 -t UTF-8 "$said" | tail -n 40 >&2
-    rm -f "$said"
+  settings=$appdata/TervanePlugin/info.txt
+  if [ "$runs32" = yes ]; then
+    pairs=("x86_64 i686" "i686 x86_64")
+  else
+    pairs=("x86_64 x86_64")
+    echo "not run: one player opening what the other remembered; the 64-bit player reopens its own"
+  fi
+  for pair in "${pairs[@]}"; do
+    read -r writer reader <<<"$pair"
+    # Absent at first, so that what it holds afterwards is the writer's.
+    rm -f "$settings"
+    run_installed "$writer" 'CreatedBy*' \
+      "created by its class identifier, the $writer program's DLL plays every device fault on the system's stack as the linked plug-in does"
+    check "the $writer program's DLL remembers the sheet in the per-user settings file" \
+      grep -qaF "lastfile_path	$shared_sheet" "$settings"
+    run_installed "$reader" 'Opens*' "the $reader program's DLL opens and plays the sheet the $writer program's remembered"
   done
-  # Both players read and write the same per-user settings file and keep their recovery copies
-  # beside it: what one remembers, the other finds.
-  check "the session's sheet is remembered in the per-user settings file both players share" \
-    grep -qa $'^lastfile_path\t.*\\.tms' "$appdata/TervanePlugin/info.txt"
+  # The other tests in this prefix start with nothing remembered, as they did before.
+  rm -f "$settings"
 }
 check_install
 if [ "$mode" = x64 ]; then

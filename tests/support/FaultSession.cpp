@@ -62,9 +62,14 @@ PlayerOptions CFaultSessionSetup::Shipped() const
 
 SessionRun PlayFaultSession(PlayerOptions options, const std::vector<std::string>& leaveOut)
 {
+    return PlaySession(options, kFaultSession, leaveOut);
+}
+
+SessionRun PlaySession(PlayerOptions options, const std::string& script, const std::vector<std::string>& leaveOut)
+{
     std::vector<SimEvent> events;
     std::string error;
-    EXPECT_TRUE(ParseSimEvents(kFaultSession, events, error, true)) << error;
+    EXPECT_TRUE(ParseSimEvents(script, events, error, true)) << error;
     SessionRun run;
     CPlayerSession session(options, [&run](const std::string& line) {
         run.lines.push_back(line);

@@ -43,6 +43,8 @@ private:
 
 // Plays the fault session; `leaveOut` names events ("fault open") that are not played.
 SessionRun PlayFaultSession(PlayerOptions options, const std::vector<std::string>& leaveOut = {});
+// Plays a script of events (as tervane-player reads them) in one session.
+SessionRun PlaySession(PlayerOptions options, const std::string& script, const std::vector<std::string>& leaveOut = {});
 
 // The device lines (report, prompt or shell) that start so.
 size_t CountLines(const SessionRun& run, const std::string& start);
