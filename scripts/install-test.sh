@@ -329,9 +329,27 @@ run_installed() { # run_installed TREE FILTER WHAT
   rm -f "$said"
 }
 
+# The program of build/TREE dies with a change unsaved in the installed DLL of its pointer size,
+# which leaves a recovery copy in the user's settings folder.
+file_stays() { [ -n "$1" ] && [ -f "$(unix_path "$1")" ]; }
+left_copy() { # left_copy TREE
+  local tree=$1 dll said
+  dll=$([ "$tree" = i686 ] && echo TervanePlugin.dll || echo 'x64\TervanePlugin.dll')
+  said=$(mktemp)
+  (cd "$ROOT/build/$tree" &&
+     TERVANE_VIRTUAL_DEVICE=1 TERVANE_INSTALLED_PLUGIN="$location\\$dll" TERVANE_SHARED_SHEET="$shared_sheet" \
+     timeout 300 "$WINE" tests/tervane_system_tests.exe --gtest_filter='InstalledPlugin.Leaves*' \
+     </dev/null >"$said" 2>&1) || true
+  local copy
+  copy=$(sed -n 's/^copy left: //p' "$said" | tr -d '\r')
+  check "the $tree program dies with a change unsaved, and its DLL's copy of it stays ($copy)" file_stays "$copy"
+  [ -n "$copy" ] || iconv -c -f CP932 -t UTF-8 "$said" | tail -n 40 >&2
+  rm -f "$said"
+}
+
 # Each installed DLL that a program here can load plays every device fault on the system's
-# stack; and what one player remembers for the user, the other opens: both read and write one
-# per-user settings file (and keep their recovery copies beside it).
+# stack; and what one player remembers for the user, or leaves as a copy of unsaved changes when
+# it dies, the other finds: both use one per-user settings folder.
 play_installed() {
   local pairs pair writer reader appdata settings
   [ "$runs32" = yes ] || echo "not run: a 32-bit program with TervanePlugin.dll (this machine runs no 32-bit programs)"
@@ -342,7 +360,7 @@ play_installed() {
     pairs=("x86_64 i686" "i686 x86_64")
   else
     pairs=("x86_64 x86_64")
-    echo "not run: one player opening what the other remembered; the 64-bit player reopens its own"
+    echo "not run: one player opening the sheet and offering the copy the other left; the 64-bit player finds its own"
   fi
   for pair in "${pairs[@]}"; do
     read -r writer reader <<<"$pair"
@@ -353,9 +371,11 @@ play_installed() {
     check "the $writer program's DLL remembers the sheet in the per-user settings file" \
       grep -qaF "lastfile_path	$shared_sheet" "$settings"
     run_installed "$reader" 'Opens*' "the $reader program's DLL opens and plays the sheet the $writer program's remembered"
+    left_copy "$writer"
+    run_installed "$reader" 'Offers*' "the $reader program's DLL offers the copy the $writer program's left, and the user's no discards it"
   done
-  # The other tests in this prefix start with nothing remembered, as they did before.
-  rm -f "$settings"
+  # The other tests in this prefix start with nothing remembered and no copy, as they did before.
+  rm -f "$settings" "$appdata"/TervanePlugin/recovery*
 }
 check_install
 if [ "$mode" = x64 ]; then

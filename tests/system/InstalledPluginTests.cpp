@@ -5,11 +5,16 @@
 // CTest does not list them, as nothing is installed outside that run.
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "editor/Recovery.h"
 #include "support/FaultSession.h"
 #include "support/SkinTable.h"
 
@@ -81,6 +86,25 @@ Likeness Compare(const std::string& first, const std::string& second)
     return likeness;
 }
 
+// The recovery copies in the user's settings folder, which both players share.
+std::vector<std::string> RecoveryCopies()
+{
+    char folder[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
+        return {};
+    const std::string copies = std::string(folder) + "\\TervanePlugin\\";
+    std::vector<std::string> found;
+    WIN32_FIND_DATAA data;
+    const HANDLE search = FindFirstFileA((copies + "recovery*.tms").c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE)
+        return {};
+    do
+        found.push_back(copies + data.cFileName);
+    while (FindNextFileA(search, &data));
+    FindClose(search);
+    return found;
+}
+
 } // namespace
 
 // The object made through COM is the installed DLL's and plays the session through every
@@ -130,4 +154,53 @@ TEST(InstalledPlugin, OpensTheSheetThePlayerBeforeItRemembered)
     const Likeness likeness = Compare(pictures / "\\linked.bmp", pictures / "\\installed.bmp");
     EXPECT_GT(likeness.painted * 2, likeness.pixels) << "the linked plug-in's editor is mostly black";
     EXPECT_GE(likeness.same * 100, likeness.pixels * 99) << likeness.same << " of " << likeness.pixels << " pixels alike";
+}
+
+// The player dies with a change unsaved: the installed plug-in has kept a copy of it in the
+// user's settings folder, which stays. The test program ends here without a result of its
+// own; install-test.sh reads the line it prints and finds the copy.
+TEST(InstalledPlugin, LeavesACopyOfUnsavedChangesWhenItsPlayerDies)
+{
+    REQUIRE_INSTALLED_PLUGIN();
+    for (const std::string& copy : RecoveryCopies())
+        DeleteFileA(copy.c_str());
+    CFaultSessionSetup setup;
+    PlayerOptions options = Installed(setup);
+    options.sheet = Setting("TERVANE_SHARED_SHEET");
+    std::vector<SimEvent> events;
+    std::string error;
+    // A new point on the graph, as in the fault session, and a tick for the copy to be written.
+    ASSERT_TRUE(ParseSimEvents("play\nwait 3.2\npause\nmove 330 180\nwait 0.3\nclick 330 180\nwait 1\n", events, error, true))
+        << error;
+    // Never finished nor deleted: the process ends with it, as a crashing player's does.
+    CPlayerSession* session = new CPlayerSession(options, [](const std::string&) {});
+    ASSERT_TRUE(session->Start(error)) << error;
+    for (const SimEvent& e : events)
+        session->Apply(e);
+    const std::vector<std::string> copies = RecoveryCopies();
+    ASSERT_EQ(1u, copies.size()) << "the installed plug-in kept no copy of the unsaved point";
+    std::printf("copy left: %s\n", copies[0].c_str());
+    std::fflush(stdout);
+    TerminateProcess(GetCurrentProcess(), 0);
+}
+
+// The copy another player left is offered as the editor opens, naming its sheet; the user's
+// "no" discards it.
+TEST(InstalledPlugin, OffersTheCopyAnotherPlayerLeft)
+{
+    REQUIRE_INSTALLED_PLUGIN();
+    ASSERT_EQ(1u, RecoveryCopies().size()) << "no copy left to offer";
+    CFaultSessionSetup setup;
+    PlayerOptions options = Installed(setup);
+    options.sheet.clear();
+    options.answers = {"no"};
+    const SessionRun run = PlaySession(options, "wait 1\n");
+
+    const std::string sheet = Setting("TERVANE_SHARED_SHEET");
+    const bool offered = std::any_of(run.lines.begin(), run.lines.end(), [&sheet](const std::string& line) {
+        return line.compare(0, 7, "prompt ") == 0 && line.find(CRecoveryCopy::kQuestion) != std::string::npos &&
+               line.find(sheet) != std::string::npos;
+    });
+    EXPECT_TRUE(offered) << "no offer of the copy of " << sheet;
+    EXPECT_TRUE(RecoveryCopies().empty()) << "the copy was not discarded";
 }
