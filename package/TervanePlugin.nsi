@@ -271,7 +271,9 @@ Section "Uninstall"
     ; lets the user see and finish the uninstall until then: the uninstaller and its entry.
     System::Call 'kernel32::MoveFileExW(w "$INSTDIR\uninstall.exe", p 0, i 4) i'
     ; The x64 folder goes once its held DLL has gone, and then the folder that holds it.
-    RMDir /REBOOTOK "$INSTDIR\x64"
+    ${If} ${FileExists} "$INSTDIR\x64\*.*"
+      RMDir /REBOOTOK "$INSTDIR\x64"
+    ${EndIf}
     RMDir /REBOOTOK "$INSTDIR"
     !insertmacro RemoveEntryAtRestart
     MessageBox MB_OK|MB_ICONINFORMATION "使用中のファイルがあるため、アンインストールはコンピューターの再起動後に完了します。" /SD IDOK

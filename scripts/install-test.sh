@@ -132,7 +132,7 @@ unix_path() { win winepath -u "$1" 2>/dev/null | tr -d '\r' | sed 's:/$::'; }
 # Every file of the product folder but the x64 one where 32-bit Windows gets none.
 same_files_plus_uninstaller() {
   local listing want="Only in $folder: uninstall.exe"
-  [ "$mode" = x64 ] || want="Only in $product: x64"$'\n'"$want"
+  [ "$mode" = x64 ] || want="$want"$'\n'"Only in $product: x64"
   listing=$(LC_ALL=C diff -rq "$product" "$folder" 2>&1 || true)
   [ "$listing" = "$want" ] || { echo "$listing" | head -n 20 >&2; return 1; }
 }
