@@ -19,7 +19,20 @@ std::string ModuleDirectory(HINSTANCE module)
     const DWORD length = GetModuleFileNameA(module, path, MAX_PATH + 1);
     if (length == 0 || length > MAX_PATH)
         return std::string();
-    return DirectoryOfPath(std::string(path, length));
+    return ResourceDirectoryOf(DirectoryOfPath(std::string(path, length)), sizeof(void*) == 8);
+}
+
+std::string ResourceDirectoryOf(const std::string& moduleFolder, bool sixtyFourBit)
+{
+    // Only the 64-bit module looks up: a 32-bit DLL a user put into a folder of that name by
+    // hand keeps its resources beside it, as every earlier version did.
+    if (!sixtyFourBit)
+        return moduleFolder;
+    const std::string parent = DirectoryOfPath(moduleFolder);
+    const std::string name = moduleFolder.substr(parent.size() + (parent.empty() ? 0 : 1));
+    if (parent.empty() || lstrcmpiA(name.c_str(), kSixtyFourBitFolder) != 0)
+        return moduleFolder;
+    return parent;
 }
 
 void MakeFolderOf(const std::string& path)

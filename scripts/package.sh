@@ -1,21 +1,27 @@
 #!/usr/bin/env bash
 # Builds what a user on Windows receives, into build/package:
-#   TervanePlugin/               the product folder: the i686 DLL, obj (skins), cfg (the site
-#                                addresses; the settings file lives per user), the Japanese
-#                                manual users_manual.html with its pictures in manual/, readme.txt
-#   TervanePlugin-setup-x86.exe  the installer of that folder
+#   TervanePlugin/               the product folder: the i686 DLL for the 32-bit media player,
+#                                x64/ with the x86_64 DLL for the 64-bit one (it finds its
+#                                resources one level up), obj (skins), cfg (the site addresses;
+#                                the settings file lives per user), the Japanese manual
+#                                users_manual.html with its pictures in manual/, readme.txt
+#   TervanePlugin-setup-x86.exe  the installer of that folder, for 32-bit and 64-bit Windows
 #   users_manual.png             the manual as a browser shows it
+#   symbols/x86, symbols/x64     the debug information of the two shipped DLLs, which carry none
+#                                (each names its file), for reading a crash
 # The manual's pictures are taken anew from the editor in the simulated player every time, so
-# they show the editor as it is built now. Where the tests run as x86_64, amd64/ holds the same
-# folder around the x86_64 DLL and its amd64 installer, which the installer test runs.
+# they show the editor as it is built now. Where the kernel runs no 32-bit programs, amd64/
+# holds the same installer with a 64-bit stub, which the installer tests run there.
 set -euo pipefail
 [ $# -eq 0 ] || { echo "usage: package.sh (no arguments; it builds into build/package)" >&2; exit 2; }
 source "$(dirname "$0")/env.sh"
 "$ROOT/scripts/setup.sh"
 arch=$TERVANE_TEST_ARCH
-# The player tool brings its tree's DLL and skins with it.
+# The player tool brings its tree's DLL and skins with it; the product carries both DLLs.
 "$ROOT/scripts/build.sh" "$arch" --target tervane-player >/dev/null
-[ "$arch" = i686 ] || "$ROOT/scripts/build.sh" i686 --target TervanePlugin tervane_skins >/dev/null
+for tree in i686 x86_64; do
+  [ "$tree" = "$arch" ] || "$ROOT/scripts/build.sh" "$tree" --target TervanePlugin tervane_skins >/dev/null
+done
 
 src=$ROOT/package
 out=$ROOT/build/package
@@ -26,11 +32,24 @@ mkdir -p "$work"
 
 fail() { echo "package: $*" >&2; exit 1; }
 
-# assemble FOLDER TREE: the product folder around the DLL and skins of build/TREE.
+# ship TREE TO SYMBOLS: the DLL of build/TREE without its debug information (twelve of its
+# thirteen megabytes) into the folder TO; the debug information into SYMBOLS, which the shipped
+# DLL names, so that a debugger or addr2line reads a crash with it.
+ship() {
+  local tree=$ROOT/build/$1 to=$2 symbols=$3 tools
+  tools=$([ "$1" = i686 ] && echo i686-w64-mingw32 || echo x86_64-w64-mingw32)
+  mkdir -p "$to" "$symbols"
+  "$tools-objcopy" --only-keep-debug "$tree/TervanePlugin.dll" "$symbols/TervanePlugin.dll.debug"
+  "$tools-strip" --strip-all -o "$to/TervanePlugin.dll" "$tree/TervanePlugin.dll"
+  (cd "$symbols" && "$tools-objcopy" --add-gnu-debuglink=TervanePlugin.dll.debug "$to/TervanePlugin.dll")
+}
+
+# assemble FOLDER: the product folder around both DLLs and the skins.
 assemble() {
-  local folder=$1 tree=$ROOT/build/$2
+  local folder=$1 tree=$ROOT/build/i686
   mkdir -p "$folder/obj" "$folder/cfg" "$folder/manual"
-  cp "$tree/TervanePlugin.dll" "$folder/"
+  ship i686 "$folder" "$out/symbols/x86"
+  ship x86_64 "$folder/x64" "$out/symbols/x64"
   cp "$tree"/obj/*.bmp "$folder/obj/"
   # Only the address files: a settings file that a tool left in the tree is nobody's to ship.
   cp "$tree/cfg/news.txt" "$tree/cfg/link.txt" "$folder/cfg/"
@@ -55,6 +74,7 @@ shoot() {
 # nsis_lists FOLDER FILES UNFILES: what the installer copies (File lines, folder by folder) and
 # what its uninstaller deletes (the same files, then the folders deepest first, kept when the
 # user left something in them). A file another program holds is deleted at the next restart.
+# The x64 folder is copied on 64-bit Windows only; its removal is harmless where it is not.
 nsis_lists() {
   local folder=$1 files=$2 unfiles=$3 dir rel file
   : >"$files"
@@ -62,6 +82,7 @@ nsis_lists() {
   while IFS= read -r dir; do
     rel=${dir#.}
     rel=${rel//\//\\}
+    [ "$dir" != ./x64 ] || echo '${If} $Is64 == 1' >>"$files"
     echo "SetOutPath \"\$INSTDIR$rel\"" >>"$files"
     while IFS= read -r file; do
       file=${file#./}
@@ -69,6 +90,7 @@ nsis_lists() {
       echo "File \"${at//\$/\$\$}\"" >>"$files"
       echo "Delete /REBOOTOK \"\$INSTDIR\\${file//\//\\}\"" >>"$unfiles"
     done < <(cd "$folder" && find "$dir" -mindepth 1 -maxdepth 1 -type f | LC_ALL=C sort)
+    [ "$dir" != ./x64 ] || echo '${EndIf}' >>"$files"
   done < <(cd "$folder" && find . -type d | LC_ALL=C sort)
   (cd "$folder" && find . -mindepth 1 -type d | LC_ALL=C sort -r) | while IFS= read -r dir; do
     rel=${dir#./}
@@ -101,7 +123,7 @@ render_manual() {
   /usr/bin/python3 "$src/check_manual.py" trim "$page"
 }
 
-assemble "$product" i686
+assemble "$product"
 
 source "$ROOT/scripts/session.sh"
 session_begin
@@ -135,16 +157,17 @@ convert "$product/manual/editor.png" -crop 330x70+22+370 +repage "$product/manua
 render_manual
 installer "$product" x86 "$out/TervanePlugin-setup-x86.exe"
 
-if [ "$arch" = x86_64 ]; then
+if ! tervane_can_run_i386; then
   mkdir -p "$out/amd64"
-  cp -r "$product" "$out/amd64/"
-  assemble "$out/amd64/TervanePlugin" x86_64
-  installer "$out/amd64/TervanePlugin" amd64 "$out/amd64/TervanePlugin-setup-amd64.exe"
+  installer "$product" amd64 "$out/amd64/TervanePlugin-setup-amd64.exe"
 fi
 rm -rf "$work"
 
+kb() { echo "$(( ($(stat -c %s "$1") + 1023) / 1024 )) KB"; }
 echo "product folder: $product"
 (cd "$product" && find . -type f | LC_ALL=C sort | sed 's|^\./|  |' | grep -v '^  obj/' ; echo "  obj/ ($(ls "$product/obj" | wc -l) skin bitmaps)")
-echo "installer: $out/TervanePlugin-setup-x86.exe"
-[ "$arch" = i686 ] || echo "installer for the x86_64 tests: $out/amd64/TervanePlugin-setup-amd64.exe"
+echo "  the DLLs: TervanePlugin.dll (x86) $(kb "$product/TervanePlugin.dll"), x64/TervanePlugin.dll $(kb "$product/x64/TervanePlugin.dll");" \
+     "their debug information in $out/symbols"
+echo "installer: $out/TervanePlugin-setup-x86.exe ($(kb "$out/TervanePlugin-setup-x86.exe"))"
+[ ! -d "$out/amd64" ] || echo "the same installer with a 64-bit stub, for the tests on this machine, which runs no 32-bit programs: $out/amd64/TervanePlugin-setup-amd64.exe"
 echo "the manual as a browser shows it: $out/users_manual.png"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The main job: builds the plug-in and shows where it is and what it imports and exports,
-# then opens its editor in a simulated media player with the sample time sheet, plays a short
+# The main job: builds the plug-in for both players and shows where each DLL is and what it
+# imports and exports, then opens its editor in a simulated media player with the sample time sheet, plays a short
 # scripted session with the mouse (printing every report the simulated Tervane device
 # receives) and leaves pictures of the editor in build/screenshots; then plays the sample sheet
 # through every device fault with the built DLL on the system's own HID stack, a virtual
@@ -9,14 +9,17 @@
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
 "$ROOT/scripts/setup.sh"
-"$ROOT/scripts/build.sh" i686 --target TervanePlugin >/dev/null
-dll=$ROOT/build/i686/TervanePlugin.dll
-echo "built: $dll"
-file "$dll"
-echo "imports:"
-LC_ALL=C i686-w64-mingw32-objdump -p "$dll" | sed -n 's/^\s*DLL Name: /  /p'
-echo "exports:"
-LC_ALL=C i686-w64-mingw32-objdump -p "$dll" | awk '/Ordinal\/Name Pointer/ {on = 1; next} on && NF == 0 {on = 0} on {print "  " $NF}'
+# The DLL of the 32-bit media player, and that of the 64-bit one from the same sources.
+for tree in i686 x86_64; do
+  "$ROOT/scripts/build.sh" "$tree" --target TervanePlugin >/dev/null
+  dll=$ROOT/build/$tree/TervanePlugin.dll
+  echo "built: $dll"
+  file "$dll"
+  echo "imports:"
+  LC_ALL=C "$tree-w64-mingw32-objdump" -p "$dll" | sed -n 's/^\s*DLL Name: /  /p'
+  echo "exports:"
+  LC_ALL=C "$tree-w64-mingw32-objdump" -p "$dll" | awk '/Ordinal\/Name Pointer/ {on = 1; next} on && NF == 0 {on = 0} on {print "  " $NF}'
+done
 
 # The player runs in the architecture this machine's Wine can execute (see env.sh), with a
 # display of its own.

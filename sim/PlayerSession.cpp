@@ -132,7 +132,7 @@ bool CPlayerSession::CreateWindowOfPlugin()
 
 bool CPlayerSession::Start(std::string& error)
 {
-    const bool linked = m_options.dll.empty();
+    const bool linked = m_options.dll.empty() && !m_options.byClassId;
     if (!linked && !m_options.settings.empty()) {
         error = "--settings works with the linked plug-in only: a loaded DLL keeps the settings file beside it";
         return false;
@@ -192,15 +192,22 @@ bool CPlayerSession::Start(std::string& error)
         *m_plugin.Out() = plugin;
         m_linked = static_cast<CTervanePlugin*>(plugin);
     } else {
-        m_dll = LoadLibraryA(m_options.dll.c_str());
+        const std::string server = m_options.byClassId ? std::string("the class identifier's server") : "'" + m_options.dll + "'";
         using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, LPVOID*);
-        const auto get = m_dll != nullptr
-                             ? reinterpret_cast<GetClassObject>(
-                                   reinterpret_cast<void*>(GetProcAddress(m_dll, "DllGetClassObject")))
-                             : nullptr;
+        GetClassObject get = nullptr;
+        if (m_options.byClassId) {
+            if (!CreateByClassId(error))
+                return false;
+        } else {
+            m_dll = LoadLibraryA(m_options.dll.c_str());
+            get = m_dll != nullptr ? reinterpret_cast<GetClassObject>(
+                                         reinterpret_cast<void*>(GetProcAddress(m_dll, "DllGetClassObject")))
+                                   : nullptr;
+        }
         // The DLL's own device code drives the simulated bus, and its prompts reach the script;
         // on the system's device nothing of it is redirected, and its dialogs are answered as
-        // they open.
+        // they open. An object made through COM has done nothing yet but exist: its imports are
+        // bound before it creates its window.
         g_clockOwner = this;
         if (m_virtual) {
             m_dialogs.reset(new CScriptedDialogs(*m_prompts, say));
@@ -210,13 +217,14 @@ bool CPlayerSession::Start(std::string& error)
             m_hidImports.reset(new CSimHidImports(m_bus, &VirtualClock));
             m_userImports.reset(new CScriptedUserImports(*m_prompts, *m_shell));
             if (m_dll != nullptr && (!m_hidImports->Attach(m_dll, error) || !m_userImports->Attach(m_dll, error))) {
-                error = "cannot bind '" + m_options.dll + "' to the simulated device: " + error;
+                error = "cannot bind " + server + " to the simulated device: " + error;
                 return false;
             }
         }
         CComRef<IClassFactory> factory;
-        if (get == nullptr || FAILED(get(CLSID_TervanePlugin, IID_IClassFactory, factory.OutVoid())) ||
-            FAILED(factory->CreateInstance(nullptr, __uuidof(IWMPPluginUI), m_plugin.OutVoid()))) {
+        if (!m_options.byClassId &&
+            (get == nullptr || FAILED(get(CLSID_TervanePlugin, IID_IClassFactory, factory.OutVoid())) ||
+             FAILED(factory->CreateInstance(nullptr, __uuidof(IWMPPluginUI), m_plugin.OutVoid())))) {
             error = "cannot create the plug-in from '" + m_options.dll + "'";
             return false;
         }
@@ -235,6 +243,29 @@ bool CPlayerSession::Start(std::string& error)
     ToWide(CP_THREAD_ACP, m_options.movie, movie);
     m_player.Open(movie, m_options.duration);
     Settle();
+    return true;
+}
+
+bool CPlayerSession::CreateByClassId(std::string& error)
+{
+    m_apartment = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    const HRESULT created = CoCreateInstance(CLSID_TervanePlugin, nullptr, CLSCTX_INPROC_SERVER,
+                                             __uuidof(IWMPPluginUI), m_plugin.OutVoid());
+    if (FAILED(created)) {
+        char code[16];
+        std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(created));
+        error = std::string("the plug-in's class identifier gives no object (") + code + "): is it registered?";
+        return false;
+    }
+    // The object's table of methods lies in the server's image: that names the DLL COM loaded.
+    const void* methods = *reinterpret_cast<void* const*>(m_plugin.Get());
+    char path[MAX_PATH] = {};
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, static_cast<LPCWSTR>(methods), &m_dll) ||
+        GetModuleFileNameA(m_dll, path, sizeof path) == 0) {
+        error = "the plug-in's server cannot be found in the process";
+        return false;
+    }
+    Say(std::string("plugin created by its class identifier from ") + path);
     return true;
 }
 
@@ -303,7 +334,7 @@ void CPlayerSession::Finish()
         DestroyWindow(m_host);
         m_host = nullptr;
     }
-    if (m_options.dll.empty()) {
+    if (m_options.dll.empty() && !m_options.byClassId) {
         BindHidSystem(nullptr);
         SetUserPrompts(m_previousPrompts);
         SetShell(m_previousShell);
@@ -316,6 +347,10 @@ void CPlayerSession::Finish()
         FreeLibrary(m_dll);
         m_dll = nullptr;
     }
+    // COM unloads a server it loaded as the apartment ends, before the bindings go.
+    if (m_apartment)
+        CoUninitialize();
+    m_apartment = false;
     // Only once the module is gone: it calls through them until it unloads.
     m_userImports.reset();
     m_hidImports.reset();

@@ -2,7 +2,7 @@
 // A media player session around the real plug-in: a top-level window stands for the
 // player's plug-in area, the simulated player gives the plug-in its core, and a script of
 // events plays against it. The plug-in is linked in or loaded from a built DLL through its
-// class factory; either way a simulated HID bus has one Tervane device plugged in (the DLL
+// class factory, or by its class identifier as the player makes it; either way a simulated HID bus has one Tervane device plugged in (the DLL
 // reaches it through its own imports) but only the linked plug-in's insides can be inspected.
 // With the system's device, the transport meets the system's own HID stack and a virtual
 // device below it instead, and a loaded DLL keeps its imports as the loader made them.
@@ -46,6 +46,9 @@ struct PlayerOptions {
     int size = 0;
     // A built TervanePlugin.dll to load instead of the linked plug-in.
     std::string dll;
+    // Instead of either, the plug-in as the media player makes it: by its class identifier
+    // through COM, from whichever DLL the registry names (an installed one).
+    bool byClassId = false;
     // A page of ours that the news ticker reads instead of the network.
     std::string news;
     // The folder that stands for the DLL's, holding obj and cfg (linked plug-in only).
@@ -108,6 +111,7 @@ private:
     void Dump();
     bool Linked(const SimEvent& event);
     bool StartVirtualDevice(std::string& error);
+    bool CreateByClassId(std::string& error);
     void ApplyToVirtualDevice(const SimEvent& event);
 
     PlayerOptions m_options;
@@ -129,6 +133,8 @@ private:
     // The system's device, when the session drives it; the bus then stays idle.
     std::unique_ptr<CVirtualTervane> m_virtual;
     HMODULE m_dll = nullptr;
+    // The session entered COM's apartment to create the plug-in by its class identifier.
+    bool m_apartment = false;
     CComRef<IWMPPluginUI> m_plugin;
     CTervanePlugin* m_linked = nullptr;
     HWND m_host = nullptr;

@@ -23,14 +23,19 @@ bool StartsWith(const std::string& line, const std::string& start)
 
 std::string ProductFolder()
 {
-    return sizeof(void*) == 8 ? "..\\package\\amd64\\TervanePlugin" : "..\\package\\TervanePlugin";
+    return "..\\package\\TervanePlugin";
+}
+
+std::string ShippedDllOf(const std::string& folder)
+{
+    return folder + (sizeof(void*) == 8 ? "\\x64" : "") + "\\TervanePlugin.dll";
 }
 
 CFaultSessionSetup::CFaultSessionSetup() : m_folder(ProductFolder()), m_sheet(kDemoSheet) {}
 
 bool CFaultSessionSetup::HasDll() const
 {
-    return GetFileAttributesA((m_folder + "\\TervanePlugin.dll").c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesA(ShippedDllOf(m_folder).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // The movie the sample sheet is made for, named as the sheet names it.
@@ -51,15 +56,20 @@ PlayerOptions CFaultSessionSetup::Shipped() const
     PlayerOptions options;
     options.movie = kDemoMovie;
     options.sheet = m_sheet.Path();
-    options.dll = m_folder + "\\TervanePlugin.dll";
+    options.dll = ShippedDllOf(m_folder);
     return options;
 }
 
 SessionRun PlayFaultSession(PlayerOptions options, const std::vector<std::string>& leaveOut)
 {
+    return PlaySession(options, kFaultSession, leaveOut);
+}
+
+SessionRun PlaySession(PlayerOptions options, const std::string& script, const std::vector<std::string>& leaveOut)
+{
     std::vector<SimEvent> events;
     std::string error;
-    EXPECT_TRUE(ParseSimEvents(kFaultSession, events, error, true)) << error;
+    EXPECT_TRUE(ParseSimEvents(script, events, error, true)) << error;
     SessionRun run;
     CPlayerSession session(options, [&run](const std::string& line) {
         run.lines.push_back(line);

@@ -17,9 +17,12 @@ struct SessionRun {
     int misuses = 0;
 };
 
-// The product folder that the package holds for this architecture: the shipped DLL with its
-// skins and address files. The test programs run in build/<arch>.
+// The product folder that the package holds: both shipped DLLs with their skins and address
+// files. The test programs run in build/<arch>.
 std::string ProductFolder();
+// The DLL of this program's pointer size in a product folder: the 32-bit one beside the
+// resources, the 64-bit one in the x64 subfolder.
+std::string ShippedDllOf(const std::string& folder);
 
 // The demo sheet and a settings folder of the test's own, and the two ways to play the
 // session: the linked plug-in with the product folder's skins, and the product folder's DLL.
@@ -40,6 +43,8 @@ private:
 
 // Plays the fault session; `leaveOut` names events ("fault open") that are not played.
 SessionRun PlayFaultSession(PlayerOptions options, const std::vector<std::string>& leaveOut = {});
+// Plays a script of events (as tervane-player reads them) in one session.
+SessionRun PlaySession(PlayerOptions options, const std::string& script, const std::vector<std::string>& leaveOut = {});
 
 // The device lines (report, prompt or shell) that start so.
 size_t CountLines(const SessionRun& run, const std::string& start);
