@@ -5,6 +5,7 @@
 
 #include "device/TervaneManager.h"
 #include "editor/PluginWindow.h"
+#include "sim/PlayerSession.h"
 #include "support/EditorSession.h"
 
 using TestSupport::ReadWholeFile;
