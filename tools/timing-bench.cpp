@@ -95,11 +95,12 @@ struct Result {
 // level, with the report before it (its pattern, the earlier level) when that is there; of
 // equal ones, the last command whose time the position has reached. Commands passed over on
 // the way are lost.
-Result Match(const std::vector<Command>& sheet, const std::vector<SimHidReport>& reports)
+Result Match(const std::vector<Command>& sheet, const std::vector<SimHidReport>& reports, double rate)
 {
     Result result;
-    // A report may leave a little before its time (a timer that fires within the allowance).
-    const int32_t slack = 50;
+    // A report may leave a little before its time: the editor sends a command whose timer
+    // fired less than half the system's shortest timer (5 ms) early rather than later by more.
+    const int32_t slack = static_cast<int32_t>(std::lround(60 * rate));
     size_t next = 0;
     for (size_t k = 0; k < reports.size(); ++k) {
         const SimHidReport& r = reports[k];
@@ -242,7 +243,7 @@ int main(int argc, char** argv)
             std::vector<SimHidReport> reports;
             if (!Play(sheetPath, folder, seconds, precise, rate, realTime, reports))
                 return 1;
-            const Result result = Match(sheet, reports);
+            const Result result = Match(sheet, reports, rate);
             const Stats s = Summarize(result.lateness);
             std::string target = "-";
             if (precise && !realTime) {
