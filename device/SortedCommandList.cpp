@@ -82,6 +82,26 @@ bool CSortedCommandList::Contains(int32_t t) const
     return FindFirstAtOrAfter(t, block, index) && m_blocks[block].times[index] == t;
 }
 
+std::size_t CSortedCommandList::TimesBetween(int32_t after, int32_t before, int32_t* out, std::size_t most) const
+{
+    std::size_t block = 0, index = 0, count = 0;
+    if (after == INT32_MAX || !FindFirstAtOrAfter(after + 1, block, index))
+        return 0;
+    for (; block < m_blocks.size(); ++block, index = 0) {
+        const std::vector<int32_t>& times = m_blocks[block].times;
+        for (; index < times.size(); ++index) {
+            if (times[index] >= before)
+                return count;
+            if (count > 0 && out[count - 1] == times[index])
+                continue;
+            if (count == most)
+                return count;
+            out[count++] = times[index];
+        }
+    }
+    return count;
+}
+
 void CSortedCommandList::Insert(const CommandData& c)
 {
     if (m_blocks.empty()) {

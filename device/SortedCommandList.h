@@ -23,6 +23,9 @@ public:
     // The last command whose time is at or before t, or null when every command is later.
     const CommandData* LastAtOrBefore(int32_t t) const;
     bool Contains(int32_t t) const;
+    // The distinct times after `after` and before `before`, earliest first, at most `most` of
+    // them; how many were written.
+    std::size_t TimesBetween(int32_t after, int32_t before, int32_t* out, std::size_t most) const;
     // After every command whose time is at or before c's.
     void Insert(const CommandData& c);
     // The first command whose time is exactly t; false when there is none.

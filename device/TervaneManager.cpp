@@ -91,6 +91,8 @@ void CTervaneManager::ResetPlayback()
     m_inEffect = false;
     m_savedPattern = 0;
     m_savedLevel = 0;
+    m_lastChosen = kNoPosition;
+    m_playsOnUntil = kNoPosition;
 }
 
 void CTervaneManager::Reset()
@@ -102,6 +104,7 @@ void CTervaneManager::Start()
 {
     m_armed = true;
     m_inEffect = false;
+    m_lastChosen = kNoPosition;
 }
 
 void CTervaneManager::FollowPosition(double seconds)
@@ -132,38 +135,96 @@ CommandData CTervaneManager::DueAt(int32_t t)
     return CommandData(due.time, ShownPattern(due.pattern), ShownLevel(due.level));
 }
 
+int32_t CTervaneManager::ChosenAt(int32_t t) const
+{
+    // In whole ten-thousandths: a lead of 300 ms at 1.7 s is 2.0 s exactly.
+    const int64_t ahead = static_cast<int64_t>(t) + static_cast<int64_t>(m_leadMs) * 10;
+    return static_cast<int32_t>(std::min<int64_t>(INT32_MAX, ahead));
+}
+
+bool CTervaneManager::Send(const CommandData& due)
+{
+    m_current = due;
+    m_inEffect = true;
+    if (m_preview) {
+        // Held back: the device shows it when the preview ends.
+        m_savedPattern = due.pattern;
+        m_savedLevel = due.level;
+        return false;
+    }
+    m_device.SetPatternLevel(due.pattern, due.level);
+    m_halted = false;
+    return true;
+}
+
 int32_t CTervaneManager::UpdatePosition(double seconds)
 {
     if (!m_device.HasHandle() && m_armed) {
         m_armed = false;
+        m_lastChosen = kNoPosition;
         return 0;
     }
     const int32_t t = seconds > 0.0 ? CommandTimeOf(seconds) : 0;
-    // In whole ten-thousandths: a lead of 300 ms at 1.7 s is 2.0 s exactly.
-    const int64_t ahead = static_cast<int64_t>(t) + static_cast<int64_t>(m_leadMs) * 10;
-    const int32_t chosenAt = static_cast<int32_t>(std::min<int64_t>(INT32_MAX, ahead));
+    const int32_t chosenAt = ChosenAt(t);
 
     // The position 0.0 chooses nothing: the player stands at the start, stopped or looping.
     if (m_armed && t > 0) {
+        if (m_precise)
+            SendPassed(chosenAt);
+        m_lastChosen = chosenAt;
         const CommandData due = DueAt(chosenAt);
         if (!m_inEffect || due.time != m_current.time || due.pattern != m_current.pattern ||
             due.level != m_current.level) {
-            m_current = due;
-            m_inEffect = true;
-            if (m_preview) {
-                // Held back: the device shows it when the preview ends.
-                m_savedPattern = due.pattern;
-                m_savedLevel = due.level;
+            if (!Send(due))
                 return 0;
-            }
-            m_device.SetPatternLevel(due.pattern, due.level);
-            m_halted = false;
         }
+    } else {
+        m_lastChosen = kNoPosition;
     }
 
     if (seconds == 0.0 && !m_armed && m_loop)
         m_armed = true;
     return t;
+}
+
+void CTervaneManager::SendPassed(int32_t chosenAt)
+{
+    if (m_preview || m_otherMovie || !m_inEffect || m_lastChosen == kNoPosition || chosenAt <= m_lastChosen ||
+        chosenAt > m_playsOnUntil)
+        return;
+    // More than this between two positions are more than the device could tell apart anyway.
+    constexpr size_t kMostPassed = 16;
+    int32_t times[kMostPassed];
+    const size_t count = m_sheet.TimesBetween(m_lastChosen, chosenAt, times, kMostPassed);
+    for (size_t i = 0; i < count; ++i) {
+        const CommandData passed = DueAt(times[i]);
+        if (passed.time != m_current.time || passed.pattern != m_current.pattern || passed.level != m_current.level)
+            Send(passed);
+    }
+}
+
+void CTervaneManager::SetPreciseTiming(bool on)
+{
+    m_precise = on;
+    m_playsOnUntil = kNoPosition;
+}
+
+size_t CTervaneManager::DueBefore(double seconds, double until, int32_t* at, size_t most)
+{
+    m_playsOnUntil = kNoPosition;
+    if (!m_precise || !m_armed || m_preview || m_otherMovie || !m_device.HasHandle() || !(seconds > 0.0) ||
+        !(until > seconds))
+        return 0;
+    const int32_t from = ChosenAt(CommandTimeOf(seconds));
+    const int32_t to = ChosenAt(CommandTimeOf(until));
+    // A tick that comes late, behind a busy player thread, still plays on: up to a second
+    // of movie past the stretch asked about.
+    constexpr int64_t kStall = 10000;
+    m_playsOnUntil = static_cast<int32_t>(std::min<int64_t>(INT32_MAX, static_cast<int64_t>(to) + kStall));
+    const size_t count = m_sheet.TimesBetween(from, to, at, most);
+    for (size_t i = 0; i < count; ++i)
+        at[i] = static_cast<int32_t>(std::max<int64_t>(INT32_MIN, static_cast<int64_t>(at[i]) - m_leadMs * 10));
+    return count;
 }
 
 void CTervaneManager::FollowPlayState(long state)
@@ -238,4 +299,6 @@ void CTervaneManager::Halt()
     m_device.Stop();
     m_halted = true;
     m_inEffect = false;
+    m_lastChosen = kNoPosition;
+    m_playsOnUntil = kNoPosition;
 }

@@ -58,6 +58,19 @@ public:
     static constexpr int kMostLeadMs = 500;
     void SetLeadMs(int milliseconds);
     int LeadMs() const { return m_leadMs; }
+    // Precise timing (the user's setting, off by default): each command goes out at its own
+    // time rather than at the first tick after it. The window asks which commands fall due
+    // before its next tick and fires a one-shot timer at each; and a position that comes
+    // within the stretch it asked about sends every command passed since the last position,
+    // in order, before the one due, so that two commands between two positions both go out.
+    // A position further on than that (by more than a late tick would be) is a seek and
+    // plays as without the setting.
+    void SetPreciseTiming(bool on);
+    bool IsPreciseTiming() const { return m_precise; }
+    // The positions (ten-thousandths, the lead taken in) at which the commands after the one
+    // due at `seconds` fall due before `until`, earliest first, at most `most`. None while the
+    // setting is off, nothing plays, a preview holds the sheet back or the sheet rests.
+    size_t DueBefore(double seconds, double until, int32_t* at, size_t most);
     void StartPreview(int pattern, int level);
     // Ends a preview: the device takes the command in effect now and the player's state of now.
     void StopPreview();
@@ -100,6 +113,14 @@ private:
     void TakeWholeSheet();
     // The command due at t (ten-thousandths), as the device is to show it.
     CommandData DueAt(int32_t t);
+    // The time commands are chosen at for position t: t with the lead taken in.
+    int32_t ChosenAt(int32_t t) const;
+    // Precise timing: the commands passed between the last position and chosenAt, each sent
+    // in its turn, the one due at chosenAt left to the ordinary rule.
+    void SendPassed(int32_t chosenAt);
+    // The command becomes the one in effect and goes to the device, or is held by a preview;
+    // false when held.
+    bool Send(const CommandData& due);
 
     CTervane m_device;
     TimeSheet m_sheet;
@@ -119,4 +140,10 @@ private:
     // Halted, and nothing sent since: the device already shows the stop.
     bool m_halted = false;
     bool m_otherMovie = false;
+    static constexpr int32_t kNoPosition = INT32_MIN;
+    bool m_precise = false;
+    // The time chosen at the last position that played (kNoPosition when none did), and how
+    // far on a position may come and still count as playing on from it.
+    int32_t m_lastChosen = kNoPosition;
+    int32_t m_playsOnUntil = kNoPosition;
 };

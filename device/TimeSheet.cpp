@@ -153,6 +153,26 @@ bool TimeSheet::LatestAt(int32_t t, CommandData& out)
     return true;
 }
 
+size_t TimeSheet::TimesBetween(int32_t after, int32_t before, int32_t* out, size_t most)
+{
+    CCriticalLock lock(&m_lock);
+    if (m_unsorted.empty())
+        return m_sorted.TimesBetween(after, before, out, most);
+    // The index holds every time of the list in order, so its times are where the answer of
+    // LatestAt can change.
+    auto it = std::upper_bound(m_unsortedIndex.begin(), m_unsortedIndex.end(), after,
+                               [](int32_t v, const IndexEntry& e) { return v < e.time; });
+    size_t count = 0;
+    for (; it != m_unsortedIndex.end() && it->time < before; ++it) {
+        if (count > 0 && out[count - 1] == it->time)
+            continue;
+        if (count == most)
+            break;
+        out[count++] = it->time;
+    }
+    return count;
+}
+
 void TimeSheet::Clear()
 {
     CCriticalLock lock(&m_lock);

@@ -48,6 +48,9 @@ public:
     // The last command in list order whose time is at or before t, or the all-zero command
     // when none is. Finds nothing (false) when t is 0 or less or the sheet is empty.
     bool LatestAt(int32_t t, CommandData& out);
+    // The distinct times after `after` and before `before` at which LatestAt may find another
+    // command, earliest first, at most `most` of them; how many were written.
+    size_t TimesBetween(int32_t after, int32_t before, int32_t* out, size_t most);
     // Empties the command list; the header lines stay.
     void Clear();
 

@@ -85,7 +85,7 @@ EditorKeyCommand CommandOfKey(WPARAM key, bool control, bool shift, bool alt)
             {'S', K::kSave, K::kSaveAs},         {'O', K::kLoad, K::kNone},
             {'A', K::kSelectAll, K::kNone},      {'C', K::kCopy, K::kNone},
             {'X', K::kCut, K::kNone},            {'V', K::kPaste, K::kNone},
-            {'N', K::kNew, K::kNone},
+            {'N', K::kNew, K::kNone},            {'T', K::kPreciseTiming, K::kNone},
             {VK_UP, K::kLeadLater, K::kNone},    {VK_DOWN, K::kLeadEarlier, K::kNone},
         };
         for (const Combination& c : kCombinations)

@@ -34,6 +34,7 @@ struct EditorKeyCommand {
         kNew,
         kMostLevelUp, // the user's comfort limit
         kMostLevelDown,
+        kPreciseTiming, // commands at their own times between the ticks, on or off
     };
     Kind kind = kNone;
     int32_t pattern = 0;

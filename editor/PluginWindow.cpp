@@ -115,7 +115,12 @@ bool CPluginWindow::ProcessWindowMessage(HWND window, UINT message, WPARAM wPara
         OnClose(window);
         return true;
     case WM_TIMER:
-        OnTimer();
+        if (IsDueTimer(wParam)) {
+            OnDueTimer(wParam);
+        } else {
+            OnTimer();
+            RunOverdueTimers();
+        }
         return true;
     case WM_PLUGIN_SIZEMODE:
         OnSizeMode(window, wParam);
@@ -129,6 +134,7 @@ bool CPluginWindow::ProcessWindowMessage(HWND window, UINT message, WPARAM wPara
     case WM_PLUGIN_STOPPED:
     case WM_PLUGIN_PAUSED:
         EndRecordingRun();
+        KillDueTimers();
         Forward(window, message, wParam, lParam);
         return true;
     case WM_DRAWITEM:
@@ -307,6 +313,7 @@ void CPluginWindow::ReadSettings()
     if (CTervaneManager* manager = m_owner.DeviceManager()) {
         manager->SetLeadMs(ReadLeadTime(files));
         manager->Device().SetMostLevel(ReadMostLevel(files));
+        manager->SetPreciseTiming(ReadPreciseTiming(files));
     }
     // Unsaved changes outlive a closed editor with the time line: the next one shows them as
     // they are, and the remembered sheet loads only over a time line that holds none.
@@ -339,6 +346,7 @@ void CPluginWindow::OnTimer()
             timeLine.RefreshAt(position);
             if (CTervaneManager* manager = m_owner.DeviceManager())
                 manager->FollowPosition(position);
+            ArmDueTimers(position);
         }
     } else if (m_owner.CurrentMedia() == nullptr) {
         timeLine.RefreshAt(0.0);
@@ -423,6 +431,7 @@ void CPluginWindow::OnDestroy(HWND window)
     EndRecordingRun();
     m_keys.Remove();
     KillTimer(window, kTimerId);
+    KillDueTimers();
     DragAcceptFiles(window, FALSE);
     // Each control's destroy work (the close question, the settings file) runs here, once:
     // the control list is empty before the parent static window, a child, goes in its turn.

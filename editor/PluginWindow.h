@@ -118,6 +118,20 @@ private:
     void ChangeLeadTime(int stepMs);
     // The user's comfort limit moved by a level, stored and shown.
     void ChangeMostLevel(int step);
+    // Precise timing: Ctrl+T turns it on and off, stored and shown. While it is on and the
+    // movie plays, a one-shot timer fires at each command due before the next tick (and a
+    // little after, so that none needs a timer shorter than the system's shortest).
+    static constexpr UINT_PTR kFirstDueTimerId = 2;
+    static constexpr size_t kDueTimers = 8;
+    static constexpr UINT kDueMarginMs = 20;
+    void TogglePreciseTiming();
+    bool IsDueTimer(WPARAM id) const { return id >= kFirstDueTimerId && id < kFirstDueTimerId + kDueTimers; }
+    void ArmDueTimers(double position);
+    void OnDueTimer(UINT_PTR id);
+    // The timers whose time came while the tick worked, at once rather than behind what the
+    // tick left in the queue.
+    void RunOverdueTimers();
+    void KillDueTimers();
     // Recording: R turns it on and off; while the movie plays, each level key puts a point at
     // the playback position that the device takes at once. A run ends with R, a pause or a
     // stop, and is one step to undo.
@@ -180,4 +194,14 @@ private:
     uint64_t m_seenSelection = 0;
     uint64_t m_seenSheet = 0;
     int m_shownSelected = 0;
+    // The one-shot timers set: the position (ten-thousandths) each is for, and when it fires.
+    struct DueTimer {
+        bool set = false;
+        int32_t at = 0;
+        uint32_t fireAt = 0;
+    };
+    DueTimer m_dueTimers[kDueTimers];
+    // How late the system's timers came lately (ms), and whether timeBeginPeriod is in force.
+    double m_timerLateMs = 0.0;
+    bool m_finerTimers = false;
 };

@@ -113,6 +113,9 @@ bool CPluginWindow::OnKey(HWND window, const EditorKeyCommand& command)
         if (pointsShown)
             SendMessageW(window, WM_PLUGIN_PATTERN, static_cast<WPARAM>(command.pattern), 0);
         break;
+    case K::kPreciseTiming:
+        TogglePreciseTiming();
+        break;
     case K::kLeadLater:
     case K::kLeadEarlier:
         ChangeLeadTime(command.kind == K::kLeadLater ? kLeadStepMs : -kLeadStepMs);

@@ -16,6 +16,7 @@ namespace {
 constexpr char kKey[] = "lastfile_path";
 constexpr char kLeadKey[] = "lead_time";
 constexpr char kMostLevelKey[] = "max_level";
+constexpr char kPreciseKey[] = "precise_timing";
 constexpr int kNoLimit = 10;
 constexpr char kUserFolder[] = "\\TervanePlugin";
 // A path is at most MAX_PATH bytes; the rest of a longer file is of no interest.
@@ -41,6 +42,7 @@ bool ReadText(const std::string& file, std::string& text)
 struct Values {
     int leadMs = 0;
     int mostLevel = kNoLimit;
+    bool precise = false;
 };
 
 Values ReadValues(const std::string& file)
@@ -50,6 +52,7 @@ Values ReadValues(const std::string& file)
     if (ReadText(file, text)) {
         ParseLeadTime(text, values.leadMs);
         ParseMostLevel(text, values.mostLevel);
+        ParsePreciseTiming(text, values.precise);
     }
     return values;
 }
@@ -61,6 +64,8 @@ bool WriteSettings(const std::string& file, const std::string& path, const Value
         text += "\r\n" + std::string(kLeadKey) + "\t" + std::to_string(values.leadMs);
     if (values.mostLevel != kNoLimit)
         text += "\r\n" + std::string(kMostLevelKey) + "\t" + std::to_string(values.mostLevel);
+    if (values.precise)
+        text += "\r\n" + std::string(kPreciseKey) + "\t1";
     return !file.empty() && Quorvel::Base::File::ReplaceFileContents(file.c_str(), text.data(), text.size());
 }
 
@@ -171,6 +176,16 @@ bool WriteMostLevel(const SettingsFiles& files, int level)
     return ChangeValues(files, [level](Values& values) { values.mostLevel = level < 1 ? 1 : level > 10 ? 10 : level; });
 }
 
+bool ReadPreciseTiming(const SettingsFiles& files)
+{
+    return ReadValues(ReadableFile(files)).precise;
+}
+
+bool WritePreciseTiming(const SettingsFiles& files, bool on)
+{
+    return ChangeValues(files, [on](Values& values) { values.precise = on; });
+}
+
 bool ReadLastSheetPath(const std::string& file, std::string& path)
 {
     std::string text;
@@ -200,4 +215,13 @@ bool ParseLeadTime(const std::string& text, int& milliseconds)
 bool ParseMostLevel(const std::string& text, int& level)
 {
     return ParseValue(text, kMostLevelKey, 1, kNoLimit, level);
+}
+
+bool ParsePreciseTiming(const std::string& text, bool& on)
+{
+    int value = 0;
+    if (!ParseValue(text, kPreciseKey, 0, 1, value))
+        return false;
+    on = value == 1;
+    return true;
 }

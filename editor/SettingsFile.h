@@ -5,9 +5,10 @@
 
 // The editor's configuration: "lastfile_path", a TAB and the path of the last time sheet on
 // the first line; then, each on a line of its own and only when it is not its default, the
-// device's lead time ("lead_time", a TAB and whole milliseconds) and the user's comfort limit
-// ("max_level", a TAB and a level from 1 to 9), which versions before them never read. With
-// only defaults the file is the first line alone, with no line end, as it always was.
+// device's lead time ("lead_time", a TAB and whole milliseconds), the user's comfort limit
+// ("max_level", a TAB and a level from 1 to 9) and precise timing ("precise_timing", a TAB and
+// 1), which versions before them never read. With only defaults the file is the first line
+// alone, with no line end, as it always was.
 constexpr char kSettingsFileName[] = "\\cfg\\info.txt";
 
 // Where the last time sheet is remembered. A normal user cannot write beside a module
@@ -37,6 +38,9 @@ bool WriteLeadTime(const SettingsFiles& files, int milliseconds);
 // The highest level the device may receive, 1 to 10: 10 when none is stored.
 int ReadMostLevel(const SettingsFiles& files);
 bool WriteMostLevel(const SettingsFiles& files, int level);
+// Whether commands go out at their own times between the ticks: off when none is stored.
+bool ReadPreciseTiming(const SettingsFiles& files);
+bool WritePreciseTiming(const SettingsFiles& files, bool on);
 
 // One file: the path after "lastfile_path" and a TAB, the whole rest of the first line,
 // spaces and commas included. False when the file can't be read or its first field is
@@ -48,3 +52,4 @@ bool WriteLastSheetPath(const std::string& file, const std::string& path);
 // (a comfort limit).
 bool ParseLeadTime(const std::string& text, int& milliseconds);
 bool ParseMostLevel(const std::string& text, int& level);
+bool ParsePreciseTiming(const std::string& text, bool& on);

@@ -29,6 +29,7 @@
 #include "sim/SimHtmlReader.h"
 #include "sim/usb/VirtualTervane.h"
 
+#include <mmsystem.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -55,6 +56,55 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 } // namespace
 
+// The editor's timers on the virtual clock, kept as the system keeps them: a timer repeats
+// until killed, setting one again replaces it, and none is shorter than the system's shortest.
+class CPlayerSession::CVirtualTimers final : public IEditorTimers {
+public:
+    struct Timer {
+        HWND window;
+        UINT_PTR id;
+        UINT period;
+        uint32_t fireAt;
+    };
+
+    explicit CVirtualTimers(const uint32_t& now) : m_now(now) {}
+
+    void Set(HWND window, UINT_PTR id, UINT milliseconds) override
+    {
+        Kill(window, id);
+        const UINT period = milliseconds < USER_TIMER_MINIMUM   ? USER_TIMER_MINIMUM
+                            : milliseconds > USER_TIMER_MAXIMUM ? USER_TIMER_MAXIMUM
+                                                                : milliseconds;
+        m_timers.push_back({window, id, period, m_now + period});
+    }
+    void Kill(HWND window, UINT_PTR id) override
+    {
+        for (auto it = m_timers.begin(); it != m_timers.end(); ++it) {
+            if (it->window == window && it->id == id) {
+                m_timers.erase(it);
+                return;
+            }
+        }
+    }
+    // The first timer due by until (the earlier set first among equals), set for its next turn.
+    bool Next(uint32_t until, Timer& timer)
+    {
+        auto first = m_timers.end();
+        for (auto it = m_timers.begin(); it != m_timers.end(); ++it)
+            if (it->fireAt <= until && (first == m_timers.end() || it->fireAt < first->fireAt))
+                first = it;
+        if (first == m_timers.end())
+            return false;
+        timer = *first;
+        first->fireAt += first->period;
+        return true;
+    }
+
+private:
+    const uint32_t& m_now;
+    std::vector<Timer> m_timers;
+};
+
 std::string FormatReportLine(double seconds, const uint8_t* report)
 {
     char line[128];
@@ -66,10 +116,18 @@ std::string FormatReportLine(double seconds, const uint8_t* report)
 }
 
 CPlayerSession::CPlayerSession(const PlayerOptions& options, LineSink out)
-    : m_options(options), m_out(std::move(out)), m_tervane(m_bus.AddTervane())
+    : m_options(options), m_out(std::move(out)), m_tervane(m_bus.AddTervane()),
+      m_timers(new CVirtualTimers(m_milliseconds))
 {
     m_player.SetNarrator([this](const std::string& line) { m_out(line); });
     m_player.SetDefaultDuration(options.duration);
+    m_player.SetRealTime(options.realTime);
+    m_bus.SetPositionSource([this] { return m_player.Position(); });
+}
+
+uint32_t CPlayerSession::VirtualMilliseconds() const
+{
+    return m_options.realTime ? timeGetTime() : m_milliseconds;
 }
 
 CPlayerSession::~CPlayerSession()
@@ -98,9 +156,11 @@ void CPlayerSession::Drain()
         }
         return;
     }
+    // In real time the position moves while the thread works: each report has its own.
     const auto& reports = m_bus.Reports();
     for (; m_reportsShown < reports.size(); ++m_reportsShown)
-        m_out(FormatReportLine(m_player.Position(), reports[m_reportsShown].bytes.data()));
+        m_out(FormatReportLine(m_options.realTime ? reports[m_reportsShown].position : m_player.Position(),
+                               reports[m_reportsShown].bytes.data()));
 }
 
 void CPlayerSession::ForgetShownReports()
@@ -124,7 +184,8 @@ bool CPlayerSession::CreateWindowOfPlugin()
     if (FAILED(created) || editor == nullptr)
         return false;
     m_editor = editor;
-    RealInput::DropTimerMessagesOf(editor);
+    if (!m_options.realTime)
+        RealInput::DropTimerMessagesOf(editor);
     if (m_linked != nullptr && m_news && m_linked->Window() != nullptr)
         m_linked->Window()->NewsParser().WaitWhileBusy();
     return true;
@@ -165,7 +226,10 @@ bool CPlayerSession::Start(std::string& error)
         m_previousPrompts = SetUserPrompts(m_prompts.get());
         m_previousShell = SetShell(m_shell.get());
         g_clockOwner = this;
-        SetEditorClock(&VirtualClock);
+        if (!m_options.realTime) {
+            SetEditorClock(&VirtualClock);
+            SetEditorTimers(m_timers.get());
+        }
         CPluginWindow::SetNewsDocumentSource(m_news.get());
     }
 
@@ -286,8 +350,14 @@ bool CPlayerSession::LoadSheet(const std::string& path)
 
 void CPlayerSession::Tick(const std::function<void()>& afterTimer)
 {
-    m_player.Tick([this, &afterTimer] {
-        m_milliseconds += 100;
+    if (m_options.realTime) {
+        PassRealTime(100);
+        return;
+    }
+    const uint32_t tickAt = m_tickMilliseconds + 100;
+    FireTimersUntil(tickAt);
+    m_player.Tick([this, tickAt, &afterTimer] {
+        m_milliseconds = m_tickMilliseconds = tickAt;
         if (m_editor != nullptr && IsWindow(m_editor)) {
             LARGE_INTEGER begin, end;
             QueryPerformanceCounter(&begin);
@@ -311,6 +381,36 @@ double CPlayerSession::TakeTimerMilliseconds()
     const double ms = static_cast<double>(m_timerTicks) * 1000.0 / static_cast<double>(frequency.QuadPart);
     m_timerTicks = 0;
     return ms;
+}
+
+void CPlayerSession::FireTimersUntil(uint32_t until)
+{
+    CVirtualTimers::Timer timer;
+    while (m_timers->Next(until, timer)) {
+        m_milliseconds = timer.fireAt;
+        m_player.SetElapsedInTick(timer.fireAt - m_tickMilliseconds);
+        if (IsWindow(timer.window))
+            SendMessageW(timer.window, WM_TIMER, timer.id, 0);
+        else
+            m_timers->Kill(timer.window, timer.id);
+        Drain();
+    }
+    m_player.SetElapsedInTick(0);
+    m_milliseconds = m_tickMilliseconds;
+}
+
+void CPlayerSession::PassRealTime(uint32_t milliseconds)
+{
+    const DWORD start = timeGetTime();
+    for (DWORD passed = 0; passed < milliseconds; passed = timeGetTime() - start) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - passed, QS_ALLINPUT);
+        RealInput::Pump();
+        m_player.Deliver();
+        Drain();
+    }
+    // The player's own turn: the movie ends when its time has come.
+    m_player.Tick(nullptr);
+    Drain();
 }
 
 void CPlayerSession::Finish()
@@ -339,6 +439,7 @@ void CPlayerSession::Finish()
         SetUserPrompts(m_previousPrompts);
         SetShell(m_previousShell);
         SetEditorClock(nullptr);
+        SetEditorTimers(nullptr);
         SetSettingsFolder(std::string());
         SetModuleDirectoryOverride(std::string());
         CPluginWindow::SetNewsDocumentSource(nullptr);

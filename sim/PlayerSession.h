@@ -9,6 +9,9 @@
 //
 // Time is virtual and the window's own timer never fires: each tick advances the player's
 // clock by 100 ms and sends the editor window one WM_TIMER, so every run is deterministic.
+// The editor's one-shot timers run on the same virtual clock (a timer set for 37 ms fires
+// 37 ms of virtual time later, with the player's position of then). In real time instead,
+// a tick is 100 ms of the system's clock in which the editor's timers fire by themselves.
 // Input is real: the pointer is moved and buttons pressed through the system's input queue.
 // Prompts are answered from a queue and printed; shell requests are printed, never run.
 #include <deque>
@@ -59,6 +62,9 @@ struct PlayerOptions {
     // The virtual Tervane device below the system's own HID stack instead of the simulated
     // bus (installed into the prefix when it is not there).
     bool systemDevice = false;
+    // The position follows the system's clock and the editor's own timers fire as they would in
+    // the player: nothing is reproducible, but timing can be measured.
+    bool realTime = false;
 };
 
 class CPlayerSession {
@@ -92,11 +98,17 @@ public:
     CTervanePlugin* Plugin() { return m_linked; }
     HWND Host() const { return m_host; }
     HWND Editor() const { return m_editor; }
-    // Milliseconds of virtual time since the start.
-    uint32_t VirtualMilliseconds() const { return m_milliseconds; }
+    // Milliseconds of virtual time since the start (in real time, the system's).
+    uint32_t VirtualMilliseconds() const;
 
 private:
+    class CVirtualTimers;
+
     void Say(const std::string& what);
+    // The editor's timers due by virtual time until, in their order, each at its own time.
+    void FireTimersUntil(uint32_t until);
+    // Real time passes while the thread handles what comes, the editor's timers included.
+    void PassRealTime(uint32_t milliseconds);
     void Drain();
     void Settle();
     bool CreateWindowOfPlugin();
@@ -142,7 +154,10 @@ private:
     size_t m_reportsShown = 0;
     HWND m_lastPressed = nullptr;
     DWORD m_lastPressTick = 0;
+    std::unique_ptr<CVirtualTimers> m_timers;
     uint32_t m_milliseconds = 0;
+    // The virtual time of the last tick.
+    uint32_t m_tickMilliseconds = 0;
     bool m_started = false;
     long long m_timerTicks = 0;
 };

@@ -453,8 +453,10 @@ CSimHidBus::Interface* CSimHidBus::LiveDevice(HANDLE handle)
 void CSimHidBus::FinishWrite(LPOVERLAPPED overlapped, HandleRecord* event, ULONG_PTR status,
                              const SimHidReport* arrived)
 {
-    if (arrived)
+    if (arrived) {
         m_reports.push_back(*arrived);
+        m_reports.back().position = m_positionSource ? m_positionSource() : 0.0;
+    }
     if (overlapped) {
         overlapped->Internal = status;
         overlapped->InternalHigh = arrived ? kSimReportSize : 0;

@@ -23,6 +23,7 @@
 // 16 bytes, and a handle from before an unplug fails with ERROR_ACCESS_DENIED.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -50,6 +51,8 @@ enum class SimWriteFault {
 struct SimHidReport {
     size_t interfaceIndex;
     std::array<uint8_t, 16> bytes;
+    // The player's position when the report arrived (seconds), when the bus has a source.
+    double position = 0.0;
 };
 
 class CSimHidBus final : public IHidSystem {
@@ -96,6 +99,8 @@ public:
 
     const std::vector<SimHidReport>& Reports() const { return m_reports; }
     void ClearReports() { m_reports.clear(); }
+    // Where each report's position comes from; none leaves it 0.
+    void SetPositionSource(std::function<double()> source) { m_positionSource = std::move(source); }
 
     // Accounting of what the bus handed out and what came back.
     int SearchCount() const { return m_searches; }       // device information sets handed out
@@ -185,6 +190,7 @@ private:
     std::map<uintptr_t, HandleRecord> m_handles;
     std::map<void*, size_t> m_allocations;
     std::vector<SimHidReport> m_reports;
+    std::function<double()> m_positionSource;
     uintptr_t m_nextHandle = 0x1000;
     DWORD m_lastError = 0;
     DWORD m_lastWaitTimeout = 0;

@@ -78,19 +78,46 @@ void CSimPlayer::Say(const std::string& what)
 
 double CSimPlayer::Position() const
 {
-    if (m_state == 3)
-        return m_base + m_ticks * m_rate / 10;
-    if (m_state == 4 || m_state == 5) {
-        const double at = m_base + m_ticks * (m_state == 4 ? kScanRate : -kScanRate) / 10;
-        return at < 0.0 ? 0.0 : at;
+    if (m_state < 3 || m_state > 5)
+        return m_base;
+    const double rate = m_state == 3 ? m_rate : m_state == 4 ? kScanRate : -kScanRate;
+    double at = m_base;
+    if (m_realTime) {
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        at = m_base + static_cast<double>(now.QuadPart - m_rebasedAt) / static_cast<double>(m_frequency) * rate;
+        at = at > m_duration ? m_duration : at;
+    } else if (m_elapsedInTick == 0) {
+        // At a tick, as the position has always been computed, so that sessions stay as they were.
+        if (m_state == 3)
+            return m_base + m_ticks * rate / 10;
+        at = m_base + m_ticks * rate / 10;
+    } else if (m_ticks > 0) {
+        // The last tick's timer read m_ticks - 1.
+        at = m_base + static_cast<double>((m_ticks - 1) * 100 + m_elapsedInTick) * rate / 1000;
+        at = at > m_duration ? m_duration : at;
     }
-    return m_base;
+    return at < 0.0 ? 0.0 : at;
 }
 
 void CSimPlayer::Rebase(double position)
 {
     m_base = position;
     m_ticks = 0;
+    if (m_realTime) {
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        m_rebasedAt = now.QuadPart;
+    }
+}
+
+void CSimPlayer::SetRealTime(bool on)
+{
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    m_frequency = frequency.QuadPart > 0 ? frequency.QuadPart : 1;
+    m_realTime = on;
+    Rebase(m_base);
 }
 
 void CSimPlayer::Later(std::function<void()> raise)
@@ -232,6 +259,7 @@ void CSimPlayer::ChangeItem(IDispatch* item)
 
 void CSimPlayer::Tick(const std::function<void()>& timer)
 {
+    m_elapsedInTick = 0;
     Deliver();
     if (m_state == 3 && Position() >= m_duration) {
         Say("player ended");

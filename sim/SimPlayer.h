@@ -10,7 +10,9 @@
 //     player.Tick([&] { SendMessageW(editor, WM_TIMER, 1, 0); });  // 100 ms of virtual time
 //
 // Time is virtual: while playing, the position is base + ticks x rate / 10, where base is the
-// position at the last play, seek or rate change. Calls that the plug-in makes (play, put_URL
+// position at the last play, seek or rate change; between two ticks (the host's one-shot
+// timers) it moves on by the milliseconds of virtual time since the tick. In real time it
+// follows the system's clock instead. Calls that the plug-in makes (play, put_URL
 // ...) raise their events only when the host next delivers them (Deliver, or a pumped
 // message), as the real player raises them from its own message loop, never inside the call.
 #include <deque>
@@ -63,6 +65,13 @@ public:
     void Tick(const std::function<void()>& timer);
     // Raises the events that calls of the plug-in left waiting.
     void Deliver();
+    // Milliseconds of virtual time since the last tick's timer ran (up to 100; 0: at the
+    // tick), for what the host runs between two ticks. A play, seek or rate change since that
+    // tick holds the position where it put it until the next one.
+    void SetElapsedInTick(uint32_t milliseconds) { m_elapsedInTick = milliseconds; }
+    // The position follows the system's clock from the next play, seek or rate change on (and
+    // Tick only ends the movie when its time has come).
+    void SetRealTime(bool on);
 
     double Position() const;
     LONG State() const { return m_state; }
@@ -125,6 +134,11 @@ private:
     LONG m_openState = 0;
     double m_base = 0.0;
     long long m_ticks = 0;
+    uint32_t m_elapsedInTick = 0;
+    bool m_realTime = false;
+    // The performance counter at the last rebase, and its frequency.
+    long long m_rebasedAt = 0;
+    long long m_frequency = 1;
     double m_rate = 1.0;
     bool m_autoStart = true;
 };

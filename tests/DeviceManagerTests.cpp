@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <string>
@@ -337,4 +339,237 @@ TEST_F(DeviceManager, DestructionStopsTheDeviceOnceAndClosesEverything)
     delete task;
     EXPECT_EQ(Sent(), (Sends{"005", "000"}));
     EXPECT_TRUE(m_bus.IsClean()) << m_bus.Accounting();
+}
+
+namespace {
+
+// A position (ten-thousandths) and the pattern and level the device was sent there.
+struct Arrival {
+    int32_t at;
+    int pattern;
+    int level;
+};
+
+// The window's side of precise timing, in ten-thousandths: a tick every 100 ms at the rate,
+// and before each tick the one-shot timers the manager asked for, each at the very position
+// it asked for (starved: they never fire). Every command's second report (its pattern and
+// level) is an arrival.
+class PreciseTiming : public DeviceManager {
+protected:
+    std::vector<Arrival> Drive(int32_t from, int32_t to, double rate, bool starved = false)
+    {
+        const int32_t step = static_cast<int32_t>(std::lround(rate * 1000));
+        const int32_t horizon = static_cast<int32_t>(std::lround(rate * 1200));
+        std::vector<Arrival> arrivals;
+        for (int32_t tick = from; tick < to; tick += step) {
+            At(tick, arrivals);
+            int32_t due[8];
+            size_t count = Manager().DueBefore(tick / 10000.0, (tick + horizon) / 10000.0, due, 8);
+            while (!starved && count > 0 && due[0] < tick + step) {
+                const int32_t fired = due[0];
+                At(fired, arrivals);
+                count = Manager().DueBefore(fired / 10000.0, (fired + horizon) / 10000.0, due, 8);
+            }
+        }
+        return arrivals;
+    }
+
+    void At(int32_t position, std::vector<Arrival>& arrivals)
+    {
+        const size_t before = m_bus.Reports().size();
+        Manager().UpdatePosition(position / 10000.0);
+        const auto& reports = m_bus.Reports();
+        for (size_t i = before + 1; i < reports.size(); i += 2)
+            arrivals.push_back({position, reports[i].bytes[7] - '0', reports[i].bytes[8] - '0'});
+        Sent();
+    }
+
+    // Random times (any ten-thousandth, often several in one tick), each command differing
+    // from the one before, no level 0.
+    std::vector<Arrival> RandomSheet(uint32_t seed, int count)
+    {
+        uint32_t state = seed;
+        auto next = [&state](uint32_t bound) {
+            state = state * 1664525u + 1013904223u;
+            return static_cast<int32_t>((static_cast<uint64_t>(state) * bound) >> 32);
+        };
+        std::vector<int32_t> times;
+        while (static_cast<int>(times.size()) < count) {
+            const int32_t t = 10000 + next(100000);
+            if (std::find(times.begin(), times.end(), t) == times.end())
+                times.push_back(t);
+        }
+        std::sort(times.begin(), times.end());
+        std::vector<Arrival> sheet;
+        std::string records;
+        for (int32_t t : times) {
+            Arrival c{t, next(10), 1 + next(9)};
+            if (!sheet.empty() && (c.pattern == sheet.back().pattern || c.level == sheet.back().level))
+                c = {t, (sheet.back().pattern + 1) % 10, sheet.back().level % 9 + 1};
+            sheet.push_back(c);
+            records += std::to_string(t) + "\t" + std::to_string(c.pattern) + "\t" + std::to_string(c.level) + "\n";
+        }
+        Armed(records);
+        return sheet;
+    }
+};
+
+} // namespace
+
+// The model: with the setting on, every command of a random sheet reaches the device once, in
+// order, at the very position it falls due (its time less the lead), at rates 1 and 2 and
+// with the lead either way; with the timers starved, each still arrives, at the first tick
+// after it. With the setting off the same drive sends the latest command of each tick only.
+TEST_F(PreciseTiming, EveryCommandArrivesOnceInOrderAtItsOwnTime)
+{
+    for (double rate : {1.0, 2.0}) {
+        for (int lead : {0, 30, -20}) {
+            for (bool starved : {false, true}) {
+                SCOPED_TRACE("rate " + std::to_string(rate) + " lead " + std::to_string(lead) +
+                             (starved ? " starved" : ""));
+                const std::vector<Arrival> sheet = RandomSheet(static_cast<uint32_t>(lead + 100 * rate), 60);
+                Manager().SetLeadMs(lead);
+                Manager().SetPreciseTiming(true);
+                std::vector<Arrival> arrivals = Drive(1000, 120000, rate, starved);
+                ASSERT_FALSE(arrivals.empty());
+                EXPECT_EQ(arrivals.front().level, 0) << "the rest before the first command";
+                arrivals.erase(arrivals.begin());
+                ASSERT_EQ(arrivals.size(), sheet.size());
+                const int32_t step = static_cast<int32_t>(std::lround(rate * 1000));
+                for (size_t i = 0; i < sheet.size(); ++i) {
+                    EXPECT_EQ(arrivals[i].pattern, sheet[i].pattern) << i;
+                    EXPECT_EQ(arrivals[i].level, sheet[i].level) << i;
+                    const int32_t due = sheet[i].at - lead * 10;
+                    if (starved) {
+                        EXPECT_GE(arrivals[i].at, due) << i;
+                        EXPECT_LT(arrivals[i].at, due + step) << i;
+                    } else {
+                        EXPECT_EQ(arrivals[i].at, due) << i;
+                    }
+                }
+            }
+        }
+    }
+
+    const std::vector<Arrival> sheet = RandomSheet(7, 60);
+    Manager().SetPreciseTiming(false);
+    std::vector<Arrival> arrivals = Drive(1000, 120000, 1.0);
+    arrivals.erase(arrivals.begin());
+    EXPECT_LT(arrivals.size(), sheet.size()) << "commands that share a tick with a later one are passed over";
+    for (const Arrival& a : arrivals)
+        EXPECT_EQ(a.at % 1000, 0) << "only ticks send";
+}
+
+// What the setting changes between two positions, and what it leaves as it was: a seek, a
+// pause, a stop, a preview and the sheet resting against another movie.
+TEST_F(PreciseTiming, PositionsBetweenTicksAndWhatStaysAsItWas)
+{
+    const char kTwoInATick[] = "12300\t1\t3\n12600\t2\t5\n30000\t3\t7\n";
+    int32_t due[8];
+    struct Case {
+        const char* what;
+        bool precise;
+        std::function<Sends(CTervaneManager&, size_t&)> run;
+        size_t asked;
+        Sends sent;
+    };
+    const Case cases[] = {
+        {"two commands in one tick, both in order", true,
+         [&](CTervaneManager& m, size_t& n) {
+             m.UpdatePosition(1.2);
+             n = m.DueBefore(1.2, 1.32, due, 8);
+             m.UpdatePosition(1.3);
+             return Sends{};
+         },
+         2, Sends{"000", "000", "010", "013", "023", "025"}},
+        {"off: the later one alone, as before", false,
+         [&](CTervaneManager& m, size_t& n) {
+             m.UpdatePosition(1.2);
+             n = m.DueBefore(1.2, 1.32, due, 8);
+             m.UpdatePosition(1.3);
+             return Sends{};
+         },
+         0, Sends{"000", "000", "020", "025"}},
+        {"a seek past what was asked about plays where it lands", true,
+         [&](CTervaneManager& m, size_t& n) {
+             m.UpdatePosition(1.2);
+             n = m.DueBefore(1.2, 1.32, due, 8);
+             m.UpdatePosition(3.5);
+             return Sends{};
+         },
+         2, Sends{"000", "000", "030", "037"}},
+        {"a seek back sends what is due there, nothing passed", true,
+         [&](CTervaneManager& m, size_t& n) {
+             m.UpdatePosition(3.1);
+             n = m.DueBefore(3.1, 3.22, due, 8);
+             m.UpdatePosition(1.25);
+             return Sends{};
+         },
+         0, Sends{"030", "037", "017", "013"}},
+        {"paused: the position stands and nothing falls due", true,
+         [&](CTervaneManager& m, size_t& n) {
+             m.UpdatePosition(1.24);
+             m.DueBefore(1.24, 1.36, due, 8);
+             m.UpdatePosition(1.24);
+             n = m.DueBefore(1.24, 1.24, due, 8);
+             return Sends{};
+         },
+         0, Sends{"010", "013"}},
+        {"stopped: what passes is counted from where it plays again, not from the old place", true,
+         [&](CTervaneManager& m, size_t& n) {
+             m.UpdatePosition(1.2);
+             n = m.DueBefore(1.2, 1.32, due, 8);
+             m.FollowPlayState(1);
+             m.UpdatePosition(0.0);
+             m.UpdatePosition(1.3);
+             return Sends{};
+         },
+         2, Sends{"000", "000", "000", "000", "020", "025"}},
+        {"a preview holds the sheet back and asks for no timer", true,
+         [&](CTervaneManager& m, size_t& n) {
+             m.UpdatePosition(1.2);
+             m.StartPreview(7, 7);
+             n = m.DueBefore(1.2, 1.32, due, 8);
+             m.UpdatePosition(1.3);
+             return Sends{};
+         },
+         0, Sends{"000", "000", "070", "077", "077"}},
+        {"against another movie the device rests", true,
+         [&](CTervaneManager& m, size_t& n) {
+             m.SetOtherMovie(true);
+             m.UpdatePosition(1.2);
+             n = m.DueBefore(1.2, 1.32, due, 8);
+             m.UpdatePosition(1.3);
+             return Sends{};
+         },
+         0, Sends{"000", "000"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_manager.reset(new CTervaneManager(m_bus));
+        m_manager->Follow(&m_sheet);
+        Armed(kTwoInATick);
+        Sent();
+        Manager().SetPreciseTiming(c.precise);
+        size_t asked = 99;
+        c.run(Manager(), asked);
+        EXPECT_EQ(asked, c.asked);
+        EXPECT_EQ(Sent(), c.sent);
+    }
+
+    m_manager.reset(new CTervaneManager(m_bus));
+    m_manager->Follow(&m_sheet);
+    Armed(kTwoInATick);
+    Manager().SetPreciseTiming(true);
+    Manager().SetLeadMs(30);
+    Manager().UpdatePosition(1.1);
+    ASSERT_EQ(Manager().DueBefore(1.1, 1.3, due, 8), 2u);
+    EXPECT_EQ(due[0], 12000) << "the lead moves each timer earlier";
+    EXPECT_EQ(due[1], 12300);
+    EXPECT_EQ(Manager().DueBefore(1.1, 1.3, due, 1), 1u) << "no more than asked for";
+    Manager().SetPreciseTiming(false);
+    EXPECT_EQ(Manager().DueBefore(1.1, 1.3, due, 8), 0u) << "off: no timers";
+    Manager().SetPreciseTiming(true);
+    Manager().Device().Close();
+    EXPECT_EQ(Manager().DueBefore(1.1, 1.3, due, 8), 0u) << "no device: no timers";
 }

@@ -103,3 +103,52 @@ TEST(SettingsFile, TheLeadTimeRidesOnASecondLineThatTheFirstNeverSees)
     ASSERT_TRUE(WriteLeadTime(files, 0));
     EXPECT_EQ(ReadWholeFile(files.user), "lastfile_path\tD:\\b.tms") << "no lead: the file of before";
 }
+
+// Precise timing: a line of its own, written only while on, so the file of a user who never
+// turns it on stays the file older versions read; every writer keeps the others' lines.
+TEST(SettingsFile, PreciseTimingIsALineOfItsOwnWrittenOnlyWhileOn)
+{
+    struct Case {
+        const char* text;
+        bool read;
+        bool on;
+    };
+    const Case cases[] = {
+        {"lastfile_path\tC:\\a.tms\r\nprecise_timing\t1", true, true},
+        {"x\r\nlead_time\t30\r\nmax_level\t5\r\nprecise_timing\t1\r\n", true, true},
+        {"x\nprecise_timing\t0", true, false},
+        {"x\r\nprecise_timing\t", false, false},
+        {"x\r\nprecise_timing\ton", false, false},
+        {"x\r\nprecise_timing 1", false, false},
+        {"precise_timing\t1", false, false},
+        {"lastfile_path\tC:\\precise_timing\t1", false, false},
+    };
+    for (const Case& c : cases) {
+        bool on = false;
+        EXPECT_EQ(c.read, ParsePreciseTiming(c.text, on)) << c.text;
+        EXPECT_EQ(c.on, on) << c.text;
+    }
+
+    CTempDir dir;
+    SettingsFiles files;
+    files.user = dir / "\\TervanePlugin\\info.txt";
+    EXPECT_FALSE(ReadPreciseTiming(files)) << "no file: off";
+    ASSERT_TRUE(WriteLastSheetPath(files, "D:\\b.tms"));
+    ASSERT_TRUE(WritePreciseTiming(files, true));
+    ASSERT_TRUE(WriteLeadTime(files, -40));
+    ASSERT_TRUE(WriteMostLevel(files, 6));
+    EXPECT_EQ(ReadWholeFile(files.user),
+              "lastfile_path\tD:\\b.tms\r\nlead_time\t-40\r\nmax_level\t6\r\nprecise_timing\t1");
+    EXPECT_TRUE(ReadPreciseTiming(files));
+    ASSERT_TRUE(WriteLastSheetPath(files, "D:\\c.tms"));
+    EXPECT_TRUE(ReadPreciseTiming(files)) << "a new path keeps it";
+    std::string path;
+    ASSERT_TRUE(ReadLastSheetPath(files.user, path));
+    EXPECT_EQ(path, "D:\\c.tms") << "the first line reads as it always did";
+    EXPECT_EQ(ReadLeadTime(files), -40);
+    EXPECT_EQ(ReadMostLevel(files), 6);
+    ASSERT_TRUE(WritePreciseTiming(files, false));
+    ASSERT_TRUE(WriteLeadTime(files, 0));
+    ASSERT_TRUE(WriteMostLevel(files, 10));
+    EXPECT_EQ(ReadWholeFile(files.user), "lastfile_path\tD:\\c.tms") << "only defaults: the file of before";
+}

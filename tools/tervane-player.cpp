@@ -7,7 +7,10 @@
 //
 //   tervane-player [--movie NAME] [--duration S] [--sheet PATH] [--settings DIR]
 //                  [--size normal|wide|mini] [--events "E1; E2"] [--events-file F]
-//                  [--news FILE] [--dll PATH] [--device sim|system]
+//                  [--news FILE] [--dll PATH] [--device sim|system] [--realtime]
+//
+// With --realtime the player's position follows the system's clock and the editor's own
+// timers fire as they would in the player (a wait of S is S seconds), to measure timing.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -22,7 +25,7 @@ namespace {
 const char kUsage[] =
     "usage: tervane-player [--movie NAME] [--duration S] [--sheet PATH] [--settings DIR]\n"
     "                      [--size normal|wide|mini] [--events \"E1; E2\"] [--events-file F]\n"
-    "                      [--news FILE] [--dll PATH] [--device sim|system]\n"
+    "                      [--news FILE] [--dll PATH] [--device sim|system] [--realtime]\n"
     "events: play, pause, stop, seek S, rate R, wait S, preview P L, preview off, add S P L,\n"
     "        remove S, deleteall, load PATH, unplug, replug, fault open|write [N]|timeout [N]|none,\n"
     "        open NAME DURATION, close, create,\n"
@@ -46,6 +49,10 @@ int main(int argc, char** argv)
         const std::string arg = argv[i];
         if (arg.size() < 2 || arg[0] != '-' || arg[1] != '-')
             return Fail("unexpected argument '" + arg + "'");
+        if (arg == "--realtime") {
+            options.realTime = true;
+            continue;
+        }
         if (i + 1 >= argc)
             return Fail(arg + " needs a value");
         const std::string value = argv[++i];

@@ -5,7 +5,7 @@
 // "movie.wmv"), so that the sheet plays rather than rests as against another movie. Needs a display, as the plug-in's editor window is real.
 //
 //   tervane-sim SHEET.tms [--duration SECONDS] [--events "E1; E2; ..."] [--events-file FILE]
-//               [--dll PATH] [--device sim|system]
+//               [--dll PATH] [--device sim|system] [--realtime]
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -25,7 +25,7 @@ constexpr double kMaxDuration = 200000.0;
 
 const char kUsage[] =
     "usage: tervane-sim SHEET.tms [--duration SECONDS] [--events \"E1; E2; ...\"] [--events-file FILE]\n"
-    "                   [--dll PATH] [--device sim|system]\n"
+    "                   [--dll PATH] [--device sim|system] [--realtime]\n"
     "events: play, pause, stop, seek S, rate R, wait S, preview P L, preview off,\n"
     "        add S P L, remove S, deleteall, load PATH, unplug, replug,\n"
     "        fault open|write [N]|timeout [N]|none\n";
@@ -98,6 +98,8 @@ int main(int argc, char** argv)
             if (!hasValue)
                 return Fail("--dll needs the path of a built TervanePlugin.dll");
             options.dll = argv[++i];
+        } else if (arg == "--realtime") {
+            options.realTime = true;
         } else if (arg == "--device") {
             if (!hasValue || !ToolSupport::ParseDevice(argv[++i], options, error))
                 return Fail(hasValue ? error : "--device needs sim or system");

@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "device/TervaneManager.h"
+#include "editor/PluginWindow.h"
+#include "sim/PlayerSession.h"
+#include "support/EditorSession.h"
+
+using TestSupport::ReadWholeFile;
+using TestSupport::WriteAt;
+
+namespace {
+
+// Two commands in one tick (1.2345 s and 1.265 s), one between ticks, one on a tick.
+const char kSheet[] = "111111\n2\n3\n4\n5\n6\n7\n8\n9\n10\n"
+                      "12345\t1\t3\t0\t0\n12650\t2\t5\t0\t0\n20373\t3\t7\t0\t0\n35000\t4\t4\t0\t0\n";
+
+struct Arrival {
+    double position;
+    char pattern;
+    char level;
+};
+
+class PreciseTimingSession : public TestSupport::EditorSession {
+protected:
+    // The level reports (the second of each command's two) since the last call that changed
+    // what the device does, with the position at which each reached it.
+    std::vector<Arrival> Arrivals()
+    {
+        std::vector<Arrival> arrivals;
+        const auto& reports = m_session->Bus().Reports();
+        for (; m_seen < reports.size(); ++m_seen) {
+            const SimHidReport& r = reports[m_seen];
+            if (m_seen > 0 && reports[m_seen - 1].bytes[7] == r.bytes[7] && reports[m_seen - 1].bytes[8] != r.bytes[8])
+                arrivals.push_back({r.position, static_cast<char>(r.bytes[7]), static_cast<char>(r.bytes[8])});
+        }
+        return arrivals;
+    }
+    // Each arrival is the command expected, no earlier than its time and later by less than a
+    // millisecond of the system's clock (at the rate).
+    void ExpectOnTime(const std::vector<Arrival>& arrivals, const std::vector<std::string>& commands,
+                      const std::vector<double>& times, double rate)
+    {
+        ASSERT_EQ(arrivals.size(), commands.size());
+        for (size_t i = 0; i < arrivals.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(std::string({arrivals[i].pattern, arrivals[i].level}), commands[i]);
+            EXPECT_GE(arrivals[i].position, times[i] - 1e-9);
+            EXPECT_LT(arrivals[i].position, times[i] + 0.001 * rate);
+        }
+    }
+    size_t m_seen = 0;
+};
+
+} // namespace
+
+// Ctrl+T turns precise timing on: the time box says so, the settings file keeps it, and each
+// command reaches the device at its own time, two in one tick both in order, at rates 1 and 2,
+// after a seek and a pause as well. Off again, commands go at the ticks as before.
+TEST_F(PreciseTimingSession, ReportsArriveAtTheirOwnTimes)
+{
+    ASSERT_TRUE(WriteAt(m_dir, "\\a.tms", kSheet));
+    ASSERT_TRUE(WriteAt(m_dir, "\\info.txt", "lastfile_path\t" + Path("\\a.tms")));
+    Start();
+    CTervaneManager& manager = *Plugin().DeviceManager();
+    EXPECT_FALSE(manager.IsPreciseTiming()) << "off by default";
+    Run("key ctrl+t; wait 0.1");
+    EXPECT_TRUE(manager.IsPreciseTiming());
+    EXPECT_EQ(TextW(Window().TimeEditBox().GetWindow()), L"精密タイミング オン");
+    EXPECT_EQ(ReadWholeFile(Path("\\info.txt")), "lastfile_path\t" + Path("\\a.tms") + "\r\nprecise_timing\t1");
+    Arrivals();
+
+    Run("play; wait 4");
+    ExpectOnTime(Arrivals(), {"13", "25", "37", "44"}, {1.2345, 1.265, 2.0373, 3.5}, 1.0);
+
+    Run("seek 1; rate 2; wait 1.2");
+    ExpectOnTime(Arrivals(), {"00", "13", "25", "37"}, {1.0, 1.2345, 1.265, 2.0373}, 2.0);
+
+    // Paused just before a command: nothing until the movie plays again, then at its time.
+    Run("rate 1; seek 1.9; wait 0.1; pause; wait 1");
+    ExpectOnTime(Arrivals(), {"25"}, {1.9}, 1.0);
+    Run("play; wait 0.3");
+    ExpectOnTime(Arrivals(), {"37"}, {2.0373}, 1.0);
+
+    // Off: the first tick at or after a command sends the latest; one passed over in a tick is lost.
+    Run("key ctrl+t; wait 0.1");
+    EXPECT_EQ(TextW(Window().TimeEditBox().GetWindow()), L"精密タイミング オフ");
+    EXPECT_EQ(ReadWholeFile(Path("\\info.txt")), "lastfile_path\t" + Path("\\a.tms"));
+    Arrivals();
+    Run("seek 1; wait 1.5");
+    const std::vector<Arrival> off = Arrivals();
+    ASSERT_EQ(off.size(), 3u);
+    EXPECT_EQ(std::string({off[1].pattern, off[1].level}), "25") << "1.2345 s passed over";
+    EXPECT_DOUBLE_EQ(off[1].position, 1.3);
+    EXPECT_DOUBLE_EQ(off[2].position, 2.1);
+
+    // The setting outlives the editor.
+    Run("key ctrl+t; close; create; wait 0.1");
+    EXPECT_TRUE(Plugin().DeviceManager()->IsPreciseTiming());
+}
