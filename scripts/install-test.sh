@@ -79,7 +79,7 @@ renames_key='HKLM\System\CurrentControlSet\Control\Session Manager'
 neighbour="$plugins_key\\{0D1E2F30-4A5B-4C6D-8E9F-A0B1C2D3E4F5}"
 sheet_name='自分のシート.tms'
 elsewhere='C:\別の 場所\TervanePlugin'
-failures=0
+source "$ROOT/scripts/checks.sh"
 
 # Nothing here may wait for ever: a silent installer that hangs ends the test, not the run.
 win() { timeout 120 "$WINE" "$@" </dev/null; }
@@ -93,17 +93,6 @@ win_line() {
   win cmd /c "$(win winepath -w "$batch" | tr -d '\r')" || rc=$?
   rm -f "$batch"
   return $rc
-}
-
-check() { # check WHAT COMMAND...
-  local what=$1
-  shift
-  if "$@"; then
-    echo "ok: $what"
-  else
-    echo "FAILED: $what"
-    failures=$((failures + 1))
-  fi
 }
 
 key_exists() { win reg query "$1" >/dev/null 2>&1; }

@@ -11,17 +11,7 @@ out=$ROOT/build/package
 product=$out/TervanePlugin
 [ -f "$product/TervanePlugin.dll" ] ||
   { echo "package-test: no product folder at $product: run scripts/package.sh first" >&2; exit 1; }
-failures=0
-check() { # check WHAT COMMAND...
-  local what=$1
-  shift
-  if "$@"; then
-    echo "ok: $what"
-  else
-    echo "FAILED: $what"
-    failures=$((failures + 1))
-  fi
-}
+source "$ROOT/scripts/checks.sh"
 
 # The DLLs the media player may load beside ours: Windows' own, nothing of a compiler's.
 system_dlls='^(advapi32|comctl32|comdlg32|gdi32|gdiplus|hid|imm32|kernel32|msvcrt|ole32|oleaut32|setupapi|shell32|user32|winmm)\.dll$'
