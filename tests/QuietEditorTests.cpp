@@ -140,11 +140,21 @@ TEST_F(EditorSession, EveryTickShowsWhatAFullRedrawWould)
             POINT from;
             if (!onPoint(from))
                 return;
-            const POINT to = onGraph();
+            // Now and then off the graph, over a button or the bare background below it.
+            const int where = pick(4);
+            const POINT to = where == 0   ? onButton()
+                             : where == 1 ? POINT{150, TimeLine().Geometry().gridBottom + 43}
+                                          : onGraph();
+            // The editor takes each move before the tick that shows it.
             PressAt(from.x, from.y);
+            RealInput::Pump();
+            tickAndCompare(3); // a press becomes a drag once it is held a while
             MoveTo((from.x + to.x) / 2, (from.y + to.y) / 2);
+            RealInput::Pump();
             tickAndCompare(1);
             MoveTo(to.x, to.y);
+            RealInput::Pump();
+            tickAndCompare(1);
             Release();
         },
         [&] {

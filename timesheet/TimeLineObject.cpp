@@ -74,7 +74,7 @@ void CTimeLineObject::NoteLook(HDC dc, double now, int right) const
     // The captions lie beside the grid, within what the points may reach.
     RECT bounds = m_manager->LookBounds();
     bounds.top = std::min<LONG>(bounds.top, 110);
-    bounds.bottom = std::max<LONG>(bounds.bottom, (wide ? 441 : 295) + 20);
+    bounds.bottom = std::max<LONG>(bounds.bottom, (wide ? 441 : 295) + 16);
     PaintLook::Note(dc, bounds,
                     CLookDigest().Add(static_cast<int32_t>(m_sizeMode)).Add(right).Add(m_manager->GraphLook(now)).Value());
 }

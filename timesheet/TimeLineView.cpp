@@ -183,10 +183,11 @@ uint64_t CTimeLineButtonManager::PointsLook() const
 
 RECT CTimeLineButtonManager::LookBounds() const
 {
-    // The time labels above the grid, the points half out of it and the captions beside it.
+    // The time labels above the grid, and the points half out of the graph at its levels 0
+    // and 10; the time box just below stays out of it.
     const CTimeLineGeometry& g = m_geometry;
     return RECT{0, std::min(g.gridTop, g.graphTop) - 30, kBackBufferWidth,
-                std::max(g.gridBottom, g.graphBottom) + kPointSize + 20};
+                std::max(g.gridBottom, g.graphBottom + kPointSize / 2) + 4};
 }
 
 CStepLine CTimeLineButtonManager::StepLine() const
@@ -304,8 +305,23 @@ std::wstring CTimeLineButtonManager::TooltipOf(int32_t key) const
 
 void CTimeLineButtonManager::PaintPoints(HDC dc)
 {
-    if (dc == nullptr || !m_setUp || PaintLook::Note(dc, LookBounds(), PointsLook()))
+    if (dc == nullptr || !m_setUp)
         return;
+    if (PaintLook::Recording(dc)) {
+        // A dragged point goes where the pointer takes it, the graph's edges no limit.
+        RECT bounds = LookBounds();
+        const CTimeSheetButton* held = m_points.Pressed();
+        if (held != nullptr && held->IsDragging()) {
+            const POINT at = held->DragPosition();
+            const RECT face = {at.x, at.y, at.x + kPointSize, at.y + kPointSize};
+            UnionRect(&bounds, &bounds, &face);
+        }
+        RECT band;
+        if (m_band.Rect(band))
+            UnionRect(&bounds, &bounds, &band);
+        PaintLook::Note(dc, bounds, PointsLook());
+        return;
+    }
     const CTimeSheetButton* pressed = m_points.Pressed();
     const bool dragging = pressed != nullptr && pressed->IsDragging();
     const int32_t pressedKey = pressed != nullptr ? pressed->Key() : INT32_MIN;
