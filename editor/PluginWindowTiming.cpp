@@ -37,7 +37,8 @@ void CPluginWindow::TogglePreciseTiming()
     manager->SetPreciseTiming(on);
     WritePreciseTiming(SettingsFilesOf(m_instance), on);
     KillDueTimers();
-    ShowNote(on ? L"精密タイミング オン" : L"精密タイミング オフ");
+    // The time box shows about seven wide characters: the note says it short.
+    ShowNote(on ? L"精密 オン" : L"精密 オフ");
 }
 
 void CPluginWindow::ArmDueTimers(double position)
