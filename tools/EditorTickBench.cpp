@@ -61,12 +61,20 @@ std::string Breakdown(CPlayerSession& session, bool moving)
     CPluginWindow& window = *plugin.Window();
     CParentStaticObject& parent = window.ParentStatic();
     const HWND parentStatic = parent.GetWindow();
-    double parts[5] = {};
+    double parts[7] = {};
     constexpr int kRounds = 20;
     for (int round = 0; round < kRounds; ++round) {
-        // As the timer does: one sample of the pointer for the whole tick.
-        const CPointerSample pointer;
+        // As the timer does: one sample of the pointer for the whole tick, and the player's
+        // state and position.
         auto begin = Clock::now();
+        const CPointerSample pointer;
+        parts[5] += Microseconds(Clock::now() - begin);
+        begin = Clock::now();
+        double position = 0.0;
+        plugin.PlayState();
+        plugin.Position(position);
+        parts[6] += Microseconds(Clock::now() - begin);
+        begin = Clock::now();
         plugin.TimeLine().RefreshAt(plugin.TimeLine().GetNow() + (moving ? 0.1 : 0.0));
         parts[0] += Microseconds(Clock::now() - begin);
         begin = Clock::now();
@@ -111,9 +119,9 @@ std::string Breakdown(CPlayerSession& session, bool moving)
         dearest += part;
     }
     char text[400];
-    std::snprintf(text, sizeof text, "time line %.3f; ticker and controls' tick %.3f; look and paint %.3f; back buffer to the screen %.3f; "
+    std::snprintf(text, sizeof text, "the pointer %.3f; the player's state and position %.3f; time line %.3f; ticker and controls' tick %.3f; look and paint %.3f; back buffer to the screen %.3f; "
                   "with the edit boxes %.3f",
-                  parts[0] / kRounds / 1000.0, parts[1] / kRounds / 1000.0, parts[2] / kRounds / 1000.0,
+                  parts[5] / kRounds / 1000.0, parts[6] / kRounds / 1000.0, parts[0] / kRounds / 1000.0, parts[1] / kRounds / 1000.0, parts[2] / kRounds / 1000.0,
                   parts[3] / kRounds / 1000.0, parts[4] / kRounds / 1000.0);
     return text + std::string("; looks:") + dearest;
 }
