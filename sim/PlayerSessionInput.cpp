@@ -119,10 +119,10 @@ bool ModifierKeys(const std::string& lower, std::vector<WORD>& modifiers, size_t
 // Holds the modifier keys a click or a drag names while it lasts.
 class CHeldKeys {
 public:
-    explicit CHeldKeys(const std::string& spec)
+    explicit CHeldKeys(const std::string& modifiers)
     {
         size_t end = 0;
-        if (!spec.empty() && ModifierKeys(spec, m_keys, end, true))
+        if (!modifiers.empty() && ModifierKeys(modifiers, m_keys, end, true))
             RealInput::HoldKeys(m_keys, true);
     }
     ~CHeldKeys()
