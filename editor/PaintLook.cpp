@@ -132,25 +132,13 @@ void PaintLook::CRecording::Into(std::vector<LookItem>* items)
 
 CLookRecorder::~CLookRecorder()
 {
-    if (g_lookDc == m_dc)
+    if (g_lookDc == m_look.Dc())
         g_lookDc = nullptr;
-    if (m_dc != nullptr) {
-        if (m_oldBitmap != nullptr)
-            SelectObject(m_dc, m_oldBitmap);
-        DeleteDC(m_dc);
-    }
-    if (m_bitmap != nullptr)
-        DeleteObject(m_bitmap);
 }
 
 bool CLookRecorder::Create(HDC reference)
 {
-    m_dc = CreateCompatibleDC(reference);
-    m_bitmap = m_dc != nullptr ? CreateCompatibleBitmap(reference, 1, 1) : nullptr;
-    if (m_bitmap == nullptr)
-        return false;
-    m_oldBitmap = SelectObject(m_dc, m_bitmap);
-    return true;
+    return m_look.Create(reference, CreateCompatibleBitmap(reference, 1, 1));
 }
 
 void CLookRecorder::Compare(const std::vector<LookItem>& before, const std::vector<LookItem>& now, CDamage& damage)
@@ -184,10 +172,10 @@ void CLookRecorder::Record(HWND window, const std::vector<Quorvel::Base::AppFram
 {
     std::vector<std::vector<LookItem>> items(hooks.size());
     {
-        PaintLook::CRecording recording(m_dc, nullptr);
+        PaintLook::CRecording recording(m_look.Dc(), nullptr);
         for (size_t i = 0; i < hooks.size(); ++i) {
             recording.Into(&items[i]);
-            hooks[i]->HandleMessage(window, WM_PAINT, reinterpret_cast<WPARAM>(m_dc), 0);
+            hooks[i]->HandleMessage(window, WM_PAINT, reinterpret_cast<WPARAM>(m_look.Dc()), 0);
         }
     }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/Win32.h"
+#include "editor/GdiObjects.h"
 #include "editor/WinMsgHook.h"
 
 constexpr int kBackBufferWidth = 1000;
@@ -84,16 +85,14 @@ public:
     // full redraw asked for).
     void Forget() { m_forgotten = true; }
     void Record(HWND window, const std::vector<Quorvel::Base::AppFrame::IWinMsgHook*>& hooks, CDamage& damage);
-    HDC Dc() const { return m_dc; }
+    HDC Dc() const { return m_look.Dc(); }
     // Whether the hook at index has a part in the damage (one that notes nothing always has).
     bool Touches(size_t index, const CDamage& damage) const;
 
 private:
     static void Compare(const std::vector<LookItem>& before, const std::vector<LookItem>& now, CDamage& damage);
 
-    HDC m_dc = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_oldBitmap = nullptr;
+    CMemoryBitmapDC m_look;
     bool m_forgotten = true;
     std::vector<Quorvel::Base::AppFrame::IWinMsgHook*> m_hooks;
     std::vector<std::vector<LookItem>> m_items;
