@@ -6,6 +6,8 @@
 
 #include <imm.h>
 
+#include "editor/PointerSample.h"
+
 namespace {
 
 // Every editor of the thread, and the one hook they share.
@@ -17,9 +19,24 @@ std::vector<CEditorKeys*>& Installed()
 
 HHOOK g_hook = nullptr;
 
+bool IsEditorWindow(HWND window)
+{
+    if (window == nullptr)
+        return false;
+    for (CEditorKeys* keys : Installed())
+        if (keys->Editor() == window || IsChild(keys->Editor(), window))
+            return true;
+    return false;
+}
+
 LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam)
 {
     MSG* message = reinterpret_cast<MSG*>(lParam);
+    if (code == HC_ACTION && message != nullptr &&
+        ((message->message >= WM_MOUSEFIRST && message->message <= WM_MOUSELAST) ||
+         (message->message >= WM_NCMOUSEMOVE && message->message <= WM_NCXBUTTONDBLCLK) ||
+         message->message == WM_MOUSELEAVE || message->message == WM_NCMOUSELEAVE))
+        NotePointerMessage(*message, IsEditorWindow(message->hwnd));
     // Every message of the player's thread passes here: only a key press costs anything. Alt
     // and a key arrive as a system key.
     if (code == HC_ACTION && wParam == PM_REMOVE && message != nullptr &&
@@ -127,8 +144,11 @@ bool CEditorKeys::Install(HWND editor, Handler handler)
     Remove();
     if (editor == nullptr || !handler)
         return false;
-    if (g_hook == nullptr)
+    if (g_hook == nullptr) {
         g_hook = SetWindowsHookExW(WH_GETMESSAGE, GetMessageHook, nullptr, GetCurrentThreadId());
+        if (g_hook != nullptr)
+            WatchPointer(true);
+    }
     if (g_hook == nullptr)
         return false;
     m_editor = editor;
@@ -149,6 +169,7 @@ void CEditorKeys::Remove()
     if (installed.empty() && g_hook != nullptr) {
         UnhookWindowsHookEx(g_hook);
         g_hook = nullptr;
+        WatchPointer(false);
     }
 }
 

@@ -69,6 +69,7 @@ public:
 
     // One message as it leaves the queue; true when it was the editor's and was taken.
     bool Offer(const MSG& message);
+    HWND Editor() const { return m_editor; }
 
 private:
     HWND m_editor = nullptr;

@@ -16,3 +16,13 @@ public:
 
 // The pointer in screen coordinates: the sample's while one lives, the system's otherwise.
 bool PointerPosition(POINT& at);
+
+// While the thread's messages are watched, a sample asks the system only when the pointer
+// may have moved unseen: the mouse messages the thread takes tell where it is, and a window
+// of the editor it rests on is watched for the pointer leaving it. A tick with the pointer
+// at rest then costs no round trip at all. Watches nest.
+void WatchPointer(bool on);
+// A message the thread took from its queue; ours when its window belongs to an editor.
+void NotePointerMessage(const MSG& message, bool ours);
+// How many times a sample asked the system so far.
+unsigned PointerQueries();

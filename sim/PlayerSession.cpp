@@ -354,6 +354,8 @@ void CPlayerSession::Tick(const std::function<void()>& afterTimer)
         PassRealTime(100);
         return;
     }
+    // The player's thread takes the input waiting in its queue before a timer's message.
+    RealInput::Pump();
     const uint32_t tickAt = m_tickMilliseconds + 100;
     FireTimersUntil(tickAt);
     m_player.Tick([this, tickAt, &afterTimer] {

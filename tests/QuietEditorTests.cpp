@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "controls/ButtonLayout.h"
+#include "controls/ChoiceButton.h"
 #include "editor/DibCanvas.h"
+#include "editor/PointerSample.h"
 #include "editor/PluginMessages.h"
 #include "support/EditorSession.h"
 
@@ -184,5 +186,67 @@ TEST_F(EditorSession, EveryTickShowsWhatAFullRedrawWould)
         done += std::to_string(which) + " ";
         actions[static_cast<size_t>(which)]();
         tickAndCompare(1 + pick(3));
+    }
+}
+
+// A tick at rest asks nobody where the pointer is, yet every face shows the pointer where it
+// really is, wherever it went: over a face, between faces, over the graph, out of the editor,
+// and placed without any motion of the mouse.
+TEST_F(EditorSession, ATickAtRestFollowsThePointerWithoutAskingForIt)
+{
+    Start(60.0);
+    Run("play");
+    const TervaneControl::CPatternButton& patterns = Window().PatternButton();
+    auto faceCentre = [&](size_t i) {
+        RECT r;
+        GetWindowRect(patterns.Face(i).GetWindow(), &r);
+        return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    };
+    const CTimeLineGeometry& g = TimeLine().Geometry();
+    POINT graph = {(g.gridLeft + g.gridRight) / 2 + 13, (g.gridTop + g.gridBottom) / 2};
+    ClientToScreen(m_session->Editor(), &graph);
+    const POINT between = {(faceCentre(3).x + faceCentre(4).x) / 2, faceCentre(3).y};
+    const POINT away = {1270, 1010};
+    struct Place {
+        POINT at;
+        bool moved; // by the mouse, or only set
+        bool onEditor;
+    };
+    const Place places[] = {
+        {faceCentre(3), true, true}, {between, true, true},  {faceCentre(7), true, true}, {graph, true, true},
+        {away, true, false},         {faceCentre(2), true, true}, {away, false, false}, {faceCentre(5), false, true},
+        {faceCentre(5), true, true}, {faceCentre(9), true, true},
+    };
+    int step = 0;
+    for (const Place& place : places) {
+        if (place.moved)
+            RealInput::MoveTo(place.at.x, place.at.y);
+        else
+            SetCursorPos(place.at.x, place.at.y);
+        m_session->Tick();
+        m_session->Tick();
+        if (!place.moved) {
+            // Nothing of the mouse tells the editor: the system's watch on the window the
+            // pointer left does, a moment later.
+            for (int wait = 0; wait < 20; ++wait) {
+                Sleep(50);
+                m_session->Tick();
+            }
+        }
+        POINT real;
+        ASSERT_TRUE(GetCursorPos(&real));
+        const unsigned asked = PointerQueries();
+        for (int t = 0; t < 5; ++t)
+            m_session->Tick();
+        if (place.onEditor)
+            EXPECT_EQ(asked, PointerQueries()) << "at rest on the editor, step " << step;
+        else
+            EXPECT_GE(asked + 1, PointerQueries()) << "at rest away, step " << step;
+        for (size_t i = 0; i < 10; ++i) {
+            RECT r;
+            GetWindowRect(patterns.Face(i).GetWindow(), &r);
+            EXPECT_EQ(PtInRect(&r, real) != FALSE, patterns.Face(i).IsHovered()) << "face " << i << ", step " << step;
+        }
+        ++step;
     }
 }
