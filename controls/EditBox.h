@@ -41,10 +41,10 @@ public:
 
 constexpr int32_t kEditInset = 5;
 
-// One of the editor's text boxes: a real edit window over the skinned editor, a child of
-// the parent static window, registered in the control hook list. The parent static window
-// repaints the whole back buffer over its children on every pass, so each tick the box
-// keeps its window out of that and has it repaint itself afterwards.
+// One of the editor's text boxes, registered in the control hook list: a real edit window
+// over the skinned editor, a child of the parent static window, which the copy of the back
+// buffer goes over and which then paints itself again (the time box draws into the back
+// buffer instead).
 class CEditBox : public Quorvel::Base::AppFrame::IWinMsgHook {
 public:
     CEditBox() = default;
@@ -76,13 +76,6 @@ public:
         const RECT at = InsetRect(m_sizeMode);
         return RECT{at.left, at.top, at.left + at.right, at.top + at.bottom};
     }
-    // Whether what it shows changed since the last ask: it is then painted at the tick's end.
-    bool TakeChanged()
-    {
-        const bool changed = m_changed;
-        m_changed = false;
-        return changed;
-    }
 
 protected:
     // The edit window's place in its parent for a size mode: x, y, width, height.
@@ -98,7 +91,6 @@ protected:
     COLORREF m_textColour = RGB(255, 255, 255);
     SizeMode m_sizeMode = kSizeModeNormal;
     CFont m_font;
-    bool m_changed = false;
 };
 
 } // namespace TervaneControl

@@ -1,11 +1,13 @@
 #include "controls/TimeEditBox.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <cwchar>
-#include <richedit.h>
 
 #include "controls/ButtonLayout.h"
+#include "editor/GdiObjects.h"
+#include "editor/PaintLook.h"
 #include "editor/EditorClock.h"
 #include "editor/PluginHost.h"
 
@@ -15,8 +17,9 @@ namespace {
 
 // Far beyond any movie, and within what the hour field can show.
 constexpr double kMostSeconds = 1e12;
-// 17.5 points, the height of the box's text.
-constexpr LONG kTextTwips = 350;
+// 17.5 points at 96 dots an inch, the height of the box's text.
+constexpr int kTextPixels = 23;
+constexpr int kLeastTextPixels = 10;
 
 } // namespace
 
@@ -50,61 +53,27 @@ EditBoxData CTimeEditBox::MakeData(const std::string& moduleDirectory)
     return data;
 }
 
-CTimeEditBox::~CTimeEditBox()
-{
-    if (m_library == nullptr)
-        return;
-    // A window of the library's class outliving it would call into freed code.
-    if (m_edit != nullptr && IsWindow(m_edit))
-        DestroyWindow(m_edit);
-    m_edit = nullptr;
-    FreeLibrary(m_library);
-}
-
-bool CTimeEditBox::Create(const EditBoxData& data, HWND parent, HWND editor)
+bool CTimeEditBox::Create(const EditBoxData& data)
 {
     m_data = data;
     m_textColour = kTextColour;
-    m_library = LoadLibraryA("RICHED32.DLL");
-    if (m_library != nullptr && CreateEdit(L"RICHEDIT", m_data.m_richStyle, parent, editor)) {
-        m_richEdit = true;
-        CHARFORMATA format = {};
-        format.cbSize = sizeof format;
-        format.dwMask = CFM_BOLD | CFM_SIZE | CFM_COLOR | CFM_FACE | CFM_CHARSET;
-        format.dwEffects = CFE_BOLD;
-        format.yHeight = kTextTwips;
-        format.crTextColor = kTextColour;
-        format.bCharSet = SHIFTJIS_CHARSET;
-        std::strncpy(format.szFaceName, "ＭＳ ゴシック", sizeof format.szFaceName - 1);
-        // The default format too, so that the text set on every pass keeps it.
-        SendMessageW(m_edit, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
-        if (SendMessageW(m_edit, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format)) != 0)
-            SendMessageW(m_edit, EM_SETBKGNDCOLOR, 0, RGB(0, 0, 0));
-    } else if (!CreateEdit(L"EDIT", m_data.m_style, parent, editor)) {
-        return false;
-    }
-    SetWindowTextW(m_edit, FormatMediaTime(0.0).c_str());
-    return true;
+    m_brush.Reset(CreateSolidBrush(RGB(0, 0, 0)));
+    m_font.SetHandle(CreateEditorFont(-kTextPixels, kGothicFace, FW_BOLD));
+    m_text = FormatMediaTime(0.0);
+    return m_font.GetHandle() != nullptr && m_brush.Get() != nullptr;
+}
+
+void CTimeEditBox::OnSizeMode(WPARAM request)
+{
+    SizeMode mode;
+    if (SizeModeFromRequest(request, mode))
+        m_sizeMode = mode;
 }
 
 void CTimeEditBox::SetRecording(bool recording)
 {
-    if (recording == m_recording)
-        return;
     m_recording = recording;
     m_textColour = recording ? kRecordingColour : kTextColour;
-    if (m_edit == nullptr)
-        return;
-    if (m_richEdit) {
-        CHARFORMATA format = {};
-        format.cbSize = sizeof format;
-        format.dwMask = CFM_COLOR;
-        format.crTextColor = m_textColour;
-        SendMessageW(m_edit, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
-        SendMessageW(m_edit, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
-    }
-    InvalidateRect(m_edit, nullptr, TRUE);
-    m_changed = true;
 }
 
 void CTimeEditBox::ShowNote(const std::wstring& text, uint32_t milliseconds)
@@ -113,23 +82,48 @@ void CTimeEditBox::ShowNote(const std::wstring& text, uint32_t milliseconds)
     m_noteUntil = EditorMilliseconds() + milliseconds;
 }
 
+HFONT CTimeEditBox::FontToFit(HDC dc, int width)
+{
+    // A note longer than the box is shown whole, smaller.
+    SIZE extent = {};
+    {
+        CScopedSelect font(dc, m_font.GetHandle());
+        if (!GetTextExtentPoint32W(dc, m_text.c_str(), static_cast<int>(m_text.size()), &extent) ||
+            extent.cx <= width)
+            return m_font.GetHandle();
+    }
+    const int pixels = std::max(kLeastTextPixels, static_cast<int>(kTextPixels * static_cast<long long>(width) / extent.cx));
+    if (pixels != m_smallPixels) {
+        m_smallFont.Reset(CreateEditorFont(-pixels, kGothicFace, FW_BOLD));
+        m_smallPixels = pixels;
+    }
+    return m_smallFont.Get() != nullptr ? m_smallFont.Get() : m_font.GetHandle();
+}
+
 void CTimeEditBox::OnDraw(HDC dc)
 {
     // Wrap-around safe: the note holds while its end lies ahead of the clock.
     if (!m_note.empty() && static_cast<int32_t>(m_noteUntil - EditorMilliseconds()) <= 0)
         m_note.clear();
     double position = 0.0;
-    if (m_edit != nullptr && (!m_note.empty() || m_host.Position(position))) {
-        const std::wstring text = m_note.empty() ? FormatMediaTime(position) : m_note;
-        // Set only when it changed (typing changes it too): a rich edit repaints on every set.
-        wchar_t shown[48] = {};
-        GetWindowTextW(m_edit, shown, sizeof shown / sizeof shown[0]);
-        if (text != shown) {
-            SetWindowTextW(m_edit, text.c_str());
-            m_changed = true;
-        }
-    }
-    CEditBox::OnDraw(dc);
+    if (!m_note.empty())
+        m_text = m_note;
+    else if (m_host.Position(position))
+        m_text = FormatMediaTime(position);
+    if (dc == nullptr)
+        return;
+    const RECT place = Place();
+    if (PaintLook::Note(dc, place,
+                        CLookDigest().Add(m_text).Add(static_cast<int32_t>(m_textColour)).Add(static_cast<int32_t>(m_sizeMode)).Value()))
+        return;
+    FillRect(dc, &place, m_brush.Get());
+    CScopedSelect font(dc, FontToFit(dc, place.right - place.left));
+    const COLORREF oldInk = SetTextColor(dc, m_textColour);
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    RECT text = place;
+    DrawTextW(dc, m_text.c_str(), -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SetBkMode(dc, oldMode);
+    SetTextColor(dc, oldInk);
 }
 
 } // namespace TervaneControl

@@ -10,8 +10,10 @@ namespace TervaneControl {
 // the position, each truncated. A position below 0 or not a number reads as 0.
 std::wstring FormatMediaTime(double seconds);
 
-// The time box: the playback position, refreshed on every render pass, in bold orange on
-// black. Whatever is typed into it is overwritten on the next pass.
+// The time box: the playback position in bold orange on black, or a short note. It changes
+// on every tick of playback, so it is painted into the back buffer with the other controls
+// rather than kept in an edit window of its own: a window's text set and painted again ten
+// times a second cost more than all the rest of the editor's tick together.
 class CTimeEditBox : public CEditBox {
 public:
     static constexpr COLORREF kTextColour = 0x0005A5F8;
@@ -20,13 +22,12 @@ public:
     static EditBoxData MakeData(const std::string& moduleDirectory);
 
     explicit CTimeEditBox(IPluginHost& host) : m_host(host) {}
-    // Frees the rich edit library once its window is gone.
-    ~CTimeEditBox() override;
 
-    // A rich edit window when the library loads, else a plain edit window.
-    bool Create(const EditBoxData& data, HWND parent, HWND editor);
+    bool Create(const EditBoxData& data);
     void OnDraw(HDC dc) override;
-    bool IsRichEdit() const { return m_richEdit; }
+    void OnSizeMode(WPARAM request) override;
+    // What the box shows now.
+    const std::wstring& Text() const { return m_text; }
     // The box shows text instead of the position for this many milliseconds of the editor's
     // clock (a setting just changed).
     void ShowNote(const std::wstring& text, uint32_t milliseconds);
@@ -35,11 +36,14 @@ public:
     bool IsRecording() const { return m_recording; }
 
 private:
+    HFONT FontToFit(HDC dc, int width);
+
     IPluginHost& m_host;
     std::wstring m_note;
     uint32_t m_noteUntil = 0;
-    HMODULE m_library = nullptr;
-    bool m_richEdit = false;
+    std::wstring m_text;
+    CFontHandle m_smallFont;
+    int m_smallPixels = 0;
     bool m_recording = false;
 };
 

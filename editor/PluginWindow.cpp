@@ -196,6 +196,8 @@ LRESULT CPluginWindow::OnCreate(HWND window)
     m_timeLineObject.Create(&m_owner, m_owner.DeviceManager(), &m_owner.TimeLine(), window);
     ControlHookList().Add(&m_timeLineObject);
     CreateButtons(window, moduleDirectory);
+    // Painted into the back buffer over its frame, which the background draws.
+    ControlHookList().Add(&m_timeEditBox);
 
     m_windowHooks.Add(&m_parentStatic);
     CreateTooltips(window);
@@ -225,8 +227,7 @@ void CPluginWindow::CreateEditBoxes(HWND window, const std::string& moduleDirect
     const HWND parentStatic = m_parentStatic.GetWindow();
     m_fileEditBox.Create(TervaneControl::CFileEditBox::MakeData(moduleDirectory), parentStatic, window);
     ControlHookList().Add(&m_fileEditBox);
-    m_timeEditBox.Create(TervaneControl::CTimeEditBox::MakeData(moduleDirectory), parentStatic, window);
-    ControlHookList().Add(&m_timeEditBox);
+    m_timeEditBox.Create(TervaneControl::CTimeEditBox::MakeData(moduleDirectory));
 }
 
 void CPluginWindow::CreateBars(const std::string& moduleDirectory)
@@ -368,27 +369,22 @@ void CPluginWindow::OnTimer()
 
 void CPluginWindow::ShowBackBuffer(HWND parentStatic)
 {
-    // Only the rectangles that changed go to the screen. The back buffer covers the buttons
-    // and points too, which paint nothing of their own; the two edit boxes draw themselves,
-    // again where the copy went over them, and otherwise only when what they show changed.
+    // Only the rectangles that changed go to the screen, straight away: asking the window to
+    // paint them costs round trips to the window system that the copy itself does not. The
+    // back buffer covers the buttons and points too, which paint nothing of their own.
     const CDamage& damage = m_parentStatic.Damage();
     if (!damage.Empty()) {
-        const HRGN region = damage.MakeRegion();
-        RedrawWindow(parentStatic, nullptr, region, RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN | RDW_UPDATENOW);
-        if (region != nullptr)
-            DeleteObject(region);
+        const HDC screen = GetDC(parentStatic);
+        if (screen != nullptr) {
+            for (const RECT& r : damage.Rects())
+                BitBlt(screen, r.left, r.top, r.right - r.left, r.bottom - r.top, m_parentStatic.GetBackBufferDC(), r.left, r.top, SRCCOPY);
+            ReleaseDC(parentStatic, screen);
+        }
     }
-    for (TervaneControl::CEditBox* box : {static_cast<TervaneControl::CEditBox*>(&m_fileEditBox),
-                                          static_cast<TervaneControl::CEditBox*>(&m_timeEditBox)}) {
-        const HWND edit = box->GetWindow();
-        const bool changed = box->TakeChanged();
-        if (edit == nullptr)
-            continue;
-        if (damage.Intersects(box->Place()))
-            RedrawWindow(edit, nullptr, nullptr, RDW_INVALIDATE | RDW_NOERASE | RDW_UPDATENOW);
-        else if (changed)
-            UpdateWindow(edit);
-    }
+    // The file name box is a window of its own, drawn again where the copy went over it.
+    const HWND edit = m_fileEditBox.GetWindow();
+    if (edit != nullptr && damage.Intersects(m_fileEditBox.Place()))
+        RedrawWindow(edit, nullptr, nullptr, RDW_INVALIDATE | RDW_NOERASE | RDW_UPDATENOW);
 }
 
 void CPluginWindow::RedrawAll()

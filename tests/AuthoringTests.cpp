@@ -63,7 +63,7 @@ protected:
         EXPECT_EQ(Graph(), expected);
         EXPECT_EQ(DeviceList(), expected) << "the device's list follows the graph";
     }
-    std::wstring TimeBox() { return TextW(Window().TimeEditBox().GetWindow()); }
+    std::wstring TimeBox() { return Window().TimeEditBox().Text(); }
     // The centre of the point of key at level, in editor client pixels, as drawn now.
     POINT Centre(int32_t key, int32_t level)
     {

@@ -423,9 +423,7 @@ TEST_F(EditorSession, TheSliderAndTheOverviewBarSeek)
 
     // The time box shows where the player is.
     Run("wait 0.1");
-    wchar_t shown[32] = {};
-    GetWindowTextW(Window().TimeEditBox().GetWindow(), shown, 32);
-    EXPECT_EQ(shown, TervaneControl::FormatMediaTime(Player().Position()));
+    EXPECT_EQ(Window().TimeEditBox().Text(), TervaneControl::FormatMediaTime(Player().Position()));
 }
 
 TEST_F(EditorSession, WithoutAMovieLengthTheBarsStayStill)
@@ -584,14 +582,14 @@ TEST_F(EditorSession, TheKeyboardDoesWhatItsButtonsDo)
     SetFocus(m_session->Editor());
 
     // Ctrl+Up and Ctrl+Down: 10 ms a step, kept per user on a second line, shown two seconds.
-    const HWND timeBox = Window().TimeEditBox().GetWindow();
+    const TervaneControl::CTimeEditBox& timeBox = Window().TimeEditBox();
     Run("key ctrl+up; key ctrl+up; key ctrl+up; wait 0.1");
     EXPECT_EQ(device.LeadMs(), 30);
-    EXPECT_EQ(Text(timeBox), "\x90\xe6\x8d\x73 +30 ms");
+    EXPECT_EQ(timeBox.Text(), L"先行 +30 ms");
     const std::string settings = ReadWholeFile(Path("\\info.txt"));
     EXPECT_EQ(settings.substr(settings.find("\r\n")), "\r\nlead_time\t30");
     Run("wait 2.1");
-    EXPECT_EQ(Text(timeBox).find("ms"), std::string::npos) << "the position again";
+    EXPECT_EQ(timeBox.Text().find(L"ms"), std::wstring::npos) << "the position again";
     Run("key ctrl+down; key ctrl+down; key ctrl+down");
     EXPECT_EQ(device.LeadMs(), 0);
     EXPECT_EQ(ReadWholeFile(Path("\\info.txt")).find('\n'), std::string::npos) << "one line, as before";
@@ -796,11 +794,11 @@ TEST_F(EditorSession, UnsavedChangesSurviveACrashOfThePlayer)
     ASSERT_TRUE(IsExistingFile(own));
     const std::string first = ReadWholeFile(own);
     ASSERT_TRUE(SetFileAttributesA(own.c_str(), FILE_ATTRIBUTE_READONLY));
-    const HWND timeBox = Window().TimeEditBox().GetWindow();
+    const TervaneControl::CTimeEditBox& timeBox = Window().TimeEditBox();
     Run("press 55; press 27; wait 30.1");
-    EXPECT_EQ(TextW(timeBox), L"変更の控えを書けません");
+    EXPECT_EQ(timeBox.Text(), L"変更の控えを書けません");
     Run("wait 31");
-    EXPECT_EQ(TextW(timeBox), L"00:00:00.0") << "said once";
+    EXPECT_EQ(timeBox.Text(), L"00:00:00.0") << "said once";
     ASSERT_TRUE(SetFileAttributesA(own.c_str(), FILE_ATTRIBUTE_NORMAL));
     Run("wait 20");
     EXPECT_EQ(ReadWholeFile(own), first) << "not tried before 30 s have passed";

@@ -68,7 +68,7 @@ TEST_F(PreciseTimingSession, ReportsArriveAtTheirOwnTimes)
     EXPECT_FALSE(manager.IsPreciseTiming()) << "off by default";
     Run("key ctrl+t; wait 0.1");
     EXPECT_TRUE(manager.IsPreciseTiming());
-    EXPECT_EQ(TextW(Window().TimeEditBox().GetWindow()), L"精密 オン");
+    EXPECT_EQ(Window().TimeEditBox().Text(), L"精密 オン");
     EXPECT_EQ(ReadWholeFile(Path("\\info.txt")), "lastfile_path\t" + Path("\\a.tms") + "\r\nprecise_timing\t1");
     Arrivals();
 
@@ -86,7 +86,7 @@ TEST_F(PreciseTimingSession, ReportsArriveAtTheirOwnTimes)
 
     // Off: the first tick at or after a command sends the latest; one passed over in a tick is lost.
     Run("key ctrl+t; wait 0.1");
-    EXPECT_EQ(TextW(Window().TimeEditBox().GetWindow()), L"精密 オフ");
+    EXPECT_EQ(Window().TimeEditBox().Text(), L"精密 オフ");
     EXPECT_EQ(ReadWholeFile(Path("\\info.txt")), "lastfile_path\t" + Path("\\a.tms"));
     Arrivals();
     Run("seek 1; wait 1.5");
