@@ -84,7 +84,9 @@ void CTimeEditBox::ShowNote(const std::wstring& text, uint32_t milliseconds)
 
 HFONT CTimeEditBox::FontToFit(HDC dc, int width)
 {
-    // A note longer than the box is shown whole, smaller.
+    // A note longer than the box is shown whole, smaller; a position always fits.
+    if (m_note.empty())
+        return m_font.GetHandle();
     SIZE extent = {};
     {
         CScopedSelect font(dc, m_font.GetHandle());

@@ -85,9 +85,9 @@ void CBitmapObject::DrawOverlays(HDC dest, SizeMode mode)
     }
 }
 
-void CBitmapObject::Paint(HDC dest)
+void CBitmapObject::PaintLayers(HDC dest, SizeMode mode)
 {
-    switch (m_sizeMode) {
+    switch (mode) {
     case kSizeModeNormal:
         m_textures[0].DrawWhole(dest, m_scratchDC);
         DrawOverlays(dest, kSizeModeNormal);
@@ -99,10 +99,34 @@ void CBitmapObject::Paint(HDC dest)
     case kSizeModeMini:
         m_textures[2].DrawWhole(dest, m_scratchDC);
         m_textures[kBackgroundSkinCount - 1].DrawCell(dest, m_scratchDC, 0, 0);
-        // The mini window is too low for the ticker line.
-        return;
+        break;
     }
-    DrawTicker(dest);
+}
+
+bool CBitmapObject::Compose(HDC dest)
+{
+    // The background and its panels never change within a size mode: laid over each other
+    // once, they are painted again with one copy instead of three passes under the graph.
+    if (m_composed && m_composedMode == m_sizeMode)
+        return true;
+    m_composed.Reset();
+    if (!m_composed.Create(dest, CreateCompatibleBitmap(dest, kBackBufferWidth, kBackBufferHeight)))
+        return false;
+    PatBlt(m_composed.Dc(), 0, 0, kBackBufferWidth, kBackBufferHeight, BLACKNESS);
+    PaintLayers(m_composed.Dc(), m_sizeMode);
+    m_composedMode = m_sizeMode;
+    return true;
+}
+
+void CBitmapObject::Paint(HDC dest)
+{
+    if (PaintLook::Recording(dest) || !Compose(dest))
+        PaintLayers(dest, m_sizeMode);
+    else
+        BitBlt(dest, 0, 0, kBackBufferWidth, kBackBufferHeight, m_composed.Dc(), 0, 0, SRCCOPY);
+    // The mini window is too low for the ticker line.
+    if (m_sizeMode != kSizeModeMini)
+        DrawTicker(dest);
 }
 
 LRESULT CBitmapObject::HandleMessage(HWND /*window*/, UINT message, WPARAM wParam, LPARAM lParam)

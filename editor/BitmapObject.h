@@ -78,6 +78,8 @@ public:
 
 private:
     void Paint(HDC dest);
+    void PaintLayers(HDC dest, SizeMode mode);
+    bool Compose(HDC dest);
     void DrawOverlays(HDC dest, SizeMode mode);
     void BuildTickerEntries();
     void ResetTicker();
@@ -105,4 +107,6 @@ private:
     HCURSOR m_arrowCursor = nullptr;
     HCURSOR m_handCursor = nullptr;
     CFontHandle m_tickerFont;
+    CMemoryBitmapDC m_composed;
+    SizeMode m_composedMode = kSizeModeNormal;
 };

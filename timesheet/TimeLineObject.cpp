@@ -12,8 +12,14 @@ namespace {
 
 constexpr COLORREF kFrameInk = RGB(200, 212, 255);
 
+// Text is laid out glyph by glyph even where nothing of it will show: a tick that paints the
+// graph again leaves the captions beside it alone.
 void Caption(HDC dc, int x, int y, const wchar_t* text)
 {
+    // The captions are a few narrow characters: "Time", "Level", "10".
+    const RECT reach = {x, y, x + 40, y + 16};
+    if (!RectVisible(dc, &reach))
+        return;
     RECT rect = {x, y, x + 200, y + 20};
     DrawTextW(dc, text, -1, &rect, DT_SINGLELINE | DT_NOCLIP);
 }
@@ -21,7 +27,8 @@ void Caption(HDC dc, int x, int y, const wchar_t* text)
 void NameLine(HDC dc, int left, int top, int right, const std::wstring& text)
 {
     RECT rect = {left, top, right, top + 15};
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, DT_SINGLELINE);
+    if (RectVisible(dc, &rect))
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, DT_SINGLELINE);
 }
 
 } // namespace
