@@ -68,34 +68,31 @@ std::string Breakdown(CPlayerSession& session, bool moving)
         // state and position.
         auto begin = Clock::now();
         const CPointerSample pointer;
-        parts[5] += Microseconds(Clock::now() - begin);
+        parts[0] += Microseconds(Clock::now() - begin);
         begin = Clock::now();
         double position = 0.0;
         plugin.PlayState();
         plugin.Position(position);
-        parts[6] += Microseconds(Clock::now() - begin);
+        parts[1] += Microseconds(Clock::now() - begin);
         begin = Clock::now();
-        plugin.TimeLine().RefreshAt(plugin.TimeLine().GetNow() + (moving ? 0.1 : 0.0));
-        parts[0] += Microseconds(Clock::now() - begin);
+        const double now = plugin.TimeLine().GetNow() + (moving ? 0.1 : 0.0);
+        plugin.TimeLine().RefreshAt(now);
+        parts[2] += Microseconds(Clock::now() - begin);
+        begin = Clock::now();
+        // A sheet with a point in every tenth sends the device a report on every tick.
+        if (moving && plugin.DeviceManager() != nullptr)
+            plugin.DeviceManager()->FollowPosition(now);
+        parts[3] += Microseconds(Clock::now() - begin);
         begin = Clock::now();
         window.Background().TickTicker();
         ControlHookList().Dispatch(parentStatic, WM_PLUGIN_TICK, 0, 0, nullptr, true);
-        parts[1] += Microseconds(Clock::now() - begin);
+        parts[4] += Microseconds(Clock::now() - begin);
         begin = Clock::now();
         parent.Render(parentStatic);
-        parts[2] += Microseconds(Clock::now() - begin);
-        begin = Clock::now();
-        {
-            // The back buffer's part and the edit boxes' part of the copy, apart.
-            const HRGN region = parent.Damage().MakeRegion();
-            if (!parent.Damage().Empty())
-                RedrawWindow(parentStatic, nullptr, region, RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN | RDW_UPDATENOW);
-            DeleteObject(region);
-        }
-        parts[3] += Microseconds(Clock::now() - begin);
+        parts[5] += Microseconds(Clock::now() - begin);
         begin = Clock::now();
         window.ShowBackBuffer(parentStatic);
-        parts[4] += Microseconds(Clock::now() - begin);
+        parts[6] += Microseconds(Clock::now() - begin);
     }
     // The look of each control, the dearest first.
     std::vector<std::pair<double, std::string>> looks;
@@ -119,10 +116,11 @@ std::string Breakdown(CPlayerSession& session, bool moving)
         dearest += part;
     }
     char text[400];
-    std::snprintf(text, sizeof text, "the pointer %.3f; the player's state and position %.3f; time line %.3f; ticker and controls' tick %.3f; look and paint %.3f; back buffer to the screen %.3f; "
-                  "with the edit boxes %.3f",
-                  parts[5] / kRounds / 1000.0, parts[6] / kRounds / 1000.0, parts[0] / kRounds / 1000.0, parts[1] / kRounds / 1000.0, parts[2] / kRounds / 1000.0,
-                  parts[3] / kRounds / 1000.0, parts[4] / kRounds / 1000.0);
+    std::snprintf(text, sizeof text, "the pointer %.3f; the player's state and position %.3f; time line %.3f; device %.3f; "
+                  "ticker and controls' tick %.3f; look and paint %.3f; to the screen %.3f",
+                  parts[0] / kRounds / 1000.0, parts[1] / kRounds / 1000.0, parts[2] / kRounds / 1000.0,
+                  parts[3] / kRounds / 1000.0, parts[4] / kRounds / 1000.0, parts[5] / kRounds / 1000.0,
+                  parts[6] / kRounds / 1000.0);
     return text + std::string("; looks:") + dearest;
 }
 
