@@ -271,6 +271,11 @@ void CPointWindows::FollowAtRest(POINT at)
     int32_t top = 0;
     const bool found = m_owner.TopmostKeyAt(at, top);
     HDWP none = nullptr;
+    // On a dense sheet another point comes under a resting pointer at nearly every tick: the
+    // window there is handed to it where it is, one move instead of hiding it and showing it
+    // again (and raising it, which it already is).
+    bool handOver = found && m_points.find(top) == m_points.end();
+    Slot handed;
     for (auto it = m_points.begin(); it != m_points.end();) {
         Slot& slot = it->second;
         const bool covers = slot.shown && at.x >= slot.x && at.x < slot.x + kPointSize && at.y >= slot.y &&
@@ -279,9 +284,20 @@ void CPointWindows::FollowAtRest(POINT at)
             ++it;
             continue;
         }
-        HideAway(slot, none);
-        m_spare.push_back(std::move(slot));
+        if (handOver) {
+            GiveFocusBack(slot);
+            handed = std::move(slot);
+            handOver = false;
+        } else {
+            HideAway(slot, none);
+            m_spare.push_back(std::move(slot));
+        }
         it = m_points.erase(it);
+    }
+    if (handed.button) {
+        handed.button->Rekey(top);
+        handed.tooltipCurrent = false;
+        m_points[top] = std::move(handed);
     }
     if (!found)
         return;
