@@ -32,11 +32,8 @@ bool IsEditorWindow(HWND window)
 LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam)
 {
     MSG* message = reinterpret_cast<MSG*>(lParam);
-    if (code == HC_ACTION && message != nullptr &&
-        ((message->message >= WM_MOUSEFIRST && message->message <= WM_MOUSELAST) ||
-         (message->message >= WM_NCMOUSEMOVE && message->message <= WM_NCXBUTTONDBLCLK) ||
-         message->message == WM_MOUSELEAVE || message->message == WM_NCMOUSELEAVE))
-        NotePointerMessage(*message, IsEditorWindow(message->hwnd));
+    if (code == HC_ACTION && message != nullptr)
+        NotePointerMessage(*message, IsEditorWindow);
     // Every message of the player's thread passes here: only a key press costs anything. Alt
     // and a key arrive as a system key.
     if (code == HC_ACTION && wParam == PM_REMOVE && message != nullptr &&

@@ -64,7 +64,7 @@ void WatchPointer(bool on)
     }
 }
 
-void NotePointerMessage(const MSG& message, bool ours)
+void NotePointerMessage(const MSG& message, bool (*ours)(HWND))
 {
     if (g_watches == 0)
         return;
@@ -78,7 +78,7 @@ void NotePointerMessage(const MSG& message, bool ours)
         return;
     g_seenAt = message.pt;
     g_seen = true;
-    if (!ours || message.hwnd == g_tracked)
+    if (message.hwnd == g_tracked || ours == nullptr || !ours(message.hwnd))
         return;
     // The border of an editor window is left without a message of its own: ask the system
     // to tell. Over anything else of ours but a client area, ask on every tick instead.

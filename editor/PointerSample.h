@@ -22,7 +22,8 @@ bool PointerPosition(POINT& at);
 // of the editor it rests on is watched for the pointer leaving it. A tick with the pointer
 // at rest then costs no round trip at all. Watches nest.
 void WatchPointer(bool on);
-// A message the thread took from its queue; ours when its window belongs to an editor.
-void NotePointerMessage(const MSG& message, bool ours);
+// A message the thread took from its queue; ours tells whether a window belongs to an
+// editor, asked only of a window the pointer newly came over.
+void NotePointerMessage(const MSG& message, bool (*ours)(HWND));
 // How many times a sample asked the system so far.
 unsigned PointerQueries();
