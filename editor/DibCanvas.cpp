@@ -1,12 +1,15 @@
 #include "editor/DibCanvas.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
-CDibCanvas::CDibCanvas(int width, int height, COLORREF fill) : m_width(width), m_height(height)
+HBITMAP CreateTopDownDib(HDC reference, int width, int height, void*& bits)
 {
+    bits = nullptr;
     if (width <= 0 || height <= 0)
-        return;
+        return nullptr;
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;
@@ -14,19 +17,109 @@ CDibCanvas::CDibCanvas(int width, int height, COLORREF fill) : m_width(width), m
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
+    const HBITMAP bitmap = CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap == nullptr)
+        bits = nullptr;
+    return bitmap;
+}
+
+namespace {
+
+std::mutex g_topDownLock;
+std::vector<std::pair<HDC, void*>> g_topDown;
+
+} // namespace
+
+void NoteTopDownDc(HDC dc, void* bits)
+{
+    if (dc == nullptr)
+        return;
+    const std::lock_guard<std::mutex> lock(g_topDownLock);
+    g_topDown.erase(std::remove_if(g_topDown.begin(), g_topDown.end(), [dc](const auto& n) { return n.first == dc; }),
+                    g_topDown.end());
+    if (bits != nullptr)
+        g_topDown.emplace_back(dc, bits);
+}
+
+bool SelectedDibPixels(HDC dc, DibPixels& pixels)
+{
+    pixels = DibPixels{};
+    void* noted = nullptr;
+    {
+        const std::lock_guard<std::mutex> lock(g_topDownLock);
+        for (const auto& n : g_topDown)
+            if (n.first == dc)
+                noted = n.second;
+    }
+    const HGDIOBJ bitmap = noted != nullptr ? GetCurrentObject(dc, OBJ_BITMAP) : nullptr;
+    DIBSECTION section = {};
+    if (bitmap == nullptr || GetObjectW(bitmap, sizeof section, &section) != sizeof section ||
+        section.dsBm.bmBits != noted || section.dsBmih.biBitCount != 32 || section.dsBmih.biCompression != BI_RGB ||
+        section.dsBm.bmWidthBytes != section.dsBm.bmWidth * 4)
+        return false;
+    POINT viewport = {}, window = {};
+    if (!GetViewportOrgEx(dc, &viewport) || !GetWindowOrgEx(dc, &window) || viewport.x != 0 || viewport.y != 0 ||
+        window.x != 0 || window.y != 0 || GetMapMode(dc) != MM_TEXT)
+        return false;
+    pixels.bits = static_cast<uint32_t*>(noted);
+    pixels.width = section.dsBm.bmWidth;
+    pixels.height = section.dsBm.bmHeight;
+    return pixels.width > 0 && pixels.height > 0;
+}
+
+std::vector<RECT> RegionRects(HRGN region)
+{
+    std::vector<RECT> rects;
+    const DWORD size = GetRegionData(region, 0, nullptr);
+    if (size < sizeof(RGNDATAHEADER))
+        return rects;
+    std::vector<char> bytes(size);
+    RGNDATA* data = reinterpret_cast<RGNDATA*>(bytes.data());
+    if (GetRegionData(region, size, data) != size)
+        return rects;
+    const RECT* first = reinterpret_cast<const RECT*>(data->Buffer);
+    rects.assign(first, first + data->rdh.nCount);
+    return rects;
+}
+
+std::vector<RECT> ClipRects(HDC dc, const RECT& bounds)
+{
+    std::vector<RECT> rects;
+    const HRGN clip = CreateRectRgn(0, 0, 0, 0);
+    if (clip == nullptr)
+        return rects;
+    const int has = GetClipRgn(dc, clip);
+    if (has == 0)
+        rects.push_back(bounds);
+    else if (has == 1)
+        for (const RECT& r : RegionRects(clip)) {
+            RECT cut;
+            if (IntersectRect(&cut, &r, &bounds))
+                rects.push_back(cut);
+        }
+    DeleteObject(clip);
+    return rects;
+}
+
+CDibCanvas::CDibCanvas(int width, int height, COLORREF fill) : m_width(width), m_height(height)
+{
+    if (width <= 0 || height <= 0)
+        return;
     void* bits = nullptr;
-    m_bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    m_bitmap = CreateTopDownDib(nullptr, width, height, bits);
     m_dc = CreateCompatibleDC(nullptr);
     if (m_bitmap == nullptr || m_dc == nullptr)
         return;
     m_bits = static_cast<const DWORD*>(bits);
     m_original = SelectObject(m_dc, m_bitmap);
+    NoteTopDownDc(m_dc, bits);
     Fill(fill);
 }
 
 CDibCanvas::~CDibCanvas()
 {
     if (m_dc != nullptr) {
+        NoteTopDownDc(m_dc, nullptr);
         if (m_original != nullptr)
             SelectObject(m_dc, m_original);
         DeleteDC(m_dc);

@@ -1,6 +1,9 @@
 #pragma once
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "base/Win32.h"
 
@@ -39,6 +42,26 @@ private:
     HGDIOBJ m_original = nullptr;
     const DWORD* m_bits = nullptr;
 };
+
+// A 32-bit top-down section: row y starts at y * width of bits. Null when it cannot be made.
+HBITMAP CreateTopDownDib(HDC reference, int width, int height, void*& bits);
+
+// The owner of a DC with a top-down section of its own selected says so (bits null: no longer),
+// so that drawing code may write its pixels directly: the system reports every section's
+// height as positive, top-down or not.
+void NoteTopDownDc(HDC dc, void* bits);
+// The 32-bit pixels of a DC so noted, while that section is selected and its coordinates are
+// its pixels' (no window or viewport origin): row y starts at bits + y * width.
+struct DibPixels {
+    uint32_t* bits = nullptr;
+    int width = 0;
+    int height = 0;
+};
+bool SelectedDibPixels(HDC dc, DibPixels& pixels);
+// The rectangles dc's drawing is clipped to, cut to bounds: bounds alone when nothing clips it.
+std::vector<RECT> ClipRects(HDC dc, const RECT& bounds);
+// The rectangles of a region; none when it cannot be read.
+std::vector<RECT> RegionRects(HRGN region);
 
 // Writes a 24-bit Windows bitmap file whose pixel (x, y) is pixel(x, y).
 bool WriteBmp24(const std::string& path, int width, int height, const std::function<COLORREF(int, int)>& pixel);

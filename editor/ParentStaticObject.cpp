@@ -1,30 +1,12 @@
 #include "editor/ParentStaticObject.h"
 #include "editor/NoThrow.h"
 
+#include "editor/DibCanvas.h"
 #include "editor/EditorContext.h"
 #include "editor/PluginMessages.h"
 #include "editor/PointerSample.h"
 
 #include <vector>
-
-namespace {
-
-std::vector<RECT> RegionRects(HRGN region)
-{
-    std::vector<RECT> rects;
-    const DWORD size = GetRegionData(region, 0, nullptr);
-    if (size < sizeof(RGNDATAHEADER))
-        return rects;
-    std::vector<char> bytes(size);
-    RGNDATA* data = reinterpret_cast<RGNDATA*>(bytes.data());
-    if (GetRegionData(region, size, data) != size)
-        return rects;
-    const RECT* first = reinterpret_cast<const RECT*>(data->Buffer);
-    rects.assign(first, first + data->rdh.nCount);
-    return rects;
-}
-
-} // namespace
 
 CParentStaticObject::~CParentStaticObject()
 {
@@ -35,6 +17,7 @@ CParentStaticObject::~CParentStaticObject()
     Unpublish();
     if (m_scratchDC != nullptr)
         DeleteDC(m_scratchDC);
+    NoteTopDownDc(m_backBuffer.Dc(), nullptr);
     m_backBuffer.Reset();
 }
 
@@ -59,9 +42,12 @@ bool CParentStaticObject::Create(HINSTANCE instance, HWND parent)
     if (m_window == nullptr)
         return false;
 
+    // A 32-bit section, so that layers can be laid over it in one pass over its pixels
+    // rather than in two blits.
     const HDC windowDC = GetDC(m_window);
-    const bool made = m_backBuffer.Create(windowDC, CreateCompatibleBitmap(windowDC, kBackBufferWidth,
-                                                                           kBackBufferHeight));
+    void* bits = nullptr;
+    const bool made =
+        m_backBuffer.Create(windowDC, CreateTopDownDib(windowDC, kBackBufferWidth, kBackBufferHeight, bits));
     ReleaseDC(m_window, windowDC);
     if (made)
         m_scratchDC = CreateCompatibleDC(m_backBuffer.Dc());
@@ -71,6 +57,7 @@ bool CParentStaticObject::Create(HINSTANCE instance, HWND parent)
         m_backBuffer.Reset();
         return false;
     }
+    NoteTopDownDc(m_backBuffer.Dc(), bits);
     SetBkMode(m_backBuffer.Dc(), TRANSPARENT);
     PatBlt(m_backBuffer.Dc(), 0, 0, kBackBufferWidth, kBackBufferHeight, BLACKNESS);
 

@@ -336,6 +336,10 @@ TEST_F(TimeLine, PointsLookAsDrawingEveryShownFaceWould)
     CGraphPainter painter;
     CDibCanvas canvas(1000, 750, RGB(40, 40, 40));
     CDibCanvas reference(1000, 750, RGB(40, 40, 40));
+    // Painted under a clip of a few rectangles, as a tick paints only what changed: the same
+    // pixels within it, and nothing outside.
+    CDibCanvas clipped(1000, 750, RGB(40, 40, 40));
+    CDibCanvas throughClip(1000, 750, RGB(40, 40, 40));
     painter.LoadStrip(m_dir.Path(), reference.Dc());
     std::mt19937 random(7);
     const auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
@@ -377,11 +381,32 @@ TEST_F(TimeLine, PointsLookAsDrawingEveryShownFaceWould)
         }
         const CTimeLineGeometry& g = m_manager.Geometry();
         POINT first = {-1, -1};
-        const bool same = canvas.SameRows(reference, g.graphTop - kPointSize, g.graphBottom + kPointSize, first);
+        bool same = canvas.SameRows(reference, g.graphTop - kPointSize, g.graphBottom + kPointSize, first);
         EXPECT_TRUE(same) << what << " at " << now << " zoom " << m_manager.GetZoomMode() << ", first at " << first.x
                           << "," << first.y << " hovered " << hovered << ": " << std::hex
                           << canvas.Pixel(first.x, first.y) << " for " << reference.Pixel(first.x, first.y);
-        return same;
+
+        const HRGN clip = CreateRectRgn(0, 0, 0, 0);
+        for (int i = 1 + pick(3); i > 0; --i) {
+            const int left = pick(1000), top = g.graphTop - kPointSize + pick(g.graphHeight + 2 * kPointSize);
+            const HRGN part = CreateRectRgn(left, top, left + 1 + pick(200), top + 1 + pick(60));
+            CombineRgn(clip, clip, part, RGN_OR);
+            DeleteObject(part);
+        }
+        for (CDibCanvas* target : {&clipped, &throughClip}) {
+            target->Fill(RGB(40, 40, 40));
+            SelectClipRgn(target->Dc(), clip);
+        }
+        ControlHookList().Dispatch(m_editor, WM_PAINT, reinterpret_cast<WPARAM>(clipped.Dc()), 0, nullptr, false);
+        BitBlt(throughClip.Dc(), 0, 0, 1000, 750, canvas.Dc(), 0, 0, SRCCOPY);
+        for (CDibCanvas* target : {&clipped, &throughClip})
+            SelectClipRgn(target->Dc(), nullptr);
+        DeleteObject(clip);
+        const bool sameClipped = clipped.SameRows(throughClip, 0, 750, first);
+        EXPECT_TRUE(sameClipped) << what << " at " << now << ", clipped, first at " << first.x << "," << first.y
+                                 << ": " << std::hex << clipped.Pixel(first.x, first.y) << " for "
+                                 << throughClip.Pixel(first.x, first.y);
+        return same && sameClipped;
     };
 
     for (int zoom : {0, 1, 2}) {

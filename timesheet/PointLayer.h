@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "base/Win32.h"
+#include "editor/DibCanvas.h"
 #include "editor/GdiObjects.h"
 #include "timesheet/GraphPainter.h"
 #include "timesheet/TimeLineEntry.h"
@@ -112,6 +113,11 @@ private:
     };
 
     bool MakeBitmaps(HDC reference, int width, int height);
+    // The step line and then the layer's columns from column on, width of them, written
+    // straight into dest's pixels from destLeft: where dest is a section of known layout, two
+    // blits over the whole graph and a step line put into the layer and taken out again cost
+    // more than the rest of the tick.
+    void LayOver(const DibPixels& pixels, HDC dest, const CStepLine& steps, int destLeft, int width, int column);
     const Face& FaceOf(int32_t pattern, int32_t state, CGraphPainter& painter);
     // Layer columns [left, right) emptied.
     void Clear(int left, int right);
