@@ -320,12 +320,17 @@ TEST_F(TimeLine, PointsAreShownOnlyWithinTheVisibleRange)
     CDibCanvas canvas(1000, 750, RGB(0, 0, 0));
     ControlHookList().Dispatch(m_editor, WM_PAINT, reinterpret_cast<WPARAM>(canvas.Dc()), 0, nullptr, false);
     EXPECT_EQ(StripPixel(1 * 20 + 10, 10), canvas.Pixel(244 - 108, entry.data.y)) << "the face is at 10 s";
-    // Away from the graph nothing follows the pointer.
+    // Away from the graph nothing follows the pointer, and the windows it left behind are
+    // given up at the next tick rather than as their points scroll out of view.
     RealInput::MoveTo(ScreenX(244 - 92), ScreenY(200));
-    const int placed = WindowCentre(100).x;
+    ASSERT_TRUE(m_manager.FindEntry(100, entry));
+    ASSERT_NE(nullptr, entry.window);
+    const HWND window = entry.window;
     RealInput::MoveTo(ScreenX(480), ScreenY(560));
     Tick(14.0);
-    EXPECT_EQ(placed, WindowCentre(100).x);
+    ASSERT_TRUE(m_manager.FindEntry(100, entry));
+    EXPECT_EQ(nullptr, entry.window);
+    EXPECT_FALSE(IsWindowVisible(window));
 }
 
 // Whatever the layer keeps between ticks, the points must look exactly as drawing every shown

@@ -266,8 +266,19 @@ void CPointWindows::Sync(POINT at)
 
 void CPointWindows::FollowAtRest(POINT at)
 {
-    if (m_parent == nullptr || !m_owner.IsNearGraph(at))
+    if (m_parent == nullptr)
         return;
+    if (!m_owner.IsNearGraph(at)) {
+        // Away from the graph no window is of use: hidden together now, rather than one by
+        // one at the ticks where their points scroll out of view.
+        if (!m_points.empty()) {
+            HDWP batch = BeginDeferWindowPos(static_cast<int>(m_points.size()));
+            SpareAllBut({}, batch);
+            if (batch != nullptr)
+                EndDeferWindowPos(batch);
+        }
+        return;
+    }
     int32_t top = 0;
     const bool found = m_owner.TopmostKeyAt(at, top);
     HDWP none = nullptr;

@@ -79,7 +79,7 @@ public:
     // The graph scrolled under a pointer at rest at at: the point drawn on top under it has
     // its window there, and no other window takes the pointer. A window or two a tick, where
     // bringing all of them along would cost the player's thread several milliseconds; the
-    // others follow at the next move of the pointer.
+    // others follow at the next move of the pointer. A pointer away from the graph has none.
     void FollowAtRest(POINT at);
     // Every window to its entry's place (after a seek, a zoom or a size change), or one.
     void PlaceAll();
