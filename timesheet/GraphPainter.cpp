@@ -12,12 +12,6 @@ namespace {
 constexpr COLORREF kGraphInk = RGB(200, 212, 255);
 constexpr int32_t kPatternColumns = 10;
 
-void DrawLabel(HDC dc, int left, int top, int right, int bottom, const wchar_t* text)
-{
-    RECT rect = {left, top, right, bottom};
-    DrawTextW(dc, text, -1, &rect, DT_SINGLELINE | DT_NOCLIP);
-}
-
 void DrawVertical(HDC dc, int x, int top, int bottom)
 {
     MoveToEx(dc, x, top, nullptr);
@@ -27,8 +21,9 @@ void DrawVertical(HDC dc, int x, int top, int bottom)
 void Label(HDC dc, const CTimeLineGeometry& g, int x, long long seconds)
 {
     wchar_t text[32];
-    std::swprintf(text, 32, L"%ds", static_cast<int>(seconds));
-    DrawLabel(dc, x - 5, g.gridTop - 14, x + 15, g.gridTop - 5, text);
+    const int length = std::swprintf(text, 32, L"%ds", static_cast<int>(seconds));
+    if (length > 0)
+        DrawTextAt(dc, x - 5, g.gridTop - 14, text, static_cast<size_t>(length));
 }
 
 } // namespace
@@ -168,8 +163,7 @@ void CGraphPainter::PaintGrid(HDC dc, const CTimeLineGeometry& g, int zoomMode, 
         const double t = TimeAtX(g, now, cursor->x);
         const std::wstring text =
             FormatClock(t, static_cast<int32_t>(static_cast<long long>(std::trunc(t * 10.0)) % 10));
-        RECT rect = {cursor->x - 25, g.gridTop - 22, cursor->x + 25, g.gridTop - 9};
-        DrawTextW(dc, text.c_str(), -1, &rect, DT_SINGLELINE | DT_NOCLIP);
+        DrawTextAt(dc, cursor->x - 25, g.gridTop - 22, text.c_str(), text.size());
     }
     SetTextColor(dc, oldInk);
 }

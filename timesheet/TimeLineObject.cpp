@@ -20,8 +20,7 @@ void Caption(HDC dc, int x, int y, const wchar_t* text)
     const RECT reach = {x, y, x + 40, y + 16};
     if (!RectVisible(dc, &reach))
         return;
-    RECT rect = {x, y, x + 200, y + 20};
-    DrawTextW(dc, text, -1, &rect, DT_SINGLELINE | DT_NOCLIP);
+    DrawTextAt(dc, x, y, text, std::wcslen(text));
 }
 
 void NameLine(HDC dc, int left, int top, int right, const std::wstring& text)
