@@ -154,17 +154,9 @@ uint64_t CTimeLineButtonManager::PointsLook() const
     CLookDigest digest;
     AddGeometry(digest, m_geometry);
     digest.Add(m_now).Add(m_setUp);
-    // Every point that can reach the graph, and the one before them where the step line starts.
-    int32_t first = 0, last = 0;
-    KeysAcrossColumns(m_geometry, m_now, m_geometry.graphLeft, m_geometry.graphRight, first, last);
-    const CTimeLineEntries entries = View();
-    int32_t before = 0;
-    if (entries.KeyBefore(first, before))
-        first = before;
-    entries.Walk(first, last, [&](const CTimeLineEntry& entry) {
-        digest.Add(entry.key).Add(entry.level).Add(entry.pattern).Add(entry.selected);
-        return true;
-    });
+    // The entries and their selection by what changed them, not point by point: in zoom 2 a
+    // dense sheet has a thousand points in view, and the layer follows the same changes.
+    digest.Add(m_document.Revision()).Add(m_selectionRevision);
     const CTimeSheetButton* pressed = m_points.Pressed();
     if (pressed != nullptr) {
         digest.Add(pressed->Key()).Add(pressed->IsDragging());
