@@ -105,15 +105,24 @@ void CGraphPainter::PaintLines(HDC dc, const CTimeLineGeometry& g, float base, f
                                Labels labels) const
 {
     const float step = 100.0f * g.pixelsPerTenth;
+    // The lines in one call, each as its own two-point line (as MoveToEx and LineTo draw it).
+    POINT ends[24];
+    DWORD counts[12];
+    DWORD lines = 0;
     for (int i = 0; i < 12; ++i) {
         const int x = static_cast<int>(std::trunc(base - static_cast<float>(i) * step - off + 0.5f));
-        if (g.gridLeft < x && x <= g.gridRight)
-            DrawVertical(dc, x, g.gridTop, g.gridBottom);
+        if (g.gridLeft < x && x <= g.gridRight) {
+            ends[2 * lines] = POINT{x, g.gridTop};
+            ends[2 * lines + 1] = POINT{x, g.gridBottom};
+            counts[lines++] = 2;
+        }
         if (labels != Labels::kNone && g.gridLeft <= x && x <= g.gridRight) {
             const long long seconds = firstLabel - 10 * i;
             Label(dc, g, x, labels == Labels::kNotBelowZero ? std::max(0LL, seconds) : seconds);
         }
     }
+    if (lines > 0)
+        PolyPolyline(dc, ends, counts, lines);
 }
 
 void CGraphPainter::PaintGrid(HDC dc, const CTimeLineGeometry& g, int zoomMode, double now, const POINT* cursor) const
