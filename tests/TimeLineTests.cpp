@@ -302,17 +302,20 @@ TEST_F(TimeLine, PointsAreShownOnlyWithinTheVisibleRange)
     RealInput::MoveTo(ScreenX(244), ScreenY(200));
     EXPECT_EQ(ScreenX(244), WindowCentre(100).x);
 
-    // While the pointer rests on the graph, the window of the point under it (its tooltip and
-    // hand cursor) follows the point as the graph scrolls; once the point has passed, its
-    // window no longer takes the pointer.
+    // While the pointer rests on the graph, the window under it (the tooltip and hand cursor)
+    // is the window of the point under it as the graph scrolls, and at the pointer's next move
+    // it lies on its point again; once the point has passed, its window no longer takes the
+    // pointer.
     const POINT rest = {ScreenX(150), ScreenY(entry.data.y)};
     RealInput::MoveTo(rest.x, rest.y);
     for (double now : {12.0, 12.1, 12.2}) {
         Tick(now);
-        EXPECT_EQ(PointCentre(100).x, WindowCentre(100).x) << now;
         ASSERT_TRUE(m_manager.FindEntry(100, entry));
         EXPECT_EQ(entry.window, WindowFromPoint(rest)) << now;
     }
+    RealInput::MoveTo(rest.x + 1, rest.y);
+    EXPECT_EQ(PointCentre(100).x, WindowCentre(100).x);
+    RealInput::MoveTo(rest.x, rest.y);
     Tick(12.4);
     EXPECT_EQ(ScreenX(244 - 108), PointCentre(100).x);
     ASSERT_TRUE(m_manager.FindEntry(100, entry));

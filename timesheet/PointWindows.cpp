@@ -282,16 +282,16 @@ void CPointWindows::FollowAtRest(POINT at)
     int32_t top = 0;
     const bool found = m_owner.TopmostKeyAt(at, top);
     HDWP none = nullptr;
+    const auto covers = [at](const Slot& slot) {
+        return slot.shown && at.x >= slot.x && at.x < slot.x + kPointSize && at.y >= slot.y && at.y < slot.y + kPointSize;
+    };
     // On a dense sheet another point comes under a resting pointer at nearly every tick: the
-    // window there is handed to it where it is, one move instead of hiding it and showing it
-    // again (and raising it, which it already is).
+    // window there is handed to it, instead of hiding it and showing another.
     bool handOver = found && m_points.find(top) == m_points.end();
     Slot handed;
     for (auto it = m_points.begin(); it != m_points.end();) {
         Slot& slot = it->second;
-        const bool covers = slot.shown && at.x >= slot.x && at.x < slot.x + kPointSize && at.y >= slot.y &&
-                            at.y < slot.y + kPointSize;
-        if (!covers || (found && it->first == top) || slot.button->IsArmed()) {
+        if (!covers(slot) || (found && it->first == top) || slot.button->IsArmed()) {
             ++it;
             continue;
         }
@@ -312,6 +312,16 @@ void CPointWindows::FollowAtRest(POINT at)
     }
     if (!found)
         return;
+    // A window that already lies under the pointer stays where it is: only there does it
+    // take the pointer (the point's tooltip and hand cursor), and moving a window costs more,
+    // on the system's side, than the rest of the tick. The pointer's next move places every
+    // window at its point again, and a press takes the face's place from the graph.
+    const auto kept = m_points.find(top);
+    if (kept != m_points.end() && covers(kept->second)) {
+        if (!kept->second.tooltipCurrent)
+            WriteTooltip(kept->second, false);
+        return;
+    }
     const CTimeSheetButton* button = Give(top);
     const HWND window = button != nullptr ? button->GetWindow() : nullptr;
     if (window != nullptr && GetWindow(m_parent, GW_CHILD) != window)

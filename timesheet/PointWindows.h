@@ -77,7 +77,8 @@ public:
     // The pointer moved to at: the points near it get their windows, in place.
     void Sync(POINT at);
     // The graph scrolled under a pointer at rest at at: the point drawn on top under it has
-    // its window there, and no other window takes the pointer. A window or two a tick, where
+    // a window under the pointer (placed at the point when none lay there yet), and no other
+    // window takes the pointer. A window or two a tick, where
     // bringing all of them along would cost the player's thread several milliseconds; the
     // others follow at the next move of the pointer. A pointer away from the graph has none.
     void FollowAtRest(POINT at);
