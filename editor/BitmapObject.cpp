@@ -114,15 +114,21 @@ bool CBitmapObject::Compose(HDC dest)
         return false;
     PatBlt(m_composed.Dc(), 0, 0, kBackBufferWidth, kBackBufferHeight, BLACKNESS);
     PaintLayers(m_composed.Dc(), m_sizeMode);
+    if (m_fixedPainter)
+        m_fixedPainter(m_composed.Dc(), m_sizeMode);
     m_composedMode = m_sizeMode;
     return true;
 }
 
 void CBitmapObject::Paint(HDC dest)
 {
-    if (PaintLook::Recording(dest) || !Compose(dest))
+    if (PaintLook::Recording(dest)) {
         PaintLayers(dest, m_sizeMode);
-    else
+    } else if (!Compose(dest)) {
+        PaintLayers(dest, m_sizeMode);
+        if (m_fixedPainter)
+            m_fixedPainter(dest, m_sizeMode);
+    } else
         BitBlt(dest, 0, 0, kBackBufferWidth, kBackBufferHeight, m_composed.Dc(), 0, 0, SRCCOPY);
     // The mini window is too low for the ticker line.
     if (m_sizeMode != kSizeModeMini)

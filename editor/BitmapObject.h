@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,9 @@ public:
     // Moves the ticker one step; the editor window calls it on every 100 ms timer tick,
     // before painting.
     void TickTicker();
+    // What another control draws over the background that never changes within a size mode:
+    // laid into the background once with it.
+    void SetFixedPainter(std::function<void(HDC, SizeMode)> paint) { m_fixedPainter = std::move(paint); }
 
     SizeMode GetSizeMode() const { return m_sizeMode; }
     const CGdiTexture2& GetTexture(int index) const { return m_textures[index]; }
@@ -107,6 +111,7 @@ private:
     HCURSOR m_arrowCursor = nullptr;
     HCURSOR m_handCursor = nullptr;
     CFontHandle m_tickerFont;
+    std::function<void(HDC, SizeMode)> m_fixedPainter;
     CMemoryBitmapDC m_composed;
     SizeMode m_composedMode = kSizeModeNormal;
 };

@@ -194,6 +194,8 @@ LRESULT CPluginWindow::OnCreate(HWND window)
     CreateBars(moduleDirectory);
 
     m_timeLineObject.Create(&m_owner, m_owner.DeviceManager(), &m_owner.TimeLine(), window);
+    m_timeLineObject.LeaveFixedCaptions();
+    m_background.SetFixedPainter([this](HDC dc, SizeMode mode) { m_timeLineObject.PaintFixedCaptions(dc, mode); });
     ControlHookList().Add(&m_timeLineObject);
     CreateButtons(window, moduleDirectory);
     // Painted into the back buffer over its frame, which the background draws.

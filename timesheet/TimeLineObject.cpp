@@ -85,6 +85,23 @@ void CTimeLineObject::NoteLook(HDC dc, double now, int right) const
                     CLookDigest().Add(static_cast<int32_t>(m_sizeMode)).Add(right).Add(m_manager->GraphLook(now)).Value());
 }
 
+void CTimeLineObject::PaintFixedCaptions(HDC dc, SizeMode mode) const
+{
+    if (dc == nullptr || mode == kSizeModeMini)
+        return;
+    SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldInk = SetTextColor(dc, kFrameInk);
+    CScopedSelect font(dc, m_gothic10.Get());
+    const bool wide = mode == kSizeModeWide;
+    Caption(dc, wide ? 10 : 2, 117, L"Time");
+    wchar_t number[8];
+    for (int level = 10; level >= 0; --level) {
+        std::swprintf(number, 8, L"%d", level);
+        Caption(dc, wide ? 974 : 474, (wide ? 144 : 130) + (10 - level) * (wide ? 27 : 15), number);
+    }
+    SetTextColor(dc, oldInk);
+}
+
 void CTimeLineObject::Paint(HDC dc)
 {
     if (dc == nullptr)
@@ -105,15 +122,11 @@ void CTimeLineObject::Paint(HDC dc)
     }
 
     if (m_sizeMode != kSizeModeMini) {
+        if (!m_fixedCaptionsElsewhere)
+            PaintFixedCaptions(dc, static_cast<SizeMode>(m_sizeMode));
         CScopedSelect font(dc, m_gothic10.Get());
-        wchar_t number[8];
         const bool wide = m_sizeMode == kSizeModeWide;
-        Caption(dc, wide ? 10 : 2, 117, L"Time");
         Caption(dc, wide ? right - 30 : 473, wide ? 441 : 295, L"Level");
-        for (int level = 10; level >= 0; --level) {
-            std::swprintf(number, 8, L"%d", level);
-            Caption(dc, wide ? 974 : 474, (wide ? 144 : 130) + (10 - level) * (wide ? 27 : 15), number);
-        }
     }
     {
         CScopedSelect font(dc, m_gothic14.Get());

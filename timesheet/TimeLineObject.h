@@ -3,6 +3,7 @@
 
 #include "base/Win32.h"
 #include "editor/GdiObjects.h"
+#include "editor/PluginMessages.h"
 #include "editor/WinMsgHook.h"
 
 class CTervaneManager;
@@ -35,6 +36,13 @@ public:
     void Create(ITimeLineHost* host, CTervaneManager* device, CTimeLineButtonManager* manager, HWND window);
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     int GetSizeMode() const { return m_sizeMode; }
+    // The captions that stand at the same place in a size mode ("Time" and the level
+    // numbers), for the background to lay into itself once: drawn with the graph, the eleven
+    // numbers cost a sixth of a playing tick. "Level" follows the window's right edge in the
+    // wide mode and is drawn with the graph.
+    void PaintFixedCaptions(HDC dc, SizeMode mode) const;
+    // Paint leaves the fixed captions out (the background has them).
+    void LeaveFixedCaptions() { m_fixedCaptionsElsewhere = true; }
 
 private:
     void Paint(HDC dc);
@@ -53,4 +61,5 @@ private:
     CFontHandle m_gothic10Underlined;
     CFontHandle m_gothic14;
     HWND m_window = nullptr;
+    bool m_fixedCaptionsElsewhere = false;
 };
