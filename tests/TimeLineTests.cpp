@@ -345,8 +345,11 @@ TEST_F(TimeLine, PointsLookAsDrawingEveryShownFaceWould)
     CDibCanvas canvas(1000, 750, RGB(40, 40, 40));
     CDibCanvas reference(1000, 750, RGB(40, 40, 40));
     // Painted under a clip of a few rectangles, as a tick paints only what changed: the same
-    // pixels within it, and nothing outside.
-    CDibCanvas clipped(1000, 750, RGB(40, 40, 40));
+    // pixels within it, and nothing outside; into a section written directly, and into a DC
+    // whose layout is not known.
+    CDibCanvas clippedDirect(1000, 750, RGB(40, 40, 40));
+    CDibCanvas clippedElsewhere(1000, 750, RGB(40, 40, 40));
+    NoteTopDownDc(clippedElsewhere.Dc(), nullptr);
     CDibCanvas throughClip(1000, 750, RGB(40, 40, 40));
     painter.LoadStrip(m_dir.Path(), reference.Dc());
     std::mt19937 random(7);
@@ -401,6 +404,7 @@ TEST_F(TimeLine, PointsLookAsDrawingEveryShownFaceWould)
             CombineRgn(clip, clip, part, RGN_OR);
             DeleteObject(part);
         }
+        CDibCanvas& clipped = pick(2) == 0 ? clippedDirect : clippedElsewhere;
         for (CDibCanvas* target : {&clipped, &throughClip}) {
             target->Fill(RGB(40, 40, 40));
             SelectClipRgn(target->Dc(), clip);
@@ -411,7 +415,8 @@ TEST_F(TimeLine, PointsLookAsDrawingEveryShownFaceWould)
             SelectClipRgn(target->Dc(), nullptr);
         DeleteObject(clip);
         const bool sameClipped = clipped.SameRows(throughClip, 0, 750, first);
-        EXPECT_TRUE(sameClipped) << what << " at " << now << ", clipped, first at " << first.x << "," << first.y
+        EXPECT_TRUE(sameClipped) << what << " at " << now << ", clipped"
+                                 << (&clipped == &clippedDirect ? "" : " through a section") << ", first at " << first.x << "," << first.y
                                  << ": " << std::hex << clipped.Pixel(first.x, first.y) << " for "
                                  << throughClip.Pixel(first.x, first.y);
         return same && sameClipped;

@@ -122,8 +122,6 @@ void CPointLayer::Release()
 {
     m_colour.Reset();
     m_mask.Reset();
-    m_steps.clear();
-    m_stepMarks.clear();
     m_width = m_height = 0;
     m_valid = false;
     m_dirty.clear();
@@ -174,7 +172,6 @@ bool CPointLayer::MakeBitmaps(HDC reference, int width, int height)
     m_white = m_mask.Row(0)[0];
     m_width = width;
     m_height = height;
-    m_stepMarks.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
     m_clip = Span{0, width};
     return true;
 }
@@ -330,8 +327,6 @@ void CPointLayer::Paint(HDC dest, const CTimeLineEntries& entries, const CTimeLi
 {
     if (dest == nullptr || !(now >= 0.0))
         return;
-    // Whatever moves or redraws the faces finds the layer as the faces alone left it.
-    ClearSteps();
     const int shift = ShiftAt(g, now);
     const int screenLeft = std::max(0, g.graphLeft - kReach);
     const int screenRight = g.graphRight + kReach;
@@ -370,30 +365,40 @@ void CPointLayer::Paint(HDC dest, const CTimeLineEntries& entries, const CTimeLi
     GdiFlush();
     DibPixels pixels;
     if (SelectedDibPixels(dest, pixels)) {
-        LayOver(pixels, dest, steps, screenLeft, width, left - m_base);
+        LayOver(pixels, POINT{0, 0}, dest, steps, screenLeft, width, left - m_base);
         return;
     }
-    DrawSteps(steps, shift);
-    BitBlt(dest, screenLeft, m_top, width, m_height, m_mask.Dc(), left - m_base, 0, SRCAND);
-    BitBlt(dest, screenLeft, m_top, width, m_height, m_colour.Dc(), left - m_base, 0, SRCPAINT);
+    // A DC of unknown layout: through a section of the graph's size, with what dest holds
+    // there, and back within dest's clip.
+    CDibSurface through;
+    if (!through.Create(dest, width, m_height))
+        return;
+    BitBlt(through.Dc(), 0, 0, width, m_height, dest, screenLeft, m_top, SRCCOPY);
+    GdiFlush();
+    LayOver(DibPixels{through.Row(0), width, m_height}, POINT{screenLeft, m_top}, nullptr, steps, screenLeft, width,
+            left - m_base);
+    BitBlt(dest, screenLeft, m_top, width, m_height, through.Dc(), 0, 0, SRCCOPY);
 }
 
-void CPointLayer::LayOver(const DibPixels& pixels, HDC dest, const CStepLine& steps, int destLeft, int width,
-                          int column)
+void CPointLayer::LayOver(const DibPixels& pixels, POINT origin, HDC clipOf, const CStepLine& steps, int destLeft,
+                          int width, int column)
 {
-    // Within what dest is clipped to, as a pen and the blits would be.
-    const RECT area = {std::max(0, destLeft), std::max(0, m_top), std::min(pixels.width, destLeft + width),
-                       std::min(pixels.height, m_top + m_height)};
+    // Within the pixels, and within what clipOf is clipped to, as a pen and blits would be.
+    const RECT area = {std::max<int>(origin.x, destLeft), std::max<int>(origin.y, m_top),
+                       std::min<int>(origin.x + pixels.width, destLeft + width),
+                       std::min<int>(origin.y + pixels.height, m_top + m_height)};
     if (area.left >= area.right || area.top >= area.bottom)
         return;
-    const auto row = [&pixels](int y) { return pixels.bits + static_cast<ptrdiff_t>(y) * pixels.width; };
-    for (const RECT& r : ClipRects(dest, area)) {
+    const auto at = [&pixels, origin](int x, int y) {
+        return pixels.bits + static_cast<ptrdiff_t>(y - origin.y) * pixels.width + (x - origin.x);
+    };
+    for (const RECT& r : clipOf != nullptr ? ClipRects(clipOf, area) : std::vector<RECT>{area}) {
         // The step line goes beneath the faces.
         WalkSteps(steps, [&](int x, int y, int dy, int count, uint32_t pixel) {
             if (dy == 0) {
                 const int from = std::max<int>(x, r.left), to = std::min<int>(x + count, r.right);
                 if (y >= r.top && y < r.bottom && from < to)
-                    std::fill(row(y) + from, row(y) + to, pixel);
+                    std::fill(at(from, y), at(to, y), pixel);
                 return;
             }
             if (x < r.left || x >= r.right)
@@ -401,50 +406,12 @@ void CPointLayer::LayOver(const DibPixels& pixels, HDC dest, const CStepLine& st
             const int from = dy > 0 ? std::max<int>(0, r.top - y) : std::max<int>(0, y - r.bottom + 1);
             const int to = dy > 0 ? std::min<int>(count, r.bottom - y) : std::min<int>(count, y - r.top + 1);
             for (int i = from; i < to; ++i)
-                row(y + i * dy)[x] = pixel;
+                *at(x, y + i * dy) = pixel;
         });
         for (int y = r.top; y < r.bottom; ++y) {
             const int from = column + (r.left - destLeft);
-            LayRow(row(y) + r.left, m_mask.Row(y - m_top) + from, m_colour.Row(y - m_top) + from, r.right - r.left);
+            LayRow(at(r.left, y), m_mask.Row(y - m_top) + from, m_colour.Row(y - m_top) + from, r.right - r.left);
         }
     }
 }
 
-void CPointLayer::ClearSteps()
-{
-    if (m_colour && m_mask) {
-        for (const StepPixel& step : m_steps) {
-            const size_t row = step.at / static_cast<size_t>(m_width), column = step.at % static_cast<size_t>(m_width);
-            m_colour.Row(static_cast<int>(row))[column] = step.colour;
-            m_mask.Row(static_cast<int>(row))[column] = step.mask;
-            m_stepMarks[step.at] = 0;
-        }
-    }
-    m_steps.clear();
-}
-
-void CPointLayer::DrawSteps(const CStepLine& steps, int shift)
-{
-    // A pixel where no face lies (or where this line already passed: the later stretch wins,
-    // as with a pen) becomes opaque in the line's colour.
-    const auto put = [&](int x, int y, uint32_t pixel) {
-        const int column = x + shift - m_base, row = y - m_top;
-        if (column < 0 || column >= m_width || row < 0 || row >= m_height)
-            return;
-        const size_t at = static_cast<size_t>(row) * static_cast<size_t>(m_width) + static_cast<size_t>(column);
-        uint32_t& mask = m_mask.Row(row)[column];
-        if (m_stepMarks[at] == 0) {
-            // A face's clear pixels are white in their colour bits only.
-            if ((mask & 0x00FFFFFFu) != 0x00FFFFFFu)
-                return;
-            m_stepMarks[at] = 1;
-            m_steps.push_back(StepPixel{at, m_colour.Row(row)[column], mask});
-        }
-        mask = 0;
-        m_colour.Row(row)[column] = pixel;
-    };
-    WalkSteps(steps, [&](int x, int y, int dy, int count, uint32_t pixel) {
-        for (int i = 0; i < count; ++i)
-            put(dy == 0 ? x + i : x, y + i * dy, pixel);
-    });
-}

@@ -77,9 +77,9 @@ struct CStepLine {
 // more than the rest of the tick. Each face is drawn once through GDI into a small capture and
 // then applied with the same bitwise operations the blits perform, so the result is the same.
 //
-// The step line is written into the layer's clear pixels on every paint and taken out again at
-// the next: it changes with every point in view and costs a few hundred pixels, where drawing
-// it with a pen in zoom 2 cost two thousand calls a tick.
+// The step line is written pixel by pixel beneath the faces as they are laid over the back
+// buffer: it changes with every point in view, and drawing it with a pen in zoom 2 cost two
+// thousand calls a tick.
 class CPointLayer {
 public:
     CPointLayer() = default;
@@ -114,10 +114,11 @@ private:
 
     bool MakeBitmaps(HDC reference, int width, int height);
     // The step line and then the layer's columns from column on, width of them, written
-    // straight into dest's pixels from destLeft: where dest is a section of known layout, two
-    // blits over the whole graph and a step line put into the layer and taken out again cost
-    // more than the rest of the tick.
-    void LayOver(const DibPixels& pixels, HDC dest, const CStepLine& steps, int destLeft, int width, int column);
+    // straight into pixels whose top-left is origin, from destLeft on, within what clipOf (when
+    // not null) is clipped to: two blits over the whole graph and a step line put into the
+    // layer and taken out again cost more than the rest of the tick.
+    void LayOver(const DibPixels& pixels, POINT origin, HDC clipOf, const CStepLine& steps, int destLeft, int width,
+                 int column);
     const Face& FaceOf(int32_t pattern, int32_t state, CGraphPainter& painter);
     // Layer columns [left, right) emptied.
     void Clear(int left, int right);
@@ -127,9 +128,6 @@ private:
     // The time-0 columns of the span drawn again from the shown entries.
     void Redraw(const CTimeLineEntries& entries, const CTimeLineGeometry& g, CGraphPainter& painter, Span columns);
     void RedrawDirty(const CTimeLineEntries& entries, const CTimeLineGeometry& g, CGraphPainter& painter);
-    // The step line in graph pixels, the layer scrolled by shift; the last one taken out.
-    void DrawSteps(const CStepLine& steps, int shift);
-    void ClearSteps();
     // Column 0 becomes time-0 column base.
     void MoveTo(int base);
     // The shown keys become [first, last]; false when too much changed to follow piece by piece.
@@ -155,12 +153,4 @@ private:
     int32_t m_last = -1;
     int32_t m_excluded = INT32_MIN;
     std::vector<Span> m_dirty;
-    // The step line's pixels now in the layer (row * width + column) with what they held,
-    // each marked.
-    struct StepPixel {
-        size_t at;
-        uint32_t colour, mask;
-    };
-    std::vector<StepPixel> m_steps;
-    std::vector<uint8_t> m_stepMarks;
 };
