@@ -103,6 +103,13 @@ void CBitmapObject::PaintLayers(HDC dest, SizeMode mode)
     }
 }
 
+void CBitmapObject::PaintFixed(HDC dest)
+{
+    PaintLayers(dest, m_sizeMode);
+    if (m_fixedPainter)
+        m_fixedPainter(dest, m_sizeMode);
+}
+
 bool CBitmapObject::Compose(HDC dest)
 {
     // The background and its panels never change within a size mode: laid over each other
@@ -113,9 +120,7 @@ bool CBitmapObject::Compose(HDC dest)
     if (!m_composed.Create(dest, CreateCompatibleBitmap(dest, kBackBufferWidth, kBackBufferHeight)))
         return false;
     PatBlt(m_composed.Dc(), 0, 0, kBackBufferWidth, kBackBufferHeight, BLACKNESS);
-    PaintLayers(m_composed.Dc(), m_sizeMode);
-    if (m_fixedPainter)
-        m_fixedPainter(m_composed.Dc(), m_sizeMode);
+    PaintFixed(m_composed.Dc());
     m_composedMode = m_sizeMode;
     return true;
 }
@@ -124,12 +129,11 @@ void CBitmapObject::Paint(HDC dest)
 {
     if (PaintLook::Recording(dest)) {
         PaintLayers(dest, m_sizeMode);
-    } else if (!Compose(dest)) {
-        PaintLayers(dest, m_sizeMode);
-        if (m_fixedPainter)
-            m_fixedPainter(dest, m_sizeMode);
-    } else
+    } else if (Compose(dest)) {
         BitBlt(dest, 0, 0, kBackBufferWidth, kBackBufferHeight, m_composed.Dc(), 0, 0, SRCCOPY);
+    } else {
+        PaintFixed(dest);
+    }
     // The mini window is too low for the ticker line.
     if (m_sizeMode != kSizeModeMini)
         DrawTicker(dest);

@@ -83,6 +83,8 @@ public:
 private:
     void Paint(HDC dest);
     void PaintLayers(HDC dest, SizeMode mode);
+    // The layers and what the fixed painter adds: all that stays the same within a size mode.
+    void PaintFixed(HDC dest);
     bool Compose(HDC dest);
     void DrawOverlays(HDC dest, SizeMode mode);
     void BuildTickerEntries();
