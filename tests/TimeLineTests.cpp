@@ -823,6 +823,17 @@ TEST_F(TimeLine, MouseSessionOnTheGraph)
     RealInput::Click(ScreenX(GraphPoint(3.0, 5).x), ScreenY(GraphPoint(3.0, 5).y), Button::Right);
     EXPECT_EQ(2, m_manager.EntryCount());
 
+    // From a point straight to a free spot and a click there, before any tick: a new point.
+    const POINT onPoint = PointCentre(20);
+    RealInput::MoveTo(onPoint.x, onPoint.y);
+    Tick(3.0);
+    ASSERT_FALSE(IsWindowEnabled(m_manager.DropButton()->GetWindow()));
+    RealInput::Click(ScreenX(GraphPoint(4.5, 6).x), ScreenY(GraphPoint(4.5, 6).y), Button::Left);
+    ASSERT_TRUE(m_manager.FindEntry(45, entry));
+    EXPECT_EQ(6, entry.data.level);
+    EXPECT_EQ(3, m_manager.EntryCount());
+    ExpectDeviceInStep();
+
     // Saving clears the mark; the points' tooltips follow their windows.
     ASSERT_TRUE(m_sheet.Save(saved.c_str()));
     EXPECT_FALSE(m_manager.IsModified());

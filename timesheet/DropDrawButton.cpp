@@ -93,9 +93,9 @@ void CDropDrawButton::OnPattern(WPARAM wParam, LPARAM lParam)
 LRESULT CDropDrawButton::OnLButtonDown(HWND, WPARAM, uint32_t, uint32_t)
 {
     POINT cursor;
-    // The enabled flag follows the pointer only once a tick; the click itself decides.
-    const bool free = m_window != nullptr && IsWindowEnabled(m_window) && m_host.CursorInParent(cursor) &&
-                      m_host.IsOverFreeSpot(cursor);
+    // The enabled flag follows the pointer only once a tick; the click itself decides, so that
+    // a click right after the pointer came over a free spot is not lost.
+    const bool free = m_window != nullptr && m_host.CursorInParent(cursor) && m_host.IsOverFreeSpot(cursor);
     if (m_editor != nullptr)
         SetFocus(m_editor);
     // Shift and a press start a selection band instead.
