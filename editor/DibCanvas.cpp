@@ -28,7 +28,31 @@ namespace {
 std::mutex g_topDownLock;
 std::vector<std::pair<HDC, void*>> g_topDown;
 
+struct KnownClip {
+    HDC dc = nullptr;
+    DibPixels pixels;
+    std::vector<RECT> clip;
+};
+thread_local KnownClip t_known;
+
 } // namespace
+
+CKnownClip::CKnownClip(HDC dc, HRGN region)
+{
+    t_known = KnownClip{};
+    DibPixels pixels;
+    if (dc == nullptr || region == nullptr || !SelectedDibPixels(dc, pixels))
+        return;
+    t_known.clip = RegionRects(region);
+    t_known.pixels = pixels;
+    // A region that cannot be read is asked for each time.
+    t_known.dc = t_known.clip.empty() ? nullptr : dc;
+}
+
+CKnownClip::~CKnownClip()
+{
+    t_known = KnownClip{};
+}
 
 void NoteTopDownDc(HDC dc, void* bits)
 {
@@ -43,6 +67,10 @@ void NoteTopDownDc(HDC dc, void* bits)
 
 bool SelectedDibPixels(HDC dc, DibPixels& pixels)
 {
+    if (dc != nullptr && dc == t_known.dc) {
+        pixels = t_known.pixels;
+        return true;
+    }
     pixels = DibPixels{};
     void* noted = nullptr;
     {
@@ -67,6 +95,27 @@ bool SelectedDibPixels(HDC dc, DibPixels& pixels)
     return pixels.width > 0 && pixels.height > 0;
 }
 
+bool WriteVerticalLines(HDC dc, const int* xs, size_t count, int top, int bottom, COLORREF colour)
+{
+    DibPixels pixels;
+    if (!SelectedDibPixels(dc, pixels))
+        return false;
+    const RECT bounds = {0, std::max(0, top), pixels.width, std::min(pixels.height, bottom)};
+    if (bounds.top >= bounds.bottom)
+        return true;
+    const uint32_t pixel = static_cast<uint32_t>(GetRValue(colour)) << 16 |
+                           static_cast<uint32_t>(GetGValue(colour)) << 8 | GetBValue(colour);
+    GdiFlush();
+    for (const RECT& r : ClipRects(dc, bounds))
+        for (size_t i = 0; i < count; ++i) {
+            if (xs[i] < r.left || xs[i] >= r.right)
+                continue;
+            for (LONG y = r.top; y < r.bottom; ++y)
+                pixels.bits[static_cast<ptrdiff_t>(y) * pixels.width + xs[i]] = pixel;
+        }
+    return true;
+}
+
 std::vector<RECT> RegionRects(HRGN region)
 {
     std::vector<RECT> rects;
@@ -85,6 +134,14 @@ std::vector<RECT> RegionRects(HRGN region)
 std::vector<RECT> ClipRects(HDC dc, const RECT& bounds)
 {
     std::vector<RECT> rects;
+    if (dc != nullptr && dc == t_known.dc) {
+        for (const RECT& r : t_known.clip) {
+            RECT cut;
+            if (IntersectRect(&cut, &r, &bounds))
+                rects.push_back(cut);
+        }
+        return rects;
+    }
     const HRGN clip = CreateRectRgn(0, 0, 0, 0);
     if (clip == nullptr)
         return rects;

@@ -60,6 +60,22 @@ struct DibPixels {
 bool SelectedDibPixels(HDC dc, DibPixels& pixels);
 // The rectangles dc's drawing is clipped to, cut to bounds: bounds alone when nothing clips it.
 std::vector<RECT> ClipRects(HDC dc, const RECT& bounds);
+
+// One-pixel vertical lines of colour at each of xs, from top down to bottom (left out, as a
+// pen leaves it), written into the pixels of a noted DC within its clip. False, drawing
+// nothing, when dc's layout is not known.
+bool WriteVerticalLines(HDC dc, const int* xs, size_t count, int top, int bottom, COLORREF colour);
+
+// While it lives, the thread's drawing code gets the pixels and the clip of dc, a noted DC
+// clipped to region, without asking the system each time (ten calls into it per layer laid
+// on a tick). Nothing may change dc's clip, origin or selected section meanwhile.
+class CKnownClip {
+public:
+    CKnownClip(HDC dc, HRGN region);
+    CKnownClip(const CKnownClip&) = delete;
+    CKnownClip& operator=(const CKnownClip&) = delete;
+    ~CKnownClip();
+};
 // The rectangles of a region; none when it cannot be read.
 std::vector<RECT> RegionRects(HRGN region);
 

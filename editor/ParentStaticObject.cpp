@@ -84,9 +84,12 @@ void CParentStaticObject::Render(HWND window)
             const HDC dc = m_backBuffer.Dc();
             const HRGN region = m_damage.MakeRegion();
             SelectClipRgn(dc, region);
-            for (size_t i = 0; i < hooks.size(); ++i)
-                if (m_looks.Touches(i, m_damage))
-                    hooks[i]->HandleMessage(window, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+            {
+                const CKnownClip known(dc, region);
+                for (size_t i = 0; i < hooks.size(); ++i)
+                    if (m_looks.Touches(i, m_damage))
+                        hooks[i]->HandleMessage(window, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+            }
             SelectClipRgn(dc, nullptr);
             if (region != nullptr)
                 DeleteObject(region);

@@ -5,25 +5,21 @@
 #include <cwchar>
 
 #include "controls/ButtonFace.h"
+#include "editor/DibCanvas.h"
 #include "editor/Font.h"
 
 namespace {
 
 constexpr COLORREF kGraphInk = RGB(200, 212, 255);
+constexpr COLORREF kPlaybackInk = RGB(255, 51, 0);
 constexpr int32_t kPatternColumns = 10;
-
-void DrawVertical(HDC dc, int x, int top, int bottom)
-{
-    MoveToEx(dc, x, top, nullptr);
-    LineTo(dc, x, bottom);
-}
 
 void Label(HDC dc, const CTimeLineGeometry& g, int x, long long seconds)
 {
     wchar_t text[32];
     const int length = std::swprintf(text, 32, L"%ds", static_cast<int>(seconds));
     if (length > 0)
-        DrawTextAt(dc, x - 5, g.gridTop - 14, text, static_cast<size_t>(length));
+        DrawTextAt(dc, x - 5, g.gridTop - kLabelAbove, text, static_cast<size_t>(length));
 }
 
 } // namespace
@@ -50,9 +46,8 @@ void CGraphPainter::MakeDrawingObjects()
     if (m_playbackPen)
         return;
     m_plainPen.Reset(CreatePen(PS_SOLID, 0, RGB(0, 0, 0)));
-    m_playbackPen.Reset(CreatePen(PS_SOLID, 1, RGB(255, 51, 0)));
+    m_playbackPen.Reset(CreatePen(PS_SOLID, 1, kPlaybackInk));
     m_majorPen.Reset(CreatePen(PS_SOLID, 0, kGraphInk));
-    m_minorPen.Reset(CreatePen(PS_SOLID, 0, kGraphInk));
     m_font10.Reset(CreateEditorFont(10, kGothicFace));
     m_font12.Reset(CreateEditorFont(12, kGothicFace));
     m_popFont10.Reset(CreateEditorFont(10, kPopFace));
@@ -101,28 +96,35 @@ void CGraphPainter::PaintPointInto(HDC colour, HDC mask, int x, int y, int32_t p
     m_strip.DrawMask(mask);
 }
 
-void CGraphPainter::PaintLines(HDC dc, const CTimeLineGeometry& g, float base, float off, long long firstLabel,
-                               Labels labels) const
+void CGraphPainter::AddLines(HDC dc, const CTimeLineGeometry& g, float base, float off, long long firstLabel,
+                             Labels labels, GridLines& lines) const
 {
     const float step = 100.0f * g.pixelsPerTenth;
-    // The lines in one call, each as its own two-point line (as MoveToEx and LineTo draw it).
-    POINT ends[24];
-    DWORD counts[12];
-    DWORD lines = 0;
     for (int i = 0; i < 12; ++i) {
         const int x = static_cast<int>(std::trunc(base - static_cast<float>(i) * step - off + 0.5f));
-        if (g.gridLeft < x && x <= g.gridRight) {
-            ends[2 * lines] = POINT{x, g.gridTop};
-            ends[2 * lines + 1] = POINT{x, g.gridBottom};
-            counts[lines++] = 2;
-        }
+        if (g.gridLeft < x && x <= g.gridRight)
+            lines.Add(x);
         if (labels != Labels::kNone && g.gridLeft <= x && x <= g.gridRight) {
             const long long seconds = firstLabel - 10 * i;
             Label(dc, g, x, labels == Labels::kNotBelowZero ? std::max(0LL, seconds) : seconds);
         }
     }
-    if (lines > 0)
-        PolyPolyline(dc, ends, counts, lines);
+}
+
+void CGraphPainter::DrawLines(HDC dc, const CTimeLineGeometry& g, const GridLines& lines, HPEN pen, COLORREF ink)
+{
+    if (lines.count == 0 || WriteVerticalLines(dc, lines.xs, lines.count, g.gridTop, g.gridBottom, ink))
+        return;
+    // Each as its own two-point line, as MoveToEx and LineTo draw it, in one call.
+    POINT ends[2 * GridLines::kMost];
+    DWORD counts[GridLines::kMost];
+    for (size_t i = 0; i < lines.count; ++i) {
+        ends[2 * i] = POINT{lines.xs[i], g.gridTop};
+        ends[2 * i + 1] = POINT{lines.xs[i], g.gridBottom};
+        counts[i] = 2;
+    }
+    CScopedSelect select(dc, pen);
+    PolyPolyline(dc, ends, counts, static_cast<DWORD>(lines.count));
 }
 
 void CGraphPainter::PaintGrid(HDC dc, const CTimeLineGeometry& g, int zoomMode, double now, const POINT* cursor) const
@@ -140,39 +142,36 @@ void CGraphPainter::PaintGrid(HDC dc, const CTimeLineGeometry& g, int zoomMode, 
     const long long tens = 10 * static_cast<long long>(std::trunc(now / 10.0));
     const float step = 100.0f * ppt;
     const float off = static_cast<float>(k % 100) * ppt;
-    {
-        // Multiples of 10 s.
-        CScopedSelect pen(dc, m_majorPen.Get());
-        if (zoomMode == 0) {
-            const int x = s % 10 <= 4 ? static_cast<int>(std::trunc(g.origin - static_cast<float>(k % 100) * ppt))
-                                      : static_cast<int>(std::trunc(g.gridRight - static_cast<float>(k % 50) * ppt));
-            DrawVertical(dc, x, g.gridTop, g.gridBottom);
-            Label(dc, g, x, now <= 5.0 ? 0 : 10 * static_cast<long long>(std::trunc((now + 5.0) / 10.0)));
-        } else {
-            PaintLines(dc, g, g.origin + 10.0f * step, off, tens + 100, Labels::kAll);
-        }
+    // The lines and the labels never meet (the labels stand above the grid), so each kind
+    // goes in one piece; the lines of both kinds are of one colour.
+    GridLines lines;
+    // Multiples of 10 s.
+    if (zoomMode == 0) {
+        const int x = s % 10 <= 4 ? static_cast<int>(std::trunc(g.origin - static_cast<float>(k % 100) * ppt))
+                                  : static_cast<int>(std::trunc(g.gridRight - static_cast<float>(k % 50) * ppt));
+        lines.Add(x);
+        Label(dc, g, x, now <= 5.0 ? 0 : 10 * static_cast<long long>(std::trunc((now + 5.0) / 10.0)));
+    } else {
+        AddLines(dc, g, g.origin + 10.0f * step, off, tens + 100, Labels::kAll, lines);
     }
-    {
-        // Multiples of 10 s plus 5 s; zoom mode 1 labels them, a negative time as 0.
-        CScopedSelect pen(dc, m_minorPen.Get());
-        if (zoomMode == 0) {
-            const int x = static_cast<int>(std::trunc(g.gridRight - static_cast<float>(k % 100) * ppt));
-            DrawVertical(dc, x, g.gridTop, g.gridBottom);
-            Label(dc, g, x, now <= 5.0 ? 5 : tens + 5);
-        } else {
-            PaintLines(dc, g, g.origin - 50.0f * ppt + 10.0f * step, off, tens + 95,
-                       zoomMode == 1 ? Labels::kNotBelowZero : Labels::kNone);
-        }
+    // Multiples of 10 s plus 5 s; zoom mode 1 labels them, a negative time as 0.
+    if (zoomMode == 0) {
+        const int x = static_cast<int>(std::trunc(g.gridRight - static_cast<float>(k % 100) * ppt));
+        lines.Add(x);
+        Label(dc, g, x, now <= 5.0 ? 5 : tens + 5);
+    } else {
+        AddLines(dc, g, g.origin - 50.0f * ppt + 10.0f * step, off, tens + 95,
+                 zoomMode == 1 ? Labels::kNotBelowZero : Labels::kNone, lines);
     }
-    {
-        CScopedSelect pen(dc, m_playbackPen.Get());
-        DrawVertical(dc, static_cast<int>(std::trunc(g.origin)), g.gridTop, g.gridBottom);
-    }
+    DrawLines(dc, g, lines, m_majorPen.Get(), kGraphInk);
+    GridLines playback;
+    playback.Add(static_cast<int>(std::trunc(g.origin)));
+    DrawLines(dc, g, playback, m_playbackPen.Get(), kPlaybackInk);
     if (cursor != nullptr && IsOverGraph(g, *cursor)) {
         const double t = TimeAtX(g, now, cursor->x);
         const std::wstring text =
             FormatClock(t, static_cast<int32_t>(static_cast<long long>(std::trunc(t * 10.0)) % 10));
-        DrawTextAt(dc, cursor->x - 25, g.gridTop - 22, text.c_str(), text.size());
+        DrawTextAt(dc, cursor->x - 25, g.gridTop - kPointerTimeAbove, text.c_str(), text.size());
     }
     SetTextColor(dc, oldInk);
 }

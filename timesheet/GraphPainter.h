@@ -39,14 +39,27 @@ private:
     bool SelectFace(int x, int y, int32_t pattern, int32_t state);
 
     enum class Labels { kNone, kAll, kNotBelowZero };
-    // Twelve lines 10 s apart from base leftwards, the first labelled firstLabel seconds.
-    void PaintLines(HDC dc, const CTimeLineGeometry& g, float base, float off, long long firstLabel,
-                    Labels labels) const;
+    // The x of grid lines drawn in one go.
+    struct GridLines {
+        static constexpr size_t kMost = 24;
+        int xs[kMost];
+        size_t count = 0;
+        void Add(int x)
+        {
+            if (count < kMost)
+                xs[count++] = x;
+        }
+    };
+    // Twelve lines 10 s apart from base leftwards, the first labelled firstLabel seconds: the
+    // labels drawn, the lines added.
+    void AddLines(HDC dc, const CTimeLineGeometry& g, float base, float off, long long firstLabel, Labels labels,
+                  GridLines& lines) const;
+    // From the grid's top to its bottom, left out as a pen leaves it.
+    static void DrawLines(HDC dc, const CTimeLineGeometry& g, const GridLines& lines, HPEN pen, COLORREF ink);
 
     CGdiObject<HPEN> m_plainPen;
     CGdiObject<HPEN> m_playbackPen;
     CGdiObject<HPEN> m_majorPen;
-    CGdiObject<HPEN> m_minorPen;
     CFontHandle m_font10;
     CFontHandle m_font12;
     CFontHandle m_popFont10;
@@ -60,6 +73,9 @@ private:
 // and the colour of a stretch where no point is in effect.
 COLORREF PatternColour(int32_t pattern);
 constexpr COLORREF kSilentColour = RGB(70, 70, 84);
+// How far above the grid's top the time labels and the time under the pointer stand.
+constexpr int kLabelAbove = 14;
+constexpr int kPointerTimeAbove = 22;
 
 // "%02d:%02d:%02d.%d" of a time (hours not limited to two digits) with the tenths digit given.
 std::wstring FormatClock(double seconds, int32_t tenthsDigit);
