@@ -77,10 +77,13 @@ void CTimeLineObject::NoteLook(HDC dc, double now, int right) const
                     CLookDigest().Add(static_cast<int32_t>(m_sizeMode)).Add(right).Add(media).Add(sheet).Value());
     if (m_sizeMode == kSizeModeMini || m_manager == nullptr)
         return;
-    // The captions lie beside the grid, within what the points may reach.
+    // The captions lie beside the grid, within what the points may reach; below it, "Level"
+    // is painted with the graph only where it follows the window's right edge.
     RECT bounds = m_manager->LookBounds();
-    bounds.top = std::min<LONG>(bounds.top, 110);
-    bounds.bottom = std::max<LONG>(bounds.bottom, (wide ? 441 : 295) + 16);
+    if (!m_fixedCaptionsElsewhere)
+        bounds.top = std::min<LONG>(bounds.top, 110);
+    if (wide || !m_fixedCaptionsElsewhere)
+        bounds.bottom = std::max<LONG>(bounds.bottom, (wide ? 441 : 295) + 16);
     PaintLook::Note(dc, bounds,
                     CLookDigest().Add(static_cast<int32_t>(m_sizeMode)).Add(right).Add(m_manager->GraphLook(now)).Value());
 }
@@ -94,6 +97,8 @@ void CTimeLineObject::PaintFixedCaptions(HDC dc, SizeMode mode) const
     CScopedSelect font(dc, m_gothic10.Get());
     const bool wide = mode == kSizeModeWide;
     Caption(dc, wide ? 10 : 2, 117, L"Time");
+    if (!wide)
+        Caption(dc, 473, 295, L"Level");
     wchar_t number[8];
     for (int level = 10; level >= 0; --level) {
         std::swprintf(number, 8, L"%d", level);
@@ -124,9 +129,10 @@ void CTimeLineObject::Paint(HDC dc)
     if (m_sizeMode != kSizeModeMini) {
         if (!m_fixedCaptionsElsewhere)
             PaintFixedCaptions(dc, static_cast<SizeMode>(m_sizeMode));
-        CScopedSelect font(dc, m_gothic10.Get());
-        const bool wide = m_sizeMode == kSizeModeWide;
-        Caption(dc, wide ? right - 30 : 473, wide ? 441 : 295, L"Level");
+        if (m_sizeMode == kSizeModeWide) {
+            CScopedSelect font(dc, m_gothic10.Get());
+            Caption(dc, right - 30, 441, L"Level");
+        }
     }
     {
         CScopedSelect font(dc, m_gothic14.Get());

@@ -177,13 +177,14 @@ RECT CTimeLineButtonManager::LookBounds() const
 {
     // The time labels above the grid (a label starts 5 pixels left of its line and may read
     // "3600s"; the time under the pointer spreads 25 pixels each way), and the points half
-    // out of the graph at its levels 0 and 10; the time box just below stays out of it, and
-    // so does what lies beyond the grid's sides, which never moves.
+    // out of the graph at its levels 0 and 10. Not a row more: what lies just above and below
+    // (the file buttons, the movie's slider) would paint again at every tick of playback.
     const CTimeLineGeometry& g = m_geometry;
     constexpr int kLabelReach = 40;
-    return RECT{std::max(0, std::min(g.gridLeft, g.graphLeft) - kLabelReach), std::min(g.gridTop, g.graphTop) - 30,
+    return RECT{std::max(0, std::min(g.gridLeft, g.graphLeft) - kLabelReach),
+                std::min(g.gridTop - kPointerTimeAbove, g.graphTop - kPointSize / 2),
                 std::min(kBackBufferWidth, std::max(g.gridRight, g.graphRight) + kLabelReach),
-                std::max(g.gridBottom, g.graphBottom + kPointSize / 2) + 4};
+                std::max(g.gridBottom, g.graphBottom + kPointSize / 2)};
 }
 
 CStepLine CTimeLineButtonManager::StepLine() const
