@@ -101,7 +101,7 @@ void CSpeedButton::DrawDigits(HDC dc)
     UnionRect(&bounds, &rects[0], &rects[1]);
     if (PaintLook::Note(dc, bounds, CLookDigest().Add(m_speed).Add(static_cast<int32_t>(m_sizeMode)).Value()))
         return;
-    const CScopedSelect font(dc, m_font.Get());
+    const CScopedFont font(dc, m_font.Get());
     const COLORREF previousColour = SetTextColor(dc, kDigitColour);
     const int previousMode = SetBkMode(dc, TRANSPARENT);
     for (int i = 0; i < 2; ++i) {

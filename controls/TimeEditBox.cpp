@@ -119,7 +119,7 @@ void CTimeEditBox::OnDraw(HDC dc)
                         CLookDigest().Add(m_text).Add(static_cast<int32_t>(m_textColour)).Add(static_cast<int32_t>(m_sizeMode)).Value()))
         return;
     FillRect(dc, &place, m_brush.Get());
-    CScopedSelect font(dc, FontToFit(dc, place.right - place.left));
+    const CScopedFont font(dc, FontToFit(dc, place.right - place.left));
     const COLORREF oldInk = SetTextColor(dc, m_textColour);
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     RECT text = place;

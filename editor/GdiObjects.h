@@ -128,3 +128,32 @@ private:
     CBitmapHandle m_bitmap;
     HGDIOBJ m_original = nullptr;
 };
+
+// While it lives, a font selected into dc by CScopedFont stays selected past its scope, and
+// dc's own font is put back only at the end: a tick paints a few texts in two or three
+// fonts, and every selection of one costs about as much as drawing a label.
+class CFontKeeping {
+public:
+    explicit CFontKeeping(HDC dc);
+    CFontKeeping(const CFontKeeping&) = delete;
+    CFontKeeping& operator=(const CFontKeeping&) = delete;
+    ~CFontKeeping();
+
+private:
+    HDC m_outerDc;
+    HGDIOBJ m_outerFont;
+};
+
+// Selects a font into a DC for one scope, as CScopedSelect does; where dc keeps its fonts
+// (CFontKeeping), one already selected is not selected again, and none is put back.
+class CScopedFont {
+public:
+    CScopedFont(HDC dc, HFONT font);
+    CScopedFont(const CScopedFont&) = delete;
+    CScopedFont& operator=(const CScopedFont&) = delete;
+    ~CScopedFont();
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_previous = nullptr;
+};

@@ -86,6 +86,7 @@ void CParentStaticObject::Render(HWND window)
             SelectClipRgn(dc, region);
             {
                 const CKnownClip known(dc, region);
+                const CFontKeeping fonts(dc);
                 for (size_t i = 0; i < hooks.size(); ++i)
                     if (m_looks.Touches(i, m_damage))
                         hooks[i]->HandleMessage(window, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);

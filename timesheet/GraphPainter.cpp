@@ -135,7 +135,7 @@ void CGraphPainter::PaintGrid(HDC dc, const CTimeLineGeometry& g, int zoomMode, 
         now = 0.0;
     SetBkMode(dc, TRANSPARENT);
     const COLORREF oldInk = SetTextColor(dc, kGraphInk);
-    CScopedSelect font(dc, m_font10.Get());
+    const CScopedFont font(dc, m_font10.Get());
     const long long s = static_cast<long long>(std::trunc(now));
     const long long k = static_cast<long long>(std::trunc(now * 10.0));
     const float ppt = g.pixelsPerTenth;

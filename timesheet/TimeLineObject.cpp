@@ -94,7 +94,7 @@ void CTimeLineObject::PaintFixedCaptions(HDC dc, SizeMode mode) const
         return;
     SetBkMode(dc, TRANSPARENT);
     const COLORREF oldInk = SetTextColor(dc, kFrameInk);
-    CScopedSelect font(dc, m_gothic10.Get());
+    const CScopedFont font(dc, m_gothic10.Get());
     const bool wide = mode == kSizeModeWide;
     Caption(dc, wide ? 10 : 2, 117, L"Time");
     if (!wide)
@@ -130,17 +130,18 @@ void CTimeLineObject::Paint(HDC dc)
         if (!m_fixedCaptionsElsewhere)
             PaintFixedCaptions(dc, static_cast<SizeMode>(m_sizeMode));
         if (m_sizeMode == kSizeModeWide) {
-            CScopedSelect font(dc, m_gothic10.Get());
+            const CScopedFont font(dc, m_gothic10.Get());
             Caption(dc, right - 30, 441, L"Level");
         }
     }
-    {
-        CScopedSelect font(dc, m_gothic14.Get());
+    const bool wide = m_sizeMode == kSizeModeWide;
+    const RECT names = {wide ? 120 : 115, 4, wide ? right : 330, 34};
+    if (RectVisible(dc, &names)) {
+        const CScopedFont font(dc, m_gothic14.Get());
         const std::wstring media = m_host != nullptr ? m_host->MediaName() : L"not filename";
         const std::wstring sheet = m_host != nullptr ? m_host->TimeSheetName() : L"not filename";
-        const bool wide = m_sizeMode == kSizeModeWide;
-        NameLine(dc, wide ? 120 : 115, 4, wide ? right : 330, media);
-        NameLine(dc, wide ? 120 : 115, 19, wide ? right : 330, sheet);
+        NameLine(dc, names.left, 4, names.right, media);
+        NameLine(dc, names.left, 19, names.right, sheet);
     }
     SetTextColor(dc, oldInk);
     if (m_sizeMode != kSizeModeMini && m_manager != nullptr)
