@@ -75,16 +75,17 @@ void CAllTimeBar::Paint(HDC dest)
     double position = 0.0;
     if (!m_dragging && m_host.Position(position))
         MoveBox(m_geometry.LeftAt(position, m_duration));
-    RECT bounds;
-    UnionRect(&bounds, &strip, &m_boxRect);
-    const uint64_t look = CLookDigest()
-                              .Add(static_cast<uint64_t>(timeLine.Document().Revision()))
-                              .Add(m_duration)
-                              .Add(strip)
-                              .Add(m_boxRect)
-                              .Value();
-    if (PaintLook::Note(dest, bounds, look))
+    // The box moves along the strip as the movie plays: a look of its own, so that only
+    // where it was and where it is paint again, not the whole strip and what lies under it.
+    const uint64_t stripLook = CLookDigest()
+                                   .Add(static_cast<uint64_t>(timeLine.Document().Revision()))
+                                   .Add(m_duration)
+                                   .Add(strip)
+                                   .Value();
+    if (PaintLook::Note(dest, strip, stripLook)) {
+        PaintLook::Note(dest, m_boxRect, CLookDigest().Add(m_boxRect).Value());
         return;
+    }
     m_strip.Paint(dest, strip.left, strip.top, strip.right - strip.left, timeLine.Document(), m_duration);
     const CScopedSelect pen(dest, m_pen.Get());
     const CScopedSelect brush(dest, GetStockObject(NULL_BRUSH));
