@@ -103,8 +103,7 @@ bool WriteVerticalLines(HDC dc, const int* xs, size_t count, int top, int bottom
     const RECT bounds = {0, std::max(0, top), pixels.width, std::min(pixels.height, bottom)};
     if (bounds.top >= bounds.bottom)
         return true;
-    const uint32_t pixel = static_cast<uint32_t>(GetRValue(colour)) << 16 |
-                           static_cast<uint32_t>(GetGValue(colour)) << 8 | GetBValue(colour);
+    const uint32_t pixel = DibPixel(colour);
     GdiFlush();
     for (const RECT& r : ClipRects(dc, bounds))
         for (size_t i = 0; i < count; ++i) {
@@ -133,27 +132,26 @@ std::vector<RECT> RegionRects(HRGN region)
 
 std::vector<RECT> ClipRects(HDC dc, const RECT& bounds)
 {
-    std::vector<RECT> rects;
-    if (dc != nullptr && dc == t_known.dc) {
-        for (const RECT& r : t_known.clip) {
-            RECT cut;
-            if (IntersectRect(&cut, &r, &bounds))
-                rects.push_back(cut);
+    const auto cut = [&bounds](const std::vector<RECT>& clip) {
+        std::vector<RECT> rects;
+        for (const RECT& r : clip) {
+            RECT part;
+            if (IntersectRect(&part, &r, &bounds))
+                rects.push_back(part);
         }
         return rects;
-    }
+    };
+    if (dc != nullptr && dc == t_known.dc)
+        return cut(t_known.clip);
     const HRGN clip = CreateRectRgn(0, 0, 0, 0);
     if (clip == nullptr)
-        return rects;
+        return {};
     const int has = GetClipRgn(dc, clip);
+    std::vector<RECT> rects;
     if (has == 0)
         rects.push_back(bounds);
     else if (has == 1)
-        for (const RECT& r : RegionRects(clip)) {
-            RECT cut;
-            if (IntersectRect(&cut, &r, &bounds))
-                rects.push_back(cut);
-        }
+        rects = cut(RegionRects(clip));
     DeleteObject(clip);
     return rects;
 }

@@ -58,6 +58,12 @@ struct DibPixels {
     int height = 0;
 };
 bool SelectedDibPixels(HDC dc, DibPixels& pixels);
+// A colour as such a section holds it.
+inline uint32_t DibPixel(COLORREF colour)
+{
+    return static_cast<uint32_t>(GetRValue(colour)) << 16 | static_cast<uint32_t>(GetGValue(colour)) << 8 |
+           GetBValue(colour);
+}
 // The rectangles dc's drawing is clipped to, cut to bounds: bounds alone when nothing clips it.
 std::vector<RECT> ClipRects(HDC dc, const RECT& bounds);
 

@@ -48,17 +48,13 @@ __attribute__((optimize("tree-vectorize"))) void LayRow(uint32_t* __restrict to,
 template <class Run>
 void WalkSteps(const CStepLine& steps, Run run)
 {
-    const auto pixelOf = [](COLORREF colour) {
-        return static_cast<uint32_t>(GetRValue(colour)) << 16 | static_cast<uint32_t>(GetGValue(colour)) << 8 |
-               GetBValue(colour);
-    };
     int x = steps.left, y = steps.start.y;
-    uint32_t pixel = pixelOf(steps.start.colour);
+    uint32_t pixel = DibPixel(steps.start.colour);
     for (const CStepLine::Vertex& vertex : steps.vertices) {
         if (x < vertex.x)
             run(x, y, 0, vertex.x - x, pixel);
         x = vertex.x;
-        pixel = pixelOf(vertex.colour);
+        pixel = DibPixel(vertex.colour);
         if (y != vertex.y)
             run(x, y, vertex.y > y ? 1 : -1, std::abs(vertex.y - y), pixel);
         y = vertex.y;
