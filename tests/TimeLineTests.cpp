@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cwchar>
 #include <cstdint>
 #include <map>
 #include <random>
@@ -140,6 +141,19 @@ protected:
         if (m_manager.FindEntry(key, entry) && entry.window != nullptr && GetWindowRect(entry.window, &rect))
             centre = POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
         return centre;
+    }
+
+    // What the tooltip shows over a window.
+    std::wstring TooltipText(HWND window) const
+    {
+        wchar_t text[200] = {};
+        TOOLINFOW info = {};
+        info.cbSize = sizeof(info);
+        info.hwnd = window;
+        info.uId = 1;
+        info.lpszText = text;
+        SendMessageW(m_tooltip, TTM_GETTEXTW, 200, reinterpret_cast<LPARAM>(&info));
+        return text;
     }
 
     // Where a time and level lie on the graph now, in editor client pixels.
@@ -319,7 +333,8 @@ TEST_F(TimeLine, PointsAreShownOnlyWithinTheVisibleRange)
     Tick(12.4);
     EXPECT_EQ(ScreenX(244 - 108), PointCentre(100).x);
     ASSERT_TRUE(m_manager.FindEntry(100, entry));
-    EXPECT_TRUE(entry.window == nullptr || entry.window != WindowFromPoint(rest));
+    EXPECT_EQ(WindowFromPoint(POINT{rest.x, rest.y - 40}), WindowFromPoint(rest))
+        << "the window left there lets the pointer through to the graph, as a free spot does";
     CDibCanvas canvas(1000, 750, RGB(0, 0, 0));
     ControlHookList().Dispatch(m_editor, WM_PAINT, reinterpret_cast<WPARAM>(canvas.Dc()), 0, nullptr, false);
     EXPECT_EQ(StripPixel(1 * 20 + 10, 10), canvas.Pixel(244 - 108, entry.data.y)) << "the face is at 10 s";
@@ -901,6 +916,9 @@ TEST_F(TimeLine, AnHourLongSheetKeepsWindowsToTheVisiblePart)
         ASSERT_TRUE(m_manager.FindEntry(top, entry));
         EXPECT_NE(nullptr, entry.window) << now;
         EXPECT_EQ(entry.window, WindowFromPoint(rest)) << now;
+        wchar_t named[64];
+        std::swprintf(named, 64, L"%02d\r\n■レベル:: %02d", static_cast<int>(entry.data.pattern), static_cast<int>(entry.data.level));
+        EXPECT_NE(std::wstring::npos, TooltipText(entry.window).find(named)) << now;
     }
     EXPECT_LE(m_manager.PointWindowCount(), limit);
 }

@@ -279,47 +279,44 @@ void CPointWindows::FollowAtRest(POINT at)
         }
         return;
     }
+    // Nothing is moved or hidden while the pointer rests: moving a window costs more, on the
+    // system's side, than the rest of the tick, and a window whose point scrolled away lets
+    // the pointer through. The pointer's next move places every window at its point again,
+    // and a press takes the face's place from the graph.
     int32_t top = 0;
-    const bool found = m_owner.TopmostKeyAt(at, top);
-    HDWP none = nullptr;
+    if (!m_owner.TopmostKeyAt(at, top))
+        return;
     const auto covers = [at](const Slot& slot) {
         return slot.shown && at.x >= slot.x && at.x < slot.x + kPointSize && at.y >= slot.y && at.y < slot.y + kPointSize;
     };
-    // On a dense sheet another point comes under a resting pointer at nearly every tick: the
-    // window there is handed to it, instead of hiding it and showing another.
-    bool handOver = found && m_points.find(top) == m_points.end();
-    Slot handed;
-    for (auto it = m_points.begin(); it != m_points.end();) {
-        Slot& slot = it->second;
-        if (!covers(slot) || (found && it->first == top) || slot.button->IsArmed()) {
-            ++it;
-            continue;
-        }
-        if (handOver) {
-            GiveFocusBack(slot);
-            handed = std::move(slot);
-            handOver = false;
-        } else {
-            HideAway(slot, none);
-            m_spare.push_back(std::move(slot));
-        }
-        it = m_points.erase(it);
-    }
-    if (handed.button) {
-        handed.button->Rekey(top);
-        handed.tooltipCurrent = false;
-        m_points[top] = std::move(handed);
-    }
-    if (!found)
+    const auto own = m_points.find(top);
+    if (own != m_points.end() && (covers(own->second) || own->second.button->IsArmed())) {
+        if (!own->second.tooltipCurrent)
+            WriteTooltip(own->second, false);
         return;
-    // A window that already lies under the pointer stays where it is: only there does it
-    // take the pointer (the point's tooltip and hand cursor), and moving a window costs more,
-    // on the system's side, than the rest of the tick. The pointer's next move places every
-    // window at its point again, and a press takes the face's place from the graph.
-    const auto kept = m_points.find(top);
-    if (kept != m_points.end() && covers(kept->second)) {
-        if (!kept->second.tooltipCurrent)
-            WriteTooltip(kept->second, false);
+    }
+    // On a dense sheet another point comes under a resting pointer at nearly every tick: the
+    // window there is handed to it. Where the point has a window elsewhere, the two trade.
+    for (auto it = m_points.begin(); it != m_points.end(); ++it) {
+        Slot& slot = it->second;
+        if (it->first == top || !covers(slot) || slot.button->IsArmed())
+            continue;
+        GiveFocusBack(slot);
+        if (own == m_points.end()) {
+            Slot handed = std::move(slot);
+            m_points.erase(it);
+            handed.button->Rekey(top);
+            Slot& given = m_points[top];
+            given = std::move(handed);
+            WriteTooltip(given, false);
+            return;
+        }
+        GiveFocusBack(own->second);
+        std::swap(slot, own->second);
+        slot.button->Rekey(it->first);
+        slot.tooltipCurrent = false;
+        own->second.button->Rekey(top);
+        WriteTooltip(own->second, false);
         return;
     }
     const CTimeSheetButton* button = Give(top);

@@ -173,6 +173,11 @@ public:
     HWND ParentWindow() const { return m_parentStatic; }
     HWND EditorWindow() const override { return m_editor; }
     HCURSOR HandCursor() const override { return m_painter.HandCursor(); }
+    bool IsOnTopAt(int32_t key, POINT at) const override
+    {
+        int32_t top = 0;
+        return TopmostKeyAt(at, top) && top == key;
+    }
     int32_t KeyOfWindow(HWND window) const { return m_points.KeyOf(window); }
     // The cursor in graph coordinates.
     bool CursorInParent(POINT& point) const override;

@@ -4,6 +4,7 @@
 
 #include "base/Win32.h"
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include "editor/EditorClock.h"
 #include "editor/EditorContext.h"
@@ -165,6 +166,13 @@ LRESULT CTimeSheetButton::PointProcGuarded(HWND window, UINT message, WPARAM wPa
     switch (message) {
     case WM_ERASEBKGND:
         return 1;
+    case WM_NCHITTEST:
+        if (point != nullptr && !point->m_armed && parent != nullptr) {
+            POINT at = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            if (ScreenToClient(parent, &at) && !point->m_host.IsOnTopAt(point->m_key, at))
+                return HTTRANSPARENT;
+        }
+        break;
     case WM_SETCURSOR:
         if (point != nullptr) {
             SetCursor(point->m_host.HandCursor());

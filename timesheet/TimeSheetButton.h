@@ -16,6 +16,8 @@ public:
     virtual void ToggleSelected(int32_t key) = 0;
     virtual HWND EditorWindow() const = 0;
     virtual HCURSOR HandCursor() const = 0;
+    // Whether key's point is the one drawn on top at a spot of the graph's window.
+    virtual bool IsOnTopAt(int32_t key, POINT at) const = 0;
 
 protected:
     ~IPointHost() = default;
@@ -23,7 +25,9 @@ protected:
 
 // The window of one point of the time line: an invisible owner-drawn BUTTON child of the
 // graph's window that is the point's hit area, its tooltip's tool and its hand cursor; the
-// face is drawn into the back buffer from the entry. The time line gives a press to the point
+// face is drawn into the back buffer from the entry. A window whose point is not the one drawn
+// on top under the pointer (its point scrolled away while the pointer rested) lets the pointer
+// through to what lies below it. The time line gives a press to the point
 // drawn under the pointer, whichever window took it: that point is armed, and a press held
 // for 200 ms that travels past the system's drag distance drags it, keeping the spot where it
 // was taken under the pointer. A release without dragging toggles the point's selection. A
