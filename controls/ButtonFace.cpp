@@ -13,6 +13,8 @@ bool CButtonFace::Create(const ButtonData& data, HWND parent)
                                m_data.m_width, m_data.m_height, parent,
                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(m_data.m_controlId)),
                                EditorContext().instance, nullptr);
+    m_parent = parent;
+    NoteWhere();
     m_strip.Load(m_data.m_skinPath.c_str());
     StateCell cells[kButtonStateCount];
     for (int32_t row = 0; row < kButtonStateCount; ++row)
@@ -36,23 +38,32 @@ void CButtonFace::SetSizeMode(WPARAM request)
         y = m_data.m_miniY;
     }
     SetWindowPos(m_window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    NoteWhere();
     m_strip.SetPosition(x, y);
+}
+
+void CButtonFace::NoteWhere()
+{
+    m_where = RECT{};
+    if (m_window != nullptr && GetClientRect(m_window, &m_where))
+        MapWindowPoints(m_window, m_parent, reinterpret_cast<POINT*>(&m_where), 2);
 }
 
 void CButtonFace::PollHover()
 {
     if (m_window == nullptr)
         return;
+    // Asking the system where the window is costs more than the rest of a face's look, at
+    // every tick: the window moves only with the size mode.
     POINT cursor;
-    RECT client;
-    if (!PointerPosition(cursor) || !ScreenToClient(m_window, &cursor) || !GetClientRect(m_window, &client))
+    if (!PointerInClient(m_parent, cursor))
         return;
-    const bool inside = PtInRect(&client, cursor) != FALSE;
+    const bool inside = PtInRect(&m_where, cursor) != FALSE;
     if (inside == m_hovered)
         return;
     m_hovered = inside;
     // The repaint makes the system send WM_DRAWITEM, which moves the strip to its new state.
-    InvalidateRect(m_window, &client, FALSE);
+    InvalidateRect(m_window, nullptr, FALSE);
     UpdateWindow(m_window);
 }
 

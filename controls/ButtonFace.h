@@ -60,8 +60,12 @@ public:
     int32_t GetState() const { return m_strip.GetState(); }
 
 private:
+    // Where the window lies on the window it was made on, as hovering goes by.
+    void NoteWhere();
 
     HWND m_window = nullptr;
+    HWND m_parent = nullptr;
+    RECT m_where = {};
     ButtonData m_data;
     CGdiTexture m_strip;
     bool m_hovered = false;

@@ -5,6 +5,9 @@ namespace {
 int g_depth = 0;
 bool g_known = false;
 POINT g_at = {0, 0};
+// The sample in the client coordinates of the last window asked, null when none was.
+HWND g_client = nullptr;
+POINT g_atClient = {0, 0};
 
 int g_watches = 0;
 // Where the thread's messages last saw the pointer, and the editor window told to report it
@@ -26,6 +29,7 @@ CPointerSample::CPointerSample()
 {
     if (g_depth++ != 0)
         return;
+    g_client = nullptr;
     if (g_watches > 0 && g_seen) {
         g_at = g_seenAt;
         g_known = true;
@@ -52,6 +56,23 @@ bool PointerPosition(POINT& at)
         return GetCursorPos(&at) != FALSE;
     at = g_at;
     return g_known;
+}
+
+bool PointerInClient(HWND window, POINT& at)
+{
+    if (g_depth == 0)
+        return GetCursorPos(&at) && ScreenToClient(window, &at);
+    if (!g_known)
+        return false;
+    if (window != g_client || window == nullptr) {
+        POINT client = g_at;
+        if (!ScreenToClient(window, &client))
+            return false;
+        g_client = window;
+        g_atClient = client;
+    }
+    at = g_atClient;
+    return true;
 }
 
 void WatchPointer(bool on)

@@ -16,6 +16,9 @@ public:
 
 // The pointer in screen coordinates: the sample's while one lives, the system's otherwise.
 bool PointerPosition(POINT& at);
+// The same in a window's client coordinates. While a sample lives the conversion is made once
+// for the last window asked: the faces of a tick share the window they lie on.
+bool PointerInClient(HWND window, POINT& at);
 
 // While the thread's messages are watched, a sample asks the system only when the pointer
 // may have moved unseen: the mouse messages the thread takes tell where it is, and a window

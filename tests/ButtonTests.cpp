@@ -246,6 +246,15 @@ TEST_F(ButtonBase, SizeModeMovesWindowAndStripTogether)
         m_canvas.Fill(kBackdrop);
         button.OnDraw(m_canvas.Dc());
         EXPECT_TRUE(ShowsCell(c.x, c.y, 0, 0));
+        // Hover follows the face to where it went, and only there.
+        for (const POINT& pointer : {POINT{c.x + kCellWidth - 1, c.y}, POINT{c.x + kCellWidth, c.y}, POINT{30, 40}}) {
+            ASSERT_TRUE(TestSupport::PlaceCursor(kWindowX + pointer.x, kWindowY + pointer.y));
+            button.OnDraw(m_canvas.Dc());
+            EXPECT_EQ(pointer.x >= c.x && pointer.x < c.x + kCellWidth && pointer.y == c.y, button.Face().IsHovered())
+                << pointer.x << "," << pointer.y;
+        }
+        ASSERT_TRUE(TestSupport::PlaceCursor(0, 0));
+        button.OnDraw(m_canvas.Dc());
     }
 }
 
