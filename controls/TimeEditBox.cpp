@@ -118,12 +118,33 @@ void CTimeEditBox::OnDraw(HDC dc)
     if (PaintLook::Note(dc, place,
                         CLookDigest().Add(m_text).Add(static_cast<int32_t>(m_textColour)).Add(static_cast<int32_t>(m_sizeMode)).Value()))
         return;
-    FillRect(dc, &place, m_brush.Get());
-    const CScopedFont font(dc, FontToFit(dc, place.right - place.left));
+    const int width = place.right - place.left, height = place.bottom - place.top;
+    // Selecting the box's font into the back buffer, and the graph's back after it, cost as
+    // much as the rest of the box at every tick of playback: the face is drawn on a surface
+    // of its own, which keeps the font, and copied.
+    if (!m_surface || m_surfaceSize.cx != width || m_surfaceSize.cy != height) {
+        m_surfaceSize = SIZE{0, 0};
+        if (m_surface.Create(dc, width, height)) {
+            KeepFonts(m_surface.Dc());
+            m_surfaceSize = SIZE{width, height};
+        }
+    }
+    if (!m_surface) {
+        DrawFace(dc, place.left, place.top, width, height);
+        return;
+    }
+    DrawFace(m_surface.Dc(), 0, 0, width, height);
+    BitBlt(dc, place.left, place.top, width, height, m_surface.Dc(), 0, 0, SRCCOPY);
+}
+
+void CTimeEditBox::DrawFace(HDC dc, int left, int top, int width, int height)
+{
+    RECT face = {left, top, left + width, top + height};
+    FillRect(dc, &face, m_brush.Get());
+    const CScopedFont font(dc, FontToFit(dc, width));
     const COLORREF oldInk = SetTextColor(dc, m_textColour);
     const int oldMode = SetBkMode(dc, TRANSPARENT);
-    RECT text = place;
-    DrawTextW(dc, m_text.c_str(), -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextW(dc, m_text.c_str(), -1, &face, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     SetBkMode(dc, oldMode);
     SetTextColor(dc, oldInk);
 }

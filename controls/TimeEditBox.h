@@ -3,6 +3,7 @@
 #include <string>
 
 #include "controls/EditBox.h"
+#include "editor/DibCanvas.h"
 
 namespace TervaneControl {
 
@@ -37,6 +38,8 @@ public:
 
 private:
     HFONT FontToFit(HDC dc, int width);
+    // The box's face, its top-left corner at (left, top) of dc.
+    void DrawFace(HDC dc, int left, int top, int width, int height);
 
     IPluginHost& m_host;
     std::wstring m_note;
@@ -44,6 +47,9 @@ private:
     std::wstring m_text;
     CFontHandle m_smallFont;
     int m_smallPixels = 0;
+    // The face is drawn here and copied: this DC keeps its font selected from tick to tick.
+    CDibSurface m_surface;
+    SIZE m_surfaceSize = {0, 0};
     bool m_recording = false;
 };
 

@@ -303,3 +303,24 @@ bool WriteBmp24(const std::string& path, int width, int height, const std::funct
     const BOOL ok = WriteFile(handle, file.data(), static_cast<DWORD>(file.size()), &written, nullptr);
     return CloseHandle(handle) && ok && written == file.size();
 }
+
+bool CDibSurface::Create(HDC reference, int width, int height)
+{
+    Reset();
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateTopDownDib(reference, width, height, bits);
+    if (!m_dc.Create(reference, bitmap) || bits == nullptr) {
+        Reset();
+        return false;
+    }
+    m_bits = static_cast<uint32_t*>(bits);
+    m_width = width;
+    return true;
+}
+
+void CDibSurface::Reset()
+{
+    m_dc.Reset();
+    m_bits = nullptr;
+    m_width = 0;
+}

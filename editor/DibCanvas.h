@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/Win32.h"
+#include "editor/GdiObjects.h"
 
 // A memory DC over a 32-bit top-down DIB: drawn into with GDI, read back exactly. Tools
 // compose pictures in it; tests sample what the editor drew.
@@ -45,6 +46,22 @@ private:
 
 // A 32-bit top-down section: row y starts at y * width of bits. Null when it cannot be made.
 HBITMAP CreateTopDownDib(HDC reference, int width, int height, void*& bits);
+
+// A 32-bit top-down bitmap in a memory DC whose pixels can be read and written directly
+// (GdiFlush first when GDI drew into it).
+class CDibSurface {
+public:
+    bool Create(HDC reference, int width, int height);
+    void Reset();
+    HDC Dc() const { return m_dc.Dc(); }
+    uint32_t* Row(int y) const { return m_bits + static_cast<ptrdiff_t>(y) * m_width; }
+    explicit operator bool() const { return static_cast<bool>(m_dc); }
+
+private:
+    CMemoryBitmapDC m_dc;
+    uint32_t* m_bits = nullptr;
+    int m_width = 0;
+};
 
 // The owner of a DC with a top-down section of its own selected says so (bits null: no longer),
 // so that drawing code may write its pixels directly: the system reports every section's

@@ -2,33 +2,62 @@
 
 namespace {
 
-// The DC whose fonts are kept on this thread, and the font it had before the first of them.
+// The DCs whose fonts are kept on this thread, each with the font it had before the first of
+// them (null until then). Plain data: a thread may outlive the module.
 struct KeptFonts {
-    HDC dc = nullptr;
-    HGDIOBJ original = nullptr;
+    HDC dc;
+    HGDIOBJ original;
 };
-thread_local KeptFonts t_kept;
+constexpr int kMostKept = 8;
+thread_local KeptFonts t_kept[kMostKept];
+thread_local int t_keptCount;
+
+KeptFonts* KeptOf(HDC dc)
+{
+    for (int i = 0; i < t_keptCount; ++i)
+        if (t_kept[i].dc == dc)
+            return &t_kept[i];
+    return nullptr;
+}
+
+void PutOriginalBack(KeptFonts& kept)
+{
+    if (kept.original != nullptr && kept.original != HGDI_ERROR)
+        SelectObject(kept.dc, kept.original);
+    kept.original = nullptr;
+}
 
 } // namespace
 
-CFontKeeping::CFontKeeping(HDC dc) : m_outerDc(t_kept.dc), m_outerFont(t_kept.original)
+void KeepFonts(HDC dc)
 {
-    t_kept = KeptFonts{dc, nullptr};
+    // Past the bound a DC just selects and puts back, as any other.
+    if (dc != nullptr && KeptOf(dc) == nullptr && t_keptCount < kMostKept)
+        t_kept[t_keptCount++] = KeptFonts{dc, nullptr};
 }
 
-CFontKeeping::~CFontKeeping()
+void StopKeepingFonts(HDC dc)
 {
-    // No font of ours stays selected once the scope is over: its owner may delete it.
-    if (t_kept.dc != nullptr && t_kept.original != nullptr && t_kept.original != HGDI_ERROR)
-        SelectObject(t_kept.dc, t_kept.original);
-    t_kept = KeptFonts{m_outerDc, m_outerFont};
+    KeptFonts* kept = dc != nullptr ? KeptOf(dc) : nullptr;
+    if (kept == nullptr)
+        return;
+    PutOriginalBack(*kept);
+    *kept = t_kept[--t_keptCount];
+}
+
+void FontGoing(HFONT font)
+{
+    for (int i = 0; i < t_keptCount; ++i)
+        if (t_kept[i].original != nullptr && GetCurrentObject(t_kept[i].dc, OBJ_FONT) == font)
+            PutOriginalBack(t_kept[i]);
 }
 
 CScopedFont::CScopedFont(HDC dc, HFONT font) : m_dc(dc)
 {
     if (dc == nullptr || font == nullptr)
         return;
-    if (dc != t_kept.dc) {
+    KeptFonts* kept = KeptOf(dc);
+    if (kept == nullptr) {
         m_previous = SelectObject(dc, font);
         return;
     }
@@ -36,8 +65,8 @@ CScopedFont::CScopedFont(HDC dc, HFONT font) : m_dc(dc)
     if (GetCurrentObject(dc, OBJ_FONT) == font)
         return;
     const HGDIOBJ previous = SelectObject(dc, font);
-    if (t_kept.original == nullptr)
-        t_kept.original = previous;
+    if (kept->original == nullptr)
+        kept->original = previous;
 }
 
 CScopedFont::~CScopedFont()

@@ -1,9 +1,14 @@
 #pragma once
+#include <type_traits>
 #include <utility>
 
 #include "base/Win32.h"
 
 // Small owners for GDI handles: movable, never copied (a copy would delete twice).
+
+// A font about to be deleted, or a DC about to go, is no longer kept selected (KeepFonts).
+void FontGoing(HFONT font);
+void StopKeepingFonts(HDC dc);
 
 // Owns one GDI object (bitmap, font, pen, brush) and deletes it. The object must not be
 // selected into a DC when the owner lets it go; CScopedSelect takes care of that.
@@ -25,8 +30,11 @@ public:
 
     void Reset(Handle handle = nullptr)
     {
-        if (m_handle != nullptr)
+        if (m_handle != nullptr) {
+            if constexpr (std::is_same<Handle, HFONT>::value)
+                FontGoing(m_handle);
             DeleteObject(m_handle);
+        }
         m_handle = handle;
     }
     // Hands the handle over to the caller, who deletes it from now on.
@@ -111,6 +119,7 @@ public:
     void Reset()
     {
         if (m_dc != nullptr) {
+            StopKeepingFonts(m_dc);
             if (m_original != nullptr)
                 SelectObject(m_dc, m_original);
             DeleteDC(m_dc);
@@ -129,23 +138,16 @@ private:
     HGDIOBJ m_original = nullptr;
 };
 
-// While it lives, a font selected into dc by CScopedFont stays selected past its scope, and
-// dc's own font is put back only at the end: a tick paints a few texts in two or three
-// fonts, and every selection of one costs about as much as drawing a label.
-class CFontKeeping {
-public:
-    explicit CFontKeeping(HDC dc);
-    CFontKeeping(const CFontKeeping&) = delete;
-    CFontKeeping& operator=(const CFontKeeping&) = delete;
-    ~CFontKeeping();
-
-private:
-    HDC m_outerDc;
-    HGDIOBJ m_outerFont;
-};
+// From now on a font selected into dc by CScopedFont stays selected past its scope, until
+// another is: a tick paints a few texts in one or two fonts, every selection of one costs
+// about as much as drawing a label, and the next tick draws with the same fonts again. dc's
+// own font goes back in before a font selected there is deleted (FontGoing) and when dc stops
+// keeping its fonts (StopKeepingFonts, which a CMemoryBitmapDC does as it goes). The DC's
+// owner's thread only.
+void KeepFonts(HDC dc);
 
 // Selects a font into a DC for one scope, as CScopedSelect does; where dc keeps its fonts
-// (CFontKeeping), one already selected is not selected again, and none is put back.
+// (KeepFonts), one already selected is not selected again, and none is put back.
 class CScopedFont {
 public:
     CScopedFont(HDC dc, HFONT font);

@@ -58,6 +58,7 @@ bool CParentStaticObject::Create(HINSTANCE instance, HWND parent)
         return false;
     }
     NoteTopDownDc(m_backBuffer.Dc(), bits);
+    KeepFonts(m_backBuffer.Dc());
     SetBkMode(m_backBuffer.Dc(), TRANSPARENT);
     PatBlt(m_backBuffer.Dc(), 0, 0, kBackBufferWidth, kBackBufferHeight, BLACKNESS);
 
@@ -86,7 +87,6 @@ void CParentStaticObject::Render(HWND window)
             SelectClipRgn(dc, region);
             {
                 const CKnownClip known(dc, region);
-                const CFontKeeping fonts(dc);
                 for (size_t i = 0; i < hooks.size(); ++i)
                     if (m_looks.Touches(i, m_damage))
                         hooks[i]->HandleMessage(window, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);

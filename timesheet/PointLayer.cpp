@@ -65,27 +65,6 @@ void WalkSteps(const CStepLine& steps, Run run)
 
 } // namespace
 
-bool CDibSurface::Create(HDC reference, int width, int height)
-{
-    Reset();
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateTopDownDib(reference, width, height, bits);
-    if (!m_dc.Create(reference, bitmap) || bits == nullptr) {
-        Reset();
-        return false;
-    }
-    m_bits = static_cast<uint32_t*>(bits);
-    m_width = width;
-    return true;
-}
-
-void CDibSurface::Reset()
-{
-    m_dc.Reset();
-    m_bits = nullptr;
-    m_width = 0;
-}
-
 void CFaceStack::Paint(HDC dest, int left, int top, const std::vector<Face>& faces, CGraphPainter& painter)
 {
     if (dest == nullptr || faces.empty())

@@ -9,22 +9,6 @@
 #include "timesheet/TimeLineEntry.h"
 #include "timesheet/TimeLineGeometry.h"
 
-// A 32-bit top-down bitmap in a memory DC whose pixels can be read and written directly
-// (GdiFlush first when GDI drew into it).
-class CDibSurface {
-public:
-    bool Create(HDC reference, int width, int height);
-    void Reset();
-    HDC Dc() const { return m_dc.Dc(); }
-    uint32_t* Row(int y) const { return m_bits + static_cast<ptrdiff_t>(y) * m_width; }
-    explicit operator bool() const { return static_cast<bool>(m_dc); }
-
-private:
-    CMemoryBitmapDC m_dc;
-    uint32_t* m_bits = nullptr;
-    int m_width = 0;
-};
-
 // A face under the pointer or a press, with the faces of later keys that lie over it, kept
 // as one keyed image while they stay the same: in zoom 2 some forty faces lie over each one,
 // and drawing them all again on every tick cost more than the rest of the time line.
