@@ -709,6 +709,33 @@ TEST_F(TimeLine, APressThatIsNoDropLeavesThePointAsItWas)
     ExpectDeviceInStep();
 }
 
+// While a point is dragged its face is not at its entry's place: the step line through that
+// place shows whole there, although another face of the same look hides it elsewhere.
+TEST_F(TimeLine, TheStepLineShowsWhereADraggedFaceWas)
+{
+    m_manager.InsertAt(2.0, 1, 3);
+    m_manager.InsertAt(3.0, 1, 3);
+    RealInput::MoveTo(ScreenX(100), ScreenY(200));
+    Tick(3.0);
+    const POINT dragged = PointCentre(20);
+    RealInput::MoveTo(dragged.x, dragged.y);
+    RealInput::Press(Button::Left);
+    g_clock += 300;
+    for (int step = 1; step <= 4; ++step)
+        RealInput::MoveTo(dragged.x + 12 * step, dragged.y - 8 * step);
+    CDibCanvas canvas(1000, 750, RGB(40, 40, 40));
+    ControlHookList().Dispatch(m_editor, WM_PAINT, reinterpret_cast<WPARAM>(canvas.Dc()), 0, nullptr, false);
+    const CTimeLineGeometry& g = m_manager.Geometry();
+    for (int below = 1; below < kPointSize / 2; ++below)
+        EXPECT_EQ(PatternColour(1), canvas.Pixel(dragged.x - ScreenX(0), g.EntryY(3) + below)) << below;
+    RealInput::Key(VK_ESCAPE);
+    RealInput::Release(Button::Left);
+    Tick(3.0);
+    canvas.Fill(RGB(40, 40, 40));
+    ControlHookList().Dispatch(m_editor, WM_PAINT, reinterpret_cast<WPARAM>(canvas.Dc()), 0, nullptr, false);
+    EXPECT_NE(PatternColour(1), canvas.Pixel(dragged.x - ScreenX(0), g.EntryY(3) + 3)) << "the face is back over it";
+}
+
 // A user's session with the mouse: rest, wheel and click on the graph, click, drag and
 // right-click points; every edit marks the sheet changed and keeps the device in step.
 TEST_F(TimeLine, MouseSessionOnTheGraph)

@@ -200,6 +200,8 @@ CStepLine CTimeLineButtonManager::StepLine() const
     int32_t before = 0;
     if (entries.KeyBefore(first, before) && entries.Find(before, previous))
         line.start = {line.left, m_geometry.EntryY(previous.level), PatternColour(previous.pattern)};
+    if (first <= last)
+        line.vertices.reserve(static_cast<size_t>(std::min<int64_t>(int64_t{last} - first + 1, 4096)));
     entries.Walk(first, last, [&](const CTimeLineEntry& entry) {
         const POINT corner = PointPosition(m_geometry, entry.key, entry.level, m_now);
         line.vertices.push_back({corner.x + kPointSize / 2, corner.y + kPointSize / 2, PatternColour(entry.pattern)});
