@@ -82,9 +82,7 @@ void CTimeLineButtonManager::TrackPointer()
 
 bool CTimeLineButtonManager::CursorInParent(POINT& point) const
 {
-    if (m_parentStatic == nullptr || !PointerPosition(point))
-        return false;
-    return ScreenToClient(m_parentStatic, &point) != FALSE;
+    return m_parentStatic != nullptr && PointerInClient(m_parentStatic, point);
 }
 
 bool CTimeLineButtonManager::IsOverFreeSpot(POINT cursor) const
