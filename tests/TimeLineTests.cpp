@@ -308,10 +308,16 @@ TEST_F(TimeLine, PointsAreShownOnlyWithinTheVisibleRange)
             EXPECT_EQ(face.x, WindowCentre(100).x) << nows[i];
         }
     }
-    // Far away the point has no window at all; back in range it gets one again.
+    // Far away the point has no window at all; the one it had, wherever it is left, lets the
+    // pointer through. Back in range the point gets one again.
+    const HWND had = entry.window;
+    const POINT where = WindowCentre(100);
     Tick(300.0);
     ASSERT_TRUE(m_manager.FindEntry(100, entry));
     EXPECT_EQ(nullptr, entry.window);
+    if (had != nullptr && IsWindowVisible(had)) {
+        EXPECT_EQ(WindowFromPoint(POINT{where.x, where.y - 40}), WindowFromPoint(where));
+    }
     Tick(10.0);
     RealInput::MoveTo(ScreenX(244), ScreenY(200));
     EXPECT_EQ(ScreenX(244), WindowCentre(100).x);
