@@ -101,6 +101,10 @@ void CSpeedButton::DrawDigits(HDC dc)
     UnionRect(&bounds, &rects[0], &rects[1]);
     if (PaintLook::Note(dc, bounds, CLookDigest().Add(m_speed).Add(static_cast<int32_t>(m_sizeMode)).Value()))
         return;
+    // The overview strip's box beside the button makes it paint again at nearly every tick of
+    // a short movie: where the digits are not painted, their font is not selected either.
+    if (!RectVisible(dc, &bounds))
+        return;
     const CScopedFont font(dc, m_font.Get());
     const COLORREF previousColour = SetTextColor(dc, kDigitColour);
     const int previousMode = SetBkMode(dc, TRANSPARENT);
