@@ -443,9 +443,13 @@ TEST_F(TimeLine, PointsLookAsDrawingEveryShownFaceWould)
         return same && sameClipped;
     };
 
-    for (int zoom : {0, 1, 2}) {
+    // The entry after the shown ones often lies within the graph's right edge, and a shown
+    // one left of its left edge, in every zoom of both sizes.
+    for (int pass = 0; pass < 6; ++pass) {
+        const int size = pass < 3 ? kSizeModeNormal : kSizeModeWide, zoom = pass % 3;
+        m_manager.SetSizeMode(size);
         m_manager.SetZoomMode(zoom);
-        double now = 20.0 + zoom * 60.0;
+        double now = 20.0 + zoom * 60.0 + size * 10.0;
         for (int step = 0; step < 100; ++step) {
             const int what = pick(20);
             const char* name = "playback";

@@ -54,24 +54,76 @@ __attribute__((optimize("tree-vectorize"))) void LayFaceRow(uint32_t* __restrict
     }
 }
 
-// The step line as the runs of pixels a pen leaves, in drawing order: run(x, y, dy, count,
-// pixel) is count pixels from (x, y), rightwards when dy is 0, else up or down by dy.
-template <class Run>
-void WalkSteps(const CStepLine& steps, Run run)
-{
-    int x = steps.left, y = steps.start.y;
-    uint32_t pixel = DibPixel(steps.start.colour);
-    for (const CStepLine::Vertex& vertex : steps.vertices) {
-        if (x < vertex.x)
-            run(x, y, 0, vertex.x - x, pixel);
-        x = vertex.x;
-        pixel = DibPixel(vertex.colour);
-        if (y != vertex.y)
-            run(x, y, vertex.y > y ? 1 : -1, std::abs(vertex.y - y), pixel);
-        y = vertex.y;
+// A pen along the step line: across to each vertex at the level before it, then up or down to
+// it in its colour, each stretch without its end pixel. run(x, y, dy, count, pixel) is count
+// pixels from (x, y), rightwards when dy is 0, else up or down by dy.
+struct StepPen {
+    int x, y;
+    uint32_t pixel;
+
+    template <class Run>
+    void To(int vx, int vy, uint32_t vpixel, Run& run)
+    {
+        if (x < vx)
+            run(x, y, 0, vx - x, pixel);
+        x = vx;
+        pixel = vpixel;
+        if (y != vy)
+            run(x, y, vy > y ? 1 : -1, std::abs(vy - y), pixel);
+        y = vy;
     }
-    if (x < steps.right)
-        run(x, y, 0, steps.right - x, pixel);
+    template <class Run>
+    void Across(int right, Run& run)
+    {
+        if (x < right)
+            run(x, y, 0, right - x, pixel);
+    }
+};
+
+// A key from which on entries may lie at time-0 column x or right of it: every earlier one lies
+// left of it.
+int32_t KeyLeftOfColumn(const CTimeLineGeometry& g, int x)
+{
+    const double ppt = g.pixelsPerTenth > 0.0f ? g.pixelsPerTenth : 1.0;
+    return std::max(0, SaturatedInt32(std::floor((x - g.origin) / ppt)) - 1);
+}
+
+// The step line through the entries of keys [first, last] within columns [left, right), in
+// time-0 coordinates less offset, from the pen as given (or from the last of those entries
+// left of the columns), on to column end after the last vertex.
+template <class Run>
+void WalkLine(const CTimeLineEntries& entries, const CTimeLineGeometry& g, int32_t first, int32_t last, StepPen pen,
+              POINT offset, int left, int right, int end, Run run)
+{
+    const auto clipped = [&](int x, int y, int dy, int count, uint32_t pixel) {
+        if (dy != 0) {
+            run(x, y, dy, count, pixel);
+            return;
+        }
+        const int from = std::max(x, left), to = std::min(x + count, right);
+        if (from < to)
+            run(from, y, 0, to - from, pixel);
+    };
+    const auto vertexOf = [&](const CTimeLineEntry& entry) {
+        return StepPen{g.EntryX(entry.key) - offset.x, g.EntryY(entry.level) - offset.y,
+                       DibPixel(PatternColour(entry.pattern))};
+    };
+    const int32_t from = std::max(first, KeyLeftOfColumn(g, left + offset.x));
+    int32_t before = 0;
+    CTimeLineEntry entry;
+    if (from > first && entries.KeyBefore(from, before) && before >= first && entries.Find(before, entry))
+        pen = vertexOf(entry);
+    entries.Walk(from, last, [&](const CTimeLineEntry& e) {
+        const StepPen vertex = vertexOf(e);
+        if (vertex.x >= right)
+            return false;
+        if (vertex.x < left)
+            pen = vertex;
+        else
+            pen.To(vertex.x, vertex.y, vertex.pixel, clipped);
+        return true;
+    });
+    pen.Across(std::min(end, right), clipped);
 }
 
 } // namespace
@@ -108,9 +160,12 @@ void CPointLayer::Release()
 {
     m_colour.Reset();
     m_mask.Reset();
+    m_linedColour = std::vector<uint32_t>();
+    m_linedMask = std::vector<uint32_t>();
     m_width = m_height = 0;
     m_valid = false;
     m_dirty.clear();
+    m_touchedTenths.clear();
     for (auto& row : m_faces)
         for (Face& face : row)
             face = Face{};
@@ -144,6 +199,12 @@ void CPointLayer::Touch(int x)
         m_dirty.push_back(Span{x - kPointSize / 2, x + kPointSize / 2});
 }
 
+void CPointLayer::TouchTenth(int32_t key)
+{
+    if (m_valid)
+        m_touchedTenths.push_back(key);
+}
+
 bool CPointLayer::MakeBitmaps(HDC reference, int width, int height)
 {
     if (m_colour && m_mask && width == m_width && height == m_height)
@@ -158,6 +219,9 @@ bool CPointLayer::MakeBitmaps(HDC reference, int width, int height)
     m_white = m_mask.Row(0)[0];
     m_width = width;
     m_height = height;
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    m_linedColour.assign(count, 0u);
+    m_linedMask.assign(count, m_white);
     m_clip = Span{0, width};
     return true;
 }
@@ -172,7 +236,33 @@ void CPointLayer::Clear(int left, int right)
     }
 }
 
-void CPointLayer::DrawFace(const CTimeLineEntry& entry, const CTimeLineGeometry& g, CGraphPainter& painter)
+void CPointLayer::Line(const CTimeLineEntries& entries, const CTimeLineGeometry& g, int left, int right)
+{
+    left = std::max(0, left);
+    right = std::min(m_width, right);
+    if (left >= right)
+        return;
+    for (int y = 0; y < m_height; ++y) {
+        std::copy(m_colour.Row(y) + left, m_colour.Row(y) + right, m_linedColour.data() + Index(left, y));
+        std::copy(m_mask.Row(y) + left, m_mask.Row(y) + right, m_linedMask.data() + Index(left, y));
+    }
+    // Every entry of the sheet is a vertex, the silent level before the first: the faces go
+    // over the line as their keyed blits would.
+    const StepPen silent = {left, g.EntryY(0) - m_top, DibPixel(kSilentColour)};
+    WalkLine(entries, g, 0, INT32_MAX, silent, POINT{m_base, m_top}, left, right, right,
+             [&](int x, int y, int dy, int count, uint32_t pixel) {
+                 for (int i = 0; i < count; ++i, x += dy == 0 ? 1 : 0, y += dy) {
+                     if (y < 0 || y >= m_height)
+                         continue;
+                     const size_t at = Index(x, y);
+                     m_linedColour[at] = (pixel & m_mask.Row(y)[x]) | m_colour.Row(y)[x];
+                     m_linedMask[at] = 0;
+                 }
+             });
+}
+
+void CPointLayer::DrawFace(const CTimeLineEntry& entry, const CTimeLineGeometry& g, CGraphPainter& painter,
+                           bool lined)
 {
     const Face& face = FaceOf(entry.pattern, FaceState(entry), painter);
     if (face.empty)
@@ -191,6 +281,12 @@ void CPointLayer::DrawFace(const CTimeLineEntry& entry, const CTimeLineGeometry&
         const size_t from = static_cast<size_t>((y - y0) * kPointSize + (left - x0));
         LayFaceRow(m_colour.Row(y) + left, m_mask.Row(y) + left, face.colour.data() + from, face.mask.data() + from,
                    right - left);
+        // A face keyed over the line and the faces beneath it leaves what drawing them all
+        // over the line would.
+        const size_t at = Index(left, y);
+        if (lined)
+            LayFaceRow(m_linedColour.data() + at, m_linedMask.data() + at, face.colour.data() + from,
+                       face.mask.data() + from, right - left);
     }
 }
 
@@ -206,10 +302,12 @@ void CPointLayer::Rebuild(const CTimeLineEntries& entries, const CTimeLineGeomet
     Clear(0, m_width);
     entries.Walk(m_first, m_last, [&](const CTimeLineEntry& entry) {
         if (entry.key != m_excluded)
-            DrawFace(entry, g, painter);
+            DrawFace(entry, g, painter, false);
         return true;
     });
+    Line(entries, g, 0, m_width);
     m_dirty.clear();
+    m_touchedTenths.clear();
     m_valid = true;
 }
 
@@ -230,10 +328,11 @@ void CPointLayer::Redraw(const CTimeLineEntries& entries, const CTimeLineGeometr
     entries.Walk(first, last, [&](const CTimeLineEntry& entry) {
         const int x = g.EntryX(entry.key) - kPointSize / 2;
         if (entry.key != m_excluded && x < right && x + kPointSize > left)
-            DrawFace(entry, g, painter);
+            DrawFace(entry, g, painter, false);
         return true;
     });
     m_clip = Span{0, m_width};
+    Line(entries, g, left - m_base, right - m_base);
 }
 
 void CPointLayer::MoveTo(int base)
@@ -249,8 +348,11 @@ void CPointLayer::MoveTo(int base)
     // The columns still covered move left within the bitmaps; the uncovered ones are drawn anew.
     const int kept = m_width - step;
     for (int y = 0; y < m_height; ++y) {
-        std::memmove(m_colour.Row(y), m_colour.Row(y) + step, static_cast<size_t>(kept) * sizeof(uint32_t));
-        std::memmove(m_mask.Row(y), m_mask.Row(y) + step, static_cast<size_t>(kept) * sizeof(uint32_t));
+        const size_t bytes = static_cast<size_t>(kept) * sizeof(uint32_t);
+        std::memmove(m_colour.Row(y), m_colour.Row(y) + step, bytes);
+        std::memmove(m_mask.Row(y), m_mask.Row(y) + step, bytes);
+        std::memmove(m_linedColour.data() + Index(0, y), m_linedColour.data() + Index(step, y), bytes);
+        std::memmove(m_linedMask.data() + Index(0, y), m_linedMask.data() + Index(step, y), bytes);
     }
     m_base = base;
     m_dirty.push_back(Span{base + kept, base + m_width});
@@ -288,12 +390,20 @@ bool CPointLayer::FollowShownKeys(const CTimeLineEntries& entries, const CTimeLi
     m_first = first;
     m_last = last;
     for (const CTimeLineEntry& entry : drawnOver)
-        DrawFace(entry, g, painter);
+        DrawFace(entry, g, painter, true);
     return true;
 }
 
 void CPointLayer::RedrawDirty(const CTimeLineEntries& entries, const CTimeLineGeometry& g, CGraphPainter& painter)
 {
+    // A tenth that changed changes the step line on to the next entry's vertex.
+    for (int32_t key : m_touchedTenths) {
+        const int x = g.EntryX(key);
+        int32_t after = 0;
+        const int next = entries.KeyAfter(key, after) ? std::min(g.EntryX(after), m_base + m_width) : m_base + m_width;
+        m_dirty.push_back(Span{x - kPointSize / 2, std::max(x + kPointSize / 2, next + 1)});
+    }
+    m_touchedTenths.clear();
     std::sort(m_dirty.begin(), m_dirty.end(), [](const Span& a, const Span& b) { return a.left < b.left; });
     size_t i = 0;
     while (i < m_dirty.size()) {
@@ -306,7 +416,7 @@ void CPointLayer::RedrawDirty(const CTimeLineEntries& entries, const CTimeLineGe
 }
 
 void CPointLayer::Paint(HDC dest, const CTimeLineEntries& entries, const CTimeLineGeometry& g, double now,
-                        CGraphPainter& painter, int32_t excluded, const CStepLine& steps)
+                        CGraphPainter& painter, int32_t excluded)
 {
     if (dest == nullptr || !(now >= 0.0))
         return;
@@ -345,10 +455,11 @@ void CPointLayer::Paint(HDC dest, const CTimeLineEntries& entries, const CTimeLi
     }
 
     const int width = screenRight - screenLeft;
+    m_shift = shift;
     GdiFlush();
     DibPixels pixels;
     if (SelectedDibPixels(dest, pixels)) {
-        LayOver(pixels, POINT{0, 0}, dest, steps, screenLeft, width, left - m_base);
+        LayOver(pixels, POINT{0, 0}, dest, entries, g, screenLeft, width, left - m_base);
         return;
     }
     // A DC of unknown layout: through a section of the graph's size, with what dest holds
@@ -358,13 +469,33 @@ void CPointLayer::Paint(HDC dest, const CTimeLineEntries& entries, const CTimeLi
         return;
     BitBlt(through.Dc(), 0, 0, width, m_height, dest, screenLeft, m_top, SRCCOPY);
     GdiFlush();
-    LayOver(DibPixels{through.Row(0), width, m_height}, POINT{screenLeft, m_top}, nullptr, steps, screenLeft, width,
-            left - m_base);
+    LayOver(DibPixels{through.Row(0), width, m_height}, POINT{screenLeft, m_top}, nullptr, entries, g, screenLeft,
+            width, left - m_base);
     BitBlt(dest, screenLeft, m_top, width, m_height, through.Dc(), 0, 0, SRCCOPY);
 }
 
-void CPointLayer::LayOver(const DibPixels& pixels, POINT origin, HDC clipOf, const CStepLine& steps, int destLeft,
-                          int width, int column)
+void CPointLayer::Zones(const CTimeLineEntries& entries, const CTimeLineGeometry& g, int destLeft, int width,
+                        Zone zones[3]) const
+{
+    // The kept line has a vertex at every entry, the graph's only at the shown ones, from its
+    // left edge to its right: they are the same from past the last entry before the shown ones
+    // to short of the first one after them, within the edges.
+    int left = g.graphLeft, right = g.graphRight;
+    int32_t key = 0;
+    if (entries.KeyBefore(m_first, key))
+        left = std::max(left, g.EntryX(key) - m_shift + 1);
+    if (entries.KeyAfter(m_last, key))
+        right = std::min(right, g.EntryX(key) - m_shift);
+    const int end = destLeft + width;
+    left = std::min(std::max(left, destLeft), end);
+    right = std::min(std::max(right, left), end);
+    zones[0] = Zone{destLeft, left, false};
+    zones[1] = Zone{left, right, true};
+    zones[2] = Zone{right, end, false};
+}
+
+void CPointLayer::LayOver(const DibPixels& pixels, POINT origin, HDC clipOf, const CTimeLineEntries& entries,
+                          const CTimeLineGeometry& g, int destLeft, int width, int column)
 {
     // Within the pixels, and within what clipOf is clipped to, as a pen and blits would be.
     const RECT area = {std::max<int>(origin.x, destLeft), std::max<int>(origin.y, m_top),
@@ -376,29 +507,47 @@ void CPointLayer::LayOver(const DibPixels& pixels, POINT origin, HDC clipOf, con
         return pixels.bits + static_cast<ptrdiff_t>(y - origin.y) * pixels.width + (x - origin.x);
     };
     const std::vector<RECT> rects = clipOf != nullptr ? ClipRects(clipOf, area) : std::vector<RECT>{area};
-    // The step line goes beneath the faces; walked once for all the rectangles, as in zoom 2 it
-    // has a vertex at nearly every column.
-    WalkSteps(steps, [&](int x, int y, int dy, int count, uint32_t pixel) {
-        for (const RECT& r : rects) {
-            if (dy == 0) {
-                const int from = std::max<int>(x, r.left), to = std::min<int>(x + count, r.right);
-                if (y >= r.top && y < r.bottom && from < to)
-                    std::fill(at(from, y), at(to, y), pixel);
-                continue;
-            }
-            if (x < r.left || x >= r.right)
-                continue;
-            const int from = dy > 0 ? std::max<int>(0, r.top - y) : std::max<int>(0, y - r.bottom + 1);
-            const int to = dy > 0 ? std::min<int>(count, r.bottom - y) : std::min<int>(count, y - r.top + 1);
-            for (int i = from; i < to; ++i)
-                *at(x, y + i * dy) = pixel;
+    Zone zones[3];
+    Zones(entries, g, destLeft, width, zones);
+    // The graph's line from its left edge at the level before the shown points.
+    int32_t before = 0;
+    CTimeLineEntry previous;
+    StepPen start = {g.graphLeft, g.EntryY(0), DibPixel(kSilentColour)};
+    if (entries.KeyBefore(m_first, before) && entries.Find(before, previous))
+        start = StepPen{g.graphLeft, g.EntryY(previous.level), DibPixel(PatternColour(previous.pattern))};
+    for (const Zone& zone : zones) {
+        if (zone.left >= zone.right)
+            continue;
+        if (!zone.lined) {
+            // The line beneath the faces; walked once for all the rectangles.
+            WalkLine(entries, g, m_first, m_last, start, POINT{m_shift, 0}, zone.left, zone.right, g.graphRight,
+                     [&](int x, int y, int dy, int count, uint32_t pixel) {
+                         for (const RECT& r : rects) {
+                             if (dy == 0) {
+                                 const int from = std::max<int>(x, r.left), to = std::min<int>(x + count, r.right);
+                                 if (y >= r.top && y < r.bottom && from < to)
+                                     std::fill(at(from, y), at(to, y), pixel);
+                                 continue;
+                             }
+                             if (x < r.left || x >= r.right)
+                                 continue;
+                             const int from = dy > 0 ? std::max<int>(0, r.top - y) : std::max<int>(0, y - r.bottom + 1);
+                             const int to = dy > 0 ? std::min<int>(count, r.bottom - y) : std::min<int>(count, y - r.top + 1);
+                             for (int i = from; i < to; ++i)
+                                 *at(x, y + i * dy) = pixel;
+                         }
+                     });
         }
-    });
-    for (const RECT& r : rects) {
-        for (int y = r.top; y < r.bottom; ++y) {
-            const int from = column + (r.left - destLeft);
-            LayRow(at(r.left, y), m_mask.Row(y - m_top) + from, m_colour.Row(y - m_top) + from, r.right - r.left);
+        for (const RECT& r : rects) {
+            const int left = std::max<int>(r.left, zone.left), right = std::min<int>(r.right, zone.right);
+            for (int y = r.top; y < r.bottom && left < right; ++y) {
+                const int from = column + (left - destLeft);
+                if (zone.lined)
+                    LayRow(at(left, y), m_linedMask.data() + Index(from, y - m_top),
+                           m_linedColour.data() + Index(from, y - m_top), right - left);
+                else
+                    LayRow(at(left, y), m_mask.Row(y - m_top) + from, m_colour.Row(y - m_top) + from, right - left);
+            }
         }
     }
 }
-

@@ -32,22 +32,6 @@ private:
     std::vector<Face> m_faces;
 };
 
-// The level in effect as the device plays it, a thin line beneath the faces: from the left
-// edge at start's level and colour across to each vertex (a shown point's centre), then up or
-// down to it in its colour, and on to the right edge. Each stretch ends short of its end
-// pixel, as a pen draws it.
-struct CStepLine {
-    struct Vertex {
-        int x;
-        int y;
-        COLORREF colour;
-    };
-    int left = 0;
-    int right = 0;
-    Vertex start = {0, 0, 0};
-    std::vector<Vertex> vertices;
-};
-
 // The faces of the shown points, drawn once into a layer and copied keyed into the back buffer
 // on every tick. Every shown point moves by the same whole number of pixels as the graph
 // scrolls (its x is its place at time 0 less the same truncated offset), so the layer is kept
@@ -61,9 +45,14 @@ struct CStepLine {
 // more than the rest of the tick. Each face is drawn once through GDI into a small capture and
 // then applied with the same bitwise operations the blits perform, so the result is the same.
 //
-// The step line is written pixel by pixel beneath the faces as they are laid over the back
-// buffer: it changes with every point in view, and drawing it with a pen in zoom 2 cost two
-// thousand calls a tick.
+// The step line (the level in effect as the device plays it, a thin line beneath the faces)
+// is kept in a second copy of the layer, beneath the faces: through every entry's centre, it
+// too is the same at every tick but for where it is cut. In zoom 2 it has a vertex at nearly
+// every column, and writing it anew at each tick cost as much as the rest of the time line.
+// The graph shows it from its left edge at the level of the last entry before the shown
+// points, with vertices at the shown points only; where an entry out of view lies within the
+// graph's edges, or a shown one beyond them, the columns up to it are drawn from the faces
+// alone with the line as the graph shows it written beneath.
 class CPointLayer {
 public:
     CPointLayer() = default;
@@ -75,14 +64,17 @@ public:
     // The rectangle of a face whose centre lies at x when the playback position is 0 again
     // at the next paint: before it changes and after.
     void Touch(int x);
+    // A tenth whose entry came, went or changed: its face and the step line on to the next
+    // entry again at the next paint.
+    void TouchTenth(int32_t key);
     // The memory goes with the editor window.
     void Release();
 
     // Brings the layer to the playback position now and copies it into dest, with the step
     // line beneath the faces. excluded is a key drawn elsewhere (a dragged point), INT32_MIN
-    // for none.
+    // for none; its place on the step line stays.
     void Paint(HDC dest, const CTimeLineEntries& entries, const CTimeLineGeometry& g, double now,
-               CGraphPainter& painter, int32_t excluded, const CStepLine& steps);
+               CGraphPainter& painter, int32_t excluded);
 
 private:
     struct Span {
@@ -96,17 +88,32 @@ private:
         std::vector<uint32_t> colour, mask;
     };
 
+    // The screen columns of the graph [left, right) and how the layer goes there: with the
+    // step line it keeps, or with the faces alone over the line as the graph shows it.
+    struct Zone {
+        int left, right;
+        bool lined;
+    };
+
     bool MakeBitmaps(HDC reference, int width, int height);
-    // The step line and then the layer's columns from column on, width of them, written
-    // straight into pixels whose top-left is origin, from destLeft on, within what clipOf (when
-    // not null) is clipped to: two blits over the whole graph and a step line put into the
-    // layer and taken out again cost more than the rest of the tick.
-    void LayOver(const DibPixels& pixels, POINT origin, HDC clipOf, const CStepLine& steps, int destLeft, int width,
-                 int column);
+    size_t Index(int column, int row) const
+    {
+        return static_cast<size_t>(row) * static_cast<size_t>(m_width) + static_cast<size_t>(column);
+    }
+    // The layer's columns from column on, width of them, written straight into pixels whose
+    // top-left is origin, from destLeft on, within what clipOf (when not null) is clipped to:
+    // two blits over the whole graph cost more than the rest of the tick.
+    void LayOver(const DibPixels& pixels, POINT origin, HDC clipOf, const CTimeLineEntries& entries,
+                 const CTimeLineGeometry& g, int destLeft, int width, int column);
+    // Where the step line the layer keeps is the one the graph shows, and the zones either side.
+    void Zones(const CTimeLineEntries& entries, const CTimeLineGeometry& g, int destLeft, int width, Zone zones[3]) const;
     const Face& FaceOf(int32_t pattern, int32_t state, CGraphPainter& painter);
     // Layer columns [left, right) emptied.
     void Clear(int left, int right);
-    void DrawFace(const CTimeLineEntry& entry, const CTimeLineGeometry& g, CGraphPainter& painter);
+    // Into the faces alone, and when lined into the copy with the step line too.
+    void DrawFace(const CTimeLineEntry& entry, const CTimeLineGeometry& g, CGraphPainter& painter, bool lined);
+    // The copy with the step line made again in layer columns [left, right) from the faces.
+    void Line(const CTimeLineEntries& entries, const CTimeLineGeometry& g, int left, int right);
     // Everything shown drawn again, the layer starting a little left of time-0 column left.
     void Rebuild(const CTimeLineEntries& entries, const CTimeLineGeometry& g, CGraphPainter& painter, int left);
     // The time-0 columns of the span drawn again from the shown entries.
@@ -120,6 +127,9 @@ private:
 
     CDibSurface m_colour;
     CDibSurface m_mask;
+    // The same with the step line beneath the faces.
+    std::vector<uint32_t> m_linedColour;
+    std::vector<uint32_t> m_linedMask;
     // What a whitened mask pixel holds.
     uint32_t m_white = 0xFFFFFFFFu;
     // Faces by pattern column and by normal or pressed.
@@ -136,5 +146,8 @@ private:
     int32_t m_first = 0;
     int32_t m_last = -1;
     int32_t m_excluded = INT32_MIN;
+    // What every shown point's x at time 0 is less on the screen, at this paint.
+    int m_shift = 0;
     std::vector<Span> m_dirty;
+    std::vector<int32_t> m_touchedTenths;
 };

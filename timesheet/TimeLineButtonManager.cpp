@@ -365,7 +365,7 @@ void CTimeLineButtonManager::OnTenthsChanged(const std::vector<int32_t>& tenths)
         m_layer.Invalidate();
     } else {
         for (int32_t key : tenths)
-            m_layer.Touch(m_geometry.EntryX(key));
+            m_layer.TouchTenth(key);
     }
     // An emptied sheet starts its points' identifiers over, as a new one does.
     if (m_document.TenthCount() == 0)

@@ -213,9 +213,6 @@ private:
     void TouchKeys(const std::vector<int32_t>& keys);
     // Moves the selected points by tenths and levels in one step; the selection follows them.
     bool MoveSelected(int32_t tenths, int32_t levels);
-    // The step line under the points, for what the graph shows at now.
-    // What the device does between the points, as they are drawn now.
-    CStepLine StepLine() const;
 
     CTimeLineEntries View() const { return CTimeLineEntries(m_document, m_selected); }
     // A point the user just made: not selected, and its window at hand.

@@ -185,29 +185,6 @@ RECT CTimeLineButtonManager::LookBounds() const
                 std::max(g.gridBottom, g.graphBottom + kPointSize / 2)};
 }
 
-CStepLine CTimeLineButtonManager::StepLine() const
-{
-    CStepLine line;
-    line.left = m_geometry.graphLeft;
-    line.right = m_geometry.graphRight;
-    line.start = {line.left, m_geometry.EntryY(0), kSilentColour};
-    int32_t first = 0, last = 0;
-    KeysInRange(m_geometry, m_now, 0, first, last);
-    const CTimeLineEntries entries = View();
-    CTimeLineEntry previous;
-    int32_t before = 0;
-    if (entries.KeyBefore(first, before) && entries.Find(before, previous))
-        line.start = {line.left, m_geometry.EntryY(previous.level), PatternColour(previous.pattern)};
-    if (first <= last)
-        line.vertices.reserve(static_cast<size_t>(std::min<int64_t>(int64_t{last} - first + 1, 4096)));
-    entries.Walk(first, last, [&](const CTimeLineEntry& entry) {
-        const POINT corner = PointPosition(m_geometry, entry.key, entry.level, m_now);
-        line.vertices.push_back({corner.x + kPointSize / 2, corner.y + kPointSize / 2, PatternColour(entry.pattern)});
-        return true;
-    });
-    return line;
-}
-
 // --- what the points' windows and the drop image ask ---
 
 bool CTimeLineButtonManager::FaceOf(int32_t key, RECT& face) const
@@ -323,7 +300,7 @@ void CTimeLineButtonManager::PaintPoints(HDC dc)
     const bool dragging = pressed != nullptr && pressed->IsDragging();
     const int32_t pressedKey = pressed != nullptr ? pressed->Key() : INT32_MIN;
     // A dragged point is drawn last, where the pointer has it; a selection band over all.
-    m_layer.Paint(dc, View(), m_geometry, m_now, m_painter, dragging ? pressedKey : INT32_MIN, StepLine());
+    m_layer.Paint(dc, View(), m_geometry, m_now, m_painter, dragging ? pressedKey : INT32_MIN);
     RECT band;
     if (m_band.Rect(band))
         DrawFocusRect(dc, &band);
