@@ -779,7 +779,7 @@ TEST_F(TimeLine, MouseSessionOnTheGraph)
     EXPECT_EQ(0, m_manager.DropButton()->GetPattern());
     RealInput::Wheel(3);
     Tick(3.0);
-    EXPECT_TRUE(IsWindowEnabled(m_manager.DropButton()->GetWindow()));
+    EXPECT_TRUE(m_manager.DropButton()->IsImageShown());
     RealInput::Press(Button::Left);
     RealInput::Release(Button::Left);
     CTimeLineButtonManager::EntryView entry;
@@ -794,7 +794,7 @@ TEST_F(TimeLine, MouseSessionOnTheGraph)
     const POINT second = PointCentre(40);
     RealInput::MoveTo(second.x, second.y);
     Tick(3.0);
-    EXPECT_FALSE(IsWindowEnabled(m_manager.DropButton()->GetWindow()));
+    EXPECT_FALSE(m_manager.DropButton()->IsImageShown());
     RealInput::Press(Button::Left);
     RealInput::Release(Button::Left);
     EXPECT_TRUE(m_manager.IsSelected(40));
@@ -879,7 +879,7 @@ TEST_F(TimeLine, MouseSessionOnTheGraph)
     const POINT onPoint = PointCentre(20);
     RealInput::MoveTo(onPoint.x, onPoint.y);
     Tick(3.0);
-    ASSERT_FALSE(IsWindowEnabled(m_manager.DropButton()->GetWindow()));
+    ASSERT_FALSE(m_manager.DropButton()->IsImageShown());
     RealInput::Click(ScreenX(GraphPoint(4.5, 6).x), ScreenY(GraphPoint(4.5, 6).y), Button::Left);
     ASSERT_TRUE(m_manager.FindEntry(45, entry));
     EXPECT_EQ(6, entry.data.level);

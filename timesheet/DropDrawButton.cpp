@@ -66,7 +66,7 @@ void CDropDrawButton::SetColumn(int32_t column)
 
 void CDropDrawButton::OnDraw(HDC dc)
 {
-    if (m_window == nullptr || !IsWindowEnabled(m_window))
+    if (m_window == nullptr || !m_shown)
         return;
     POINT cursor;
     if (!m_host.CursorInParent(cursor))
@@ -93,7 +93,7 @@ void CDropDrawButton::OnPattern(WPARAM wParam, LPARAM lParam)
 LRESULT CDropDrawButton::OnLButtonDown(HWND, WPARAM, uint32_t, uint32_t)
 {
     POINT cursor;
-    // The enabled flag follows the pointer only once a tick; the click itself decides, so that
+    // The image follows the pointer only once a tick; the click itself decides, so that
     // a click right after the pointer came over a free spot is not lost.
     const bool free = m_window != nullptr && m_host.CursorInParent(cursor) && m_host.IsOverFreeSpot(cursor);
     if (m_editor != nullptr)

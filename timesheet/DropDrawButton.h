@@ -25,6 +25,9 @@ protected:
 
 // The pattern drop image: a hidden button window of the time line whose strip shows the
 // current pattern under the pointer while the pointer rests over a free spot of the graph.
+// The window stays hidden and disabled, as the image is drawn at the pointer: telling it where
+// the pointer is, or whether over a free spot, cost system calls at every tick of a pointer
+// resting on a scrolling graph.
 // A left click there adds an entry with that pattern; the mouse wheel steps the pattern.
 // It draws with the time line's point faces, whose columns are the ten patterns.
 class CDropDrawButton : public TervaneControl::CButton {
@@ -42,6 +45,9 @@ public:
     void Destroy();
     HWND GetWindow() const { return m_window; }
     int32_t GetPattern() const { return m_pattern; }
+    // Whether the image shows at the pointer: over a free spot, as of the last tick.
+    void ShowImage(bool shown) { m_shown = shown; }
+    bool IsImageShown() const { return m_shown; }
     bool HasDropped() const { return m_dropped; }
 
     void OnSizeMode(WPARAM) override {}
@@ -64,4 +70,5 @@ private:
     int32_t m_imageX = 0;
     int32_t m_imageY = 0;
     bool m_dropped = false;
+    bool m_shown = false;
 };

@@ -241,7 +241,6 @@ private:
     HWND m_editor = nullptr;
     HDC m_backBuffer = nullptr;
     std::unique_ptr<CDropDrawButton> m_dropButton;
-    POINT m_dropAt = {-1, -1};
     CGraphPainter m_painter;
     CPointWindows m_points;
     CPointLayer m_layer;

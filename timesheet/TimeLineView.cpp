@@ -93,27 +93,10 @@ bool CTimeLineButtonManager::IsOverFreeSpot(POINT cursor) const
 
 void CTimeLineButtonManager::UpdateDropButton()
 {
-    const HWND drop = m_dropButton ? m_dropButton->GetWindow() : nullptr;
-    if (drop == nullptr)
+    if (!m_dropButton)
         return;
     POINT cursor;
-    const bool free = CursorInParent(cursor) && IsOverFreeSpot(cursor);
-    // The window stays hidden (its image is drawn at the pointer): it is told only what
-    // changed, so that a resting pointer costs nothing.
-    if (!free) {
-        if (IsWindowEnabled(drop)) {
-            ShowWindow(drop, SW_HIDE);
-            EnableWindow(drop, FALSE);
-        }
-        return;
-    }
-    if (!IsWindowEnabled(drop))
-        EnableWindow(drop, TRUE);
-    if (cursor.x != m_dropAt.x || cursor.y != m_dropAt.y) {
-        SetWindowPos(drop, nullptr, cursor.x - static_cast<int>(kPointHalf), cursor.y - static_cast<int>(kPointHalf),
-                     0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
-        m_dropAt = cursor;
-    }
+    m_dropButton->ShowImage(CursorInParent(cursor) && IsOverFreeSpot(cursor));
 }
 
 void CTimeLineButtonManager::PaintGraph(HDC dc, double now)
@@ -369,7 +352,6 @@ CDropDrawButton* CTimeLineButtonManager::CreateDropButton(const TervaneControl::
     m_dropButton.reset(new CDropDrawButton(*this));
     m_dropButton->Create(data, m_parentStatic, editor);
     m_dropButton->SetDrawContext(m_backBuffer, EditorContext().scratchDC);
-    m_dropAt = POINT{-1, -1};
     return m_dropButton.get();
 }
 
