@@ -355,6 +355,25 @@ TEST_F(TimeLine, PointsAreShownOnlyWithinTheVisibleRange)
     ASSERT_TRUE(m_manager.FindEntry(100, entry));
     EXPECT_EQ(nullptr, entry.window);
     EXPECT_FALSE(IsWindowVisible(window));
+
+    // Resting on a point shows its tooltip: the tooltip hears of the pointer from its window.
+    Tick(10.0);
+    const POINT on = PointCentre(100);
+    // The window comes under the pointer at its first move there, and hears of the next.
+    RealInput::MoveTo(on.x, on.y);
+    RealInput::MoveTo(on.x + 1, on.y);
+    ASSERT_TRUE(m_manager.FindEntry(100, entry));
+    for (const DWORD start = GetTickCount(); !IsWindowVisible(m_tooltip) && GetTickCount() - start < 3000;) {
+        RealInput::Pump();
+        Sleep(10);
+    }
+    EXPECT_TRUE(IsWindowVisible(m_tooltip));
+    TOOLINFOW current = {};
+    current.cbSize = sizeof(current);
+    EXPECT_TRUE(SendMessageW(m_tooltip, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&current)));
+    EXPECT_EQ(entry.window, current.hwnd);
+    EXPECT_NE(std::wstring::npos, TooltipText(entry.window).find(L"01\r\n■レベル:: 05"));
+    SendMessageW(m_tooltip, TTM_POP, 0, 0);
 }
 
 // Whatever the layer keeps between ticks, the points must look exactly as drawing every shown

@@ -159,11 +159,23 @@ LRESULT CTimeSheetButton::PointProcGuarded(HWND window, UINT message, WPARAM wPa
     auto* point = reinterpret_cast<CTimeSheetButton*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     // A second press soon after a click arrives as a double click, which an owner-drawn
     // button only reports and does not capture for: to the point it is a press like any other.
+    if (point != nullptr && point->m_tooltip != nullptr && message >= WM_MOUSEFIRST && message <= WM_MBUTTONDBLCLK) {
+        MSG relayed = {};
+        relayed.hwnd = window;
+        relayed.message = message;
+        relayed.wParam = wParam;
+        relayed.lParam = lParam;
+        SendMessageW(point->m_tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+    }
     if (message == WM_LBUTTONDBLCLK)
         message = WM_LBUTTONDOWN;
     else if (message == WM_RBUTTONDBLCLK)
         message = WM_RBUTTONDOWN;
     switch (message) {
+    case WM_TOOLTIP_ATTACH:
+        if (point != nullptr)
+            point->m_tooltip = reinterpret_cast<HWND>(wParam);
+        return 0;
     case WM_ERASEBKGND:
         return 1;
     case WM_NCHITTEST:

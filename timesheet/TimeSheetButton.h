@@ -32,6 +32,7 @@ protected:
 // for 200 ms that travels past the system's drag distance drags it, keeping the spot where it
 // was taken under the pointer. A release without dragging toggles the point's selection. A
 // lost capture or Escape gives the press up. A window may be handed on to another entry.
+// The window tells the tooltip it is told of (WM_TOOLTIP_ATTACH) what the pointer does.
 class CTimeSheetButton : public TervaneControl::CButton {
 public:
     static constexpr uint32_t kDragDelayMs = 200;
@@ -71,6 +72,8 @@ private:
     IPointHost& m_host;
     int32_t m_key;
     HWND m_window = nullptr;
+    // The tooltip the window is told of, which it tells of the pointer.
+    HWND m_tooltip = nullptr;
     bool m_armed = false;
     bool m_moved = false;
     uint32_t m_pressTime = 0;
