@@ -369,6 +369,15 @@ void CPluginWindow::OnTimer()
     }
 }
 
+namespace {
+
+// What GetDC itself asks for, the window's class and styles deciding the clipping. Without
+// the DC's attributes reset at its release, which the copy does not touch: under Wine the
+// reset cost as much as the copy.
+constexpr DWORD kDcxUseStyle = 0x00010000;
+
+} // namespace
+
 void CPluginWindow::ShowBackBuffer(HWND parentStatic)
 {
     // Only the rectangles that changed go to the screen, straight away: asking the window to
@@ -376,7 +385,7 @@ void CPluginWindow::ShowBackBuffer(HWND parentStatic)
     // back buffer covers the buttons and points too, which paint nothing of their own.
     const CDamage& damage = m_parentStatic.Damage();
     if (!damage.Empty()) {
-        const HDC screen = GetDC(parentStatic);
+        const HDC screen = GetDCEx(parentStatic, nullptr, kDcxUseStyle | DCX_NORESETATTRS);
         if (screen != nullptr) {
             for (const RECT& r : damage.Rects())
                 BitBlt(screen, r.left, r.top, r.right - r.left, r.bottom - r.top, m_parentStatic.GetBackBufferDC(), r.left, r.top, SRCCOPY);
