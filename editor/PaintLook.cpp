@@ -170,7 +170,10 @@ void CLookRecorder::Compare(const std::vector<LookItem>& before, const std::vect
 void CLookRecorder::Record(HWND window, const std::vector<Quorvel::Base::AppFrame::IWinMsgHook*>& hooks,
                            CDamage& damage)
 {
-    std::vector<std::vector<LookItem>> items(hooks.size());
+    std::vector<std::vector<LookItem>>& items = m_spare;
+    items.resize(hooks.size());
+    for (std::vector<LookItem>& list : items)
+        list.clear();
     {
         PaintLook::CRecording recording(m_look.Dc(), nullptr);
         for (size_t i = 0; i < hooks.size(); ++i) {

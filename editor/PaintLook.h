@@ -96,4 +96,6 @@ private:
     bool m_forgotten = true;
     std::vector<Quorvel::Base::AppFrame::IWinMsgHook*> m_hooks;
     std::vector<std::vector<LookItem>> m_items;
+    // The last tick but one's, kept for their memory: some forty lists a tick.
+    std::vector<std::vector<LookItem>> m_spare;
 };
