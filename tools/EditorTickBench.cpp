@@ -209,6 +209,10 @@ bool MeasureEditorTicks(const std::string& scratchFolder)
                     session.Apply(e);
                 const CTimeLineGeometry& g = session.Plugin()->TimeLine().Geometry();
                 for (bool onGraph : {false, true}) {
+                    // Each case from the middle again: the cases before took some 25 s of
+                    // playback, and a one-minute movie would end during the last of them.
+                    ParseSimEvents("seek " + std::to_string(middle), events, error, true);
+                    session.Apply(events.back());
                     POINT at = {onGraph ? (g.graphLeft + g.graphRight) / 2 + 37 : 1270,
                                 onGraph ? (g.graphTop + g.graphBottom) / 2 : 1010};
                     if (onGraph)
