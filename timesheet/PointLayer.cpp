@@ -85,7 +85,8 @@ struct StepPen {
 int32_t KeyLeftOfColumn(const CTimeLineGeometry& g, int x)
 {
     const double ppt = g.pixelsPerTenth > 0.0f ? g.pixelsPerTenth : 1.0;
-    return std::max(0, SaturatedInt32(std::floor((x - g.origin) / ppt)) - 1);
+    const double key = std::floor((x - g.origin) / ppt) - 1.0;
+    return key <= 0.0 ? 0 : SaturatedInt32(key);
 }
 
 // The step line through the entries of keys [first, last] within columns [left, right), in
