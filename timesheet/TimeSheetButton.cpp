@@ -157,8 +157,6 @@ LRESULT CTimeSheetButton::PointProcGuarded(HWND window, UINT message, WPARAM wPa
 {
     const HWND parent = GetParent(window);
     auto* point = reinterpret_cast<CTimeSheetButton*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    // A second press soon after a click arrives as a double click, which an owner-drawn
-    // button only reports and does not capture for: to the point it is a press like any other.
     if (point != nullptr && point->m_tooltip != nullptr && message >= WM_MOUSEFIRST && message <= WM_MBUTTONDBLCLK) {
         MSG relayed = {};
         relayed.hwnd = window;
@@ -167,6 +165,8 @@ LRESULT CTimeSheetButton::PointProcGuarded(HWND window, UINT message, WPARAM wPa
         relayed.lParam = lParam;
         SendMessageW(point->m_tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
     }
+    // A second press soon after a click arrives as a double click, which an owner-drawn
+    // button only reports and does not capture for: to the point it is a press like any other.
     if (message == WM_LBUTTONDBLCLK)
         message = WM_LBUTTONDOWN;
     else if (message == WM_RBUTTONDBLCLK)
