@@ -10,6 +10,7 @@
 #include "sheet/SheetDocument.h"
 #include "timesheet/DropDrawButton.h"
 #include "timesheet/GraphPainter.h"
+#include "timesheet/FaceStack.h"
 #include "timesheet/PointLayer.h"
 #include "timesheet/PointWindows.h"
 #include "timesheet/SelectionBand.h"
