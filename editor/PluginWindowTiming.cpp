@@ -15,9 +15,8 @@
 
 namespace {
 
-// A timer fires no sooner than this after it is set (USER_TIMER_MINIMUM): a command nearer
-// than half of it when its timer fires goes at once, a little early, rather than later by more.
-constexpr double kShortestTimerMs = 10.0;
+// A timer fires no sooner than this after it is set (USER_TIMER_MINIMUM).
+constexpr uint32_t kShortestTimerMs = 10;
 // A timer already set within this of the time it is wanted again stays as it is.
 constexpr int32_t kSameFireMs = 3;
 // The system's timers come late by a fairly steady amount (1-3 ms under Wine, up to a
@@ -25,6 +24,13 @@ constexpr int32_t kSameFireMs = 3;
 // learnt slowly and never more than this.
 constexpr double kMostAimMs = 8.0;
 constexpr double kAimLearning = 0.125;
+
+// A timer cannot fire before the system's shortest: a command nearer than half of it goes at
+// once, a little early, rather than later by more.
+bool GoesAtOnce(double aheadMs)
+{
+    return aheadMs <= kShortestTimerMs / 2.0;
+}
 
 } // namespace
 
@@ -80,6 +86,17 @@ void CPluginWindow::ArmDueTimers(double position)
                 placed[i] = kept[slot] = true;
         }
     }
+    // One that no timer is set for yet and that is due within half the shortest timer, as
+    // after a seek or at the end of a preview, goes now with those before it.
+    size_t atOnce = count;
+    for (size_t i = 0; i < count; ++i) {
+        if (!placed[i] && GoesAtOnce((due[i] / 10000.0 - position) * 1000.0 / rate)) {
+            atOnce = i;
+            placed[i] = true;
+        }
+    }
+    if (atOnce < count)
+        manager->FollowPosition(due[atOnce] / 10000.0);
     for (size_t slot = 0; slot < kDueTimers; ++slot) {
         if (m_dueTimers[slot].set && !kept[slot]) {
             KillEditorTimer(window, kFirstDueTimerId + slot);
@@ -92,7 +109,7 @@ void CPluginWindow::ArmDueTimers(double position)
             continue;
         while (m_dueTimers[slot].set)
             ++slot;
-        m_dueTimers[slot] = {true, due[i], fireAt[i]};
+        m_dueTimers[slot] = {true, due[i], fireAt[i], now + kShortestTimerMs};
         SetEditorTimer(window, kFirstDueTimerId + slot, fireAt[i] - now);
     }
 }
@@ -117,10 +134,12 @@ void CPluginWindow::OnDueTimer(UINT_PTR id)
         KillDueTimers();
         return;
     }
-    const int32_t late = static_cast<int32_t>(EditorMilliseconds() - timer.fireAt);
+    // Only what it comes later than the system can fire it is the system's lateness.
+    const uint32_t firesBy = static_cast<int32_t>(timer.soonest - timer.fireAt) > 0 ? timer.soonest : timer.fireAt;
+    const int32_t late = static_cast<int32_t>(EditorMilliseconds() - firesBy);
     m_timerLateMs += kAimLearning * (std::clamp<double>(late, 0.0, kMostAimMs) - m_timerLateMs);
     const double atSeconds = at / 10000.0;
-    if (position < atSeconds && (atSeconds - position) * 1000.0 / rate <= kShortestTimerMs / 2)
+    if (position < atSeconds && GoesAtOnce((atSeconds - position) * 1000.0 / rate))
         position = atSeconds;
     manager->FollowPosition(position);
     ArmDueTimers(position);

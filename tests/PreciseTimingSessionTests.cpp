@@ -84,6 +84,22 @@ TEST_F(PreciseTimingSession, ReportsArriveAtTheirOwnTimes)
     Run("play; wait 0.3");
     ExpectOnTime(Arrivals(), {"37"}, {2.0373}, 1.0);
 
+    // Turned on as the movie plays, the first tick finds a command nearer than the shortest
+    // timer the system fires (10 ms): at 6 ms it goes when that timer can fire, at 0.3 ms at
+    // once rather than 9.7 ms late. Neither teaches the timers' aim a lateness: the next
+    // command still comes at its own time, not before it.
+    Run("key ctrl+t; seek 1.9313; wait 0.1; key ctrl+t; wait 0.2");
+    std::vector<Arrival> turnedOn = Arrivals();
+    ASSERT_EQ(turnedOn.size(), 2u);
+    EXPECT_EQ(std::string({turnedOn[1].pattern, turnedOn[1].level}), "37");
+    EXPECT_NEAR(turnedOn[1].position, 2.0413, 1e-9);
+    Run("key ctrl+t; seek 1.937; wait 0.1; key ctrl+t; wait 1.6");
+    turnedOn = Arrivals();
+    ASSERT_EQ(turnedOn.size(), 3u);
+    EXPECT_EQ(std::string({turnedOn[1].pattern, turnedOn[1].level}), "37");
+    EXPECT_NEAR(turnedOn[1].position, 2.037, 1e-9);
+    ExpectOnTime({turnedOn[2]}, {"44"}, {3.5}, 1.0);
+
     // Off: the first tick at or after a command sends the latest; one passed over in a tick is lost.
     Run("key ctrl+t; wait 0.1");
     EXPECT_EQ(Window().TimeEditBox().Text(), L"精密 オフ");
