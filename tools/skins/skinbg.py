@@ -98,6 +98,7 @@ GUIDE = [
     ("R (再生中 0〜9 ↑↓)", "記録 (レベルを置く)"),
     ("Ctrl+S / N / O", "保存 / 新規 / 読み込み"),
     ("Ctrl(+Alt)+↑ ↓", "先行時間 / 最大レベル"),
+    ("Ctrl+T", "精密タイミング オン / オフ"),
 ]
 
 
@@ -118,7 +119,7 @@ def wide(img):
     _console_text(rgb, 250, 149)
     text(rgb, (30, 498), "操作ガイド", 12, LAVENDER, anchor="lm")
     for i, (what, does) in enumerate(GUIDE):
-        y = 516 + i * 14
+        y = 516 + i * 13
         text(rgb, (24, y), what, 9, WHITE, anchor="lm")
         text(rgb, (122, y), does, 9, LAVENDER_DIM, anchor="lm")
     text(rgb, (764, 498), "パターンの色", 12, LAVENDER, anchor="lm")
