@@ -138,10 +138,11 @@ void CPluginWindow::OnDueTimer(UINT_PTR id)
     const uint32_t firesBy = static_cast<int32_t>(timer.soonest - timer.fireAt) > 0 ? timer.soonest : timer.fireAt;
     const int32_t late = static_cast<int32_t>(EditorMilliseconds() - firesBy);
     m_timerLateMs += kAimLearning * (std::clamp<double>(late, 0.0, kMostAimMs) - m_timerLateMs);
+    // A little early, it goes now; the next ones are timed from where the movie is, so that
+    // none goes earlier than that by more.
     const double atSeconds = at / 10000.0;
-    if (position < atSeconds && GoesAtOnce((atSeconds - position) * 1000.0 / rate))
-        position = atSeconds;
-    manager->FollowPosition(position);
+    const bool early = position < atSeconds && GoesAtOnce((atSeconds - position) * 1000.0 / rate);
+    manager->FollowPosition(early ? atSeconds : position);
     ArmDueTimers(position);
 }
 

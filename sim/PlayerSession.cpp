@@ -75,8 +75,9 @@ public:
         const UINT period = milliseconds < USER_TIMER_MINIMUM   ? USER_TIMER_MINIMUM
                             : milliseconds > USER_TIMER_MAXIMUM ? USER_TIMER_MAXIMUM
                                                                 : milliseconds;
-        m_timers.push_back({window, id, period, m_now + period});
+        m_timers.push_back({window, id, period, m_now + period + m_late});
     }
+    void SetLate(uint32_t milliseconds) { m_late = milliseconds; }
     void Kill(HWND window, UINT_PTR id) override
     {
         for (auto it = m_timers.begin(); it != m_timers.end(); ++it) {
@@ -102,6 +103,7 @@ public:
 
 private:
     const uint32_t& m_now;
+    uint32_t m_late = 0;
     std::vector<Timer> m_timers;
 };
 
@@ -383,6 +385,11 @@ double CPlayerSession::TakeTimerMilliseconds()
     const double ms = static_cast<double>(m_timerTicks) * 1000.0 / static_cast<double>(frequency.QuadPart);
     m_timerTicks = 0;
     return ms;
+}
+
+void CPlayerSession::SetTimersLate(uint32_t milliseconds)
+{
+    m_timers->SetLate(milliseconds);
 }
 
 void CPlayerSession::FireTimersUntil(uint32_t until)

@@ -84,6 +84,9 @@ public:
     void Tick(const std::function<void()>& afterTimer = nullptr);
     // The time the editor's timer took since the last ask: the plug-in's own cost of the ticks.
     double TakeTimerMilliseconds();
+    // The editor's one-shot timers come this much later than they were set for from now on, as
+    // a busy system's do (virtual time only).
+    void SetTimersLate(uint32_t milliseconds);
     // The player closes: the window, then the plug-in object go; the last reports are shown.
     void Finish();
     // Loads a time sheet as the file button does; false when the device manager can't read it.

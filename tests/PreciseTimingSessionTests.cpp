@@ -116,3 +116,37 @@ TEST_F(PreciseTimingSession, ReportsArriveAtTheirOwnTimes)
     Run("key ctrl+t; close; create; wait 0.1");
     EXPECT_TRUE(Plugin().DeviceManager()->IsPreciseTiming());
 }
+
+// Timers that came late teach the editor to set them earlier by as much; when they come on
+// time again, one comes that much early and its command goes at once. The next one, 4.5 ms
+// later, is timed from where the movie is, not from the command just sent: it too goes no
+// more than half the shortest timer (5 ms) before its time.
+TEST_F(PreciseTimingSession, NoCommandGoesMoreThanHalfTheShortestTimerEarly)
+{
+    // Away from the ticks, so that each timer fires by itself and is learnt from.
+    std::string sheet = "111111\n2\n3\n4\n5\n6\n7\n8\n9\n10\n";
+    for (int i = 0; i < 13; ++i)
+        sheet += std::to_string(10250 + 1500 * i) + "\t" + std::to_string(i % 2 + 1) + "\t" +
+                 std::to_string(i % 2 + 2) + "\t0\t0\n";
+    sheet += "40000\t5\t6\t0\t0\n40045\t6\t7\t0\t0\n";
+    ASSERT_TRUE(WriteAt(m_dir, "\\a.tms", sheet));
+    ASSERT_TRUE(WriteAt(m_dir, "\\info.txt", "lastfile_path\t" + Path("\\a.tms") + "\r\nprecise_timing\t1"));
+    Start();
+    m_session->SetTimersLate(5);
+    Run("play; wait 3.5");
+    const std::vector<Arrival> trained = Arrivals();
+    ASSERT_EQ(trained.size(), 13u);
+    EXPECT_NEAR(trained.front().position, 1.030, 1e-9) << "the first timer, before anything was learnt";
+    EXPECT_LT(trained.back().position, 2.8300 - 1e-9) << "the last, set earlier by what was learnt";
+
+    m_session->SetTimersLate(0);
+    Run("wait 1");
+    const std::vector<Arrival> onTime = Arrivals();
+    ASSERT_EQ(onTime.size(), 2u);
+    EXPECT_EQ(std::string({onTime[0].pattern, onTime[0].level}), "56");
+    EXPECT_EQ(std::string({onTime[1].pattern, onTime[1].level}), "67");
+    EXPECT_LT(onTime[0].position, 4.0 - 1e-9) << "early, as the timer came";
+    EXPECT_GE(onTime[0].position, 4.0 - 0.005 - 1e-9);
+    EXPECT_GE(onTime[1].position, 4.0045 - 0.005 - 1e-9);
+    EXPECT_LT(onTime[1].position, 4.0045 + 0.001);
+}
