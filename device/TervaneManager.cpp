@@ -167,6 +167,13 @@ int32_t CTervaneManager::UpdatePosition(double seconds)
     const int32_t t = seconds > 0.0 ? CommandTimeOf(seconds) : 0;
     const int32_t chosenAt = ChosenAt(t);
 
+    // A command a timer sent a little early (at most 5 ms, 10 ms of the movie at rate 2) is not
+    // taken back by a position just short of it, read by the next tick. Paused, a shorter lead
+    // still chooses again where the movie stands.
+    constexpr int32_t kSentEarly = 100;
+    if (m_precise && m_armed && m_playState != kPaused && t > 0 && m_lastChosen != kNoPosition &&
+        chosenAt < m_lastChosen && m_lastChosen - chosenAt <= kSentEarly)
+        return t;
     // The position 0.0 chooses nothing: the player stands at the start, stopped or looping.
     if (m_armed && t > 0) {
         if (m_precise)

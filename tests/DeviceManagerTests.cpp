@@ -490,6 +490,16 @@ TEST_F(PreciseTiming, PositionsBetweenTicksAndWhatStaysAsItWas)
              return Sends{};
          },
          0, Sends{"000", "000", "020", "025"}},
+        {"one sent a little early is not taken back by the next position just short of it", true,
+         [&](CTervaneManager& m, size_t& n) {
+             m.UpdatePosition(1.2);
+             n = m.DueBefore(1.2, 1.32, due, 8);
+             m.UpdatePosition(1.26);
+             m.UpdatePosition(1.256);
+             m.UpdatePosition(1.3);
+             return Sends{};
+         },
+         2, Sends{"000", "000", "010", "013", "023", "025"}},
         {"a seek past what was asked about plays where it lands", true,
          [&](CTervaneManager& m, size_t& n) {
              m.UpdatePosition(1.2);
