@@ -195,13 +195,13 @@ private:
     uint64_t m_seenSheet = 0;
     int m_shownSelected = 0;
     // The one-shot timers set: the position (ten-thousandths) each is for, when it is wanted,
-    // and the soonest the system fires it (later than wanted when that is nearer than its
-    // shortest timer).
+    // and when the system fires it (later than wanted when that is nearer than its shortest
+    // timer).
     struct DueTimer {
         bool set = false;
         int32_t at = 0;
         uint32_t fireAt = 0;
-        uint32_t soonest = 0;
+        uint32_t firesBy = 0;
     };
     DueTimer m_dueTimers[kDueTimers];
     // How late the system's timers came lately (ms), and whether timeBeginPeriod is in force.

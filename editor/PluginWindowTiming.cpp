@@ -109,7 +109,7 @@ void CPluginWindow::ArmDueTimers(double position)
             continue;
         while (m_dueTimers[slot].set)
             ++slot;
-        m_dueTimers[slot] = {true, due[i], fireAt[i], now + kShortestTimerMs};
+        m_dueTimers[slot] = {true, due[i], fireAt[i], now + std::max(fireAt[i] - now, kShortestTimerMs)};
         SetEditorTimer(window, kFirstDueTimerId + slot, fireAt[i] - now);
     }
 }
@@ -135,8 +135,7 @@ void CPluginWindow::OnDueTimer(UINT_PTR id)
         return;
     }
     // Only what it comes later than the system can fire it is the system's lateness.
-    const uint32_t firesBy = static_cast<int32_t>(timer.soonest - timer.fireAt) > 0 ? timer.soonest : timer.fireAt;
-    const int32_t late = static_cast<int32_t>(EditorMilliseconds() - firesBy);
+    const int32_t late = static_cast<int32_t>(EditorMilliseconds() - timer.firesBy);
     m_timerLateMs += kAimLearning * (std::clamp<double>(late, 0.0, kMostAimMs) - m_timerLateMs);
     // A little early, it goes now; the next ones are timed from where the movie is, so that
     // none goes earlier than that by more.
